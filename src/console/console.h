@@ -1,0 +1,53 @@
+// The operator console: the three-line message strip, the 25-line text screen, the key store,
+// waiting for a key with nested sampling cycles, and prompted input. Texts are CP932.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace rokan {
+
+struct Controller;
+
+inline constexpr int kTextLines = 25;
+inline constexpr std::size_t kMessageLineBytes = 80;
+
+struct ConsoleState {
+  std::array<std::string, 3> lines;  // mode, status, prompt line; at most 80 bytes each
+  std::array<std::string, kTextLines + 1> screen;  // text screen lines 1..25 (index 0 unused)
+  int menu_col = 10, menu_line = 2;     // menu cursor
+  int write_col = 1, write_line = 1;    // write cursor of text_write
+  int32_t key_code = 0;
+  bool key_hit = false;
+  int wait_depth = 0;                   // > 0 while a wait_key or modal dialog is in progress
+  uint8_t info_display = 0;             // information display on/off
+  uint8_t info_page = 1;                // 0..7
+  std::string input_field;              // text of the string input dialog, kept between uses
+  std::FILE* emg_log = nullptr;         // report log, open from start-up to the end routine
+};
+
+void msg_clear_all(Controller& c);
+void msg_set_mode_line(Controller& c, std::string_view text);
+void msg_set_status_line(Controller& c, std::string_view text);
+void msg_set_prompt_line(Controller& c, std::string_view text);
+void msg_paint(Controller& c);
+void report_message(Controller& c, std::string_view text);
+
+void text_clear(Controller& c);
+void text_put(Controller& c, int col, int line, std::string_view text);
+void text_write(Controller& c, std::string_view text);
+
+// Key events from the windows.
+void key_char(Controller& c, int ch);
+void key_release(Controller& c, int virtual_key);
+
+int wait_key(Controller& c);
+bool input_number(Controller& c, double& out);
+bool input_string(Controller& c, std::string& out, std::size_t max_len);
+bool input_directory(Controller& c, std::string_view base, std::string& out);
+bool select_joint(Controller& c, int& joint);
+
+}  // namespace rokan

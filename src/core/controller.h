@@ -1,0 +1,40 @@
+// The controller: one plain aggregate of every record the control software works on. One is
+// created per run (a test builds a fresh one) and passed by reference to free functions; there
+// are no hidden globals.
+#pragma once
+
+#include "console/console.h"
+#include "core/cycle.h"
+#include "core/logger.h"
+#include "core/modes.h"
+#include "core/params.h"
+#include "core/robot_state.h"
+#include "core/safety.h"
+#include "core/servo_state.h"
+#include "core/view_state.h"
+#include "motion/motion.h"
+
+namespace rokan {
+
+class Host;
+
+struct Controller {
+  explicit Controller(Host& h) : host(h) {}
+  Controller(const Controller&) = delete;
+  Controller& operator=(const Controller&) = delete;
+
+  Host& host;
+  Params params{};
+  Sensor sensor{};
+  RobotState state{};
+  LegServo servo[4]{};
+  ModeState mode{};
+  CycleState cycle{};
+  SafetyState safety{};
+  LoggerState logger{};
+  ConsoleState console{};
+  FloorDetectState floor{};
+  ViewState view{};
+};
+
+}  // namespace rokan

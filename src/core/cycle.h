@@ -1,0 +1,28 @@
+// The sampling cycle: one tick of the controller, the start-up sequence on the first tick and
+// the end routine.
+#pragma once
+
+#include <cstdint>
+
+namespace rokan {
+
+struct Controller;
+
+struct CycleState {
+  uint8_t init_request = 1;      // the next tick runs the start-up sequence
+  uint8_t init_in_progress = 0;  // ticks return at once while start-up runs
+  uint8_t quitting = 0;          // set by the quit confirmation; ticks return at once
+  double elapsed = 0;            // s, wraps to 0 at 1000
+  int32_t draw_countdown = 0;
+  int32_t draw_skip = 0;         // drawing skip count (views drawn every skip + 1 ticks)
+  uint64_t tick_count = 0;       // sampling cycles run since start-up
+  bool terminated = false;       // the end routine has run
+};
+
+void sampling_tick(Controller& c);
+void startup(Controller& c);
+int terminate(Controller& c, int code);
+// The quit confirmation and, on OK, the end routine (File/Quit and key E).
+void confirm_and_quit(Controller& c);
+
+}  // namespace rokan

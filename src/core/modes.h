@@ -1,0 +1,46 @@
+// Operating modes (MANUAL, ORIGIN, AUTO, EMG), the per-cycle mode pre-step, the MANUAL operator
+// input, the move to the initial posture and the operator key dispatcher.
+#pragma once
+
+#include <cstdint>
+
+namespace rokan {
+
+struct Controller;
+
+enum Mode : uint8_t { kManual = 0, kOrigin = 1, kAuto = 2, kEmg = 3 };
+
+// Value of ModeState::auto_step that marks acknowledged RIX compiler warnings.
+inline constexpr uint8_t kRixWarningsAcknowledged = 152;
+
+struct ModeState {
+  uint8_t mode = kManual;
+  int32_t selected_leg = -1;      // MANUAL: leg under manual control, -1 none
+  uint8_t manual_sub_mode = 1;    // 0 DISABLE, 1 Leg Position, 2 Joint Angle, 3 Joint Torque,
+                                  // 4 Leg Velocity, 5 Joint Omega
+  double position_org[4][3] = {};  // foot position captured when a leg is taken into manual
+  double vr2position[3] = {10.0, 10.0, 5.0};  // mm per V for x (VR1), y (VR2), z (VR3)
+  double gait_const[3] = {10.0, 15.0, 5.0};
+  uint8_t moving_to_initial = 0;
+  uint8_t initial_reached = 0;
+  int32_t program_no = -1;        // -1 none, 0 the RIX program, 1..9 built-in
+  uint8_t program_is_rix = 0;
+  uint8_t auto_running = 0;
+  uint8_t auto_step = 0;
+  uint8_t auto_paused = 0;
+  uint8_t stop_reserved = 0;
+  uint8_t key_wait_active = 0;    // a RIX KEY_IN waits for a key
+  int32_t captured_key = 0;
+  uint8_t emg_enable = 1;         // lamp "EMG ENABLE"
+};
+
+void set_mode(Controller& c, int m);
+int get_mode(const Controller& c);
+void leg_control(Controller& c);
+void manual_input_step(Controller& c);
+int initial_posture_moves(Controller& c);
+void start_initial_posture(Controller& c);
+// Handles at most one stored key; returns 1 when the operator asked to quit.
+int key_dispatch(Controller& c);
+
+}  // namespace rokan

@@ -1,0 +1,28 @@
+// Sensor read and the per-cycle state update: potentiometer counts to angles, their
+// derivatives, and the leg points by forward kinematics.
+#pragma once
+
+#include "core/robot_state.h"
+
+namespace rokan {
+
+struct Controller;
+
+void read_sensors(Sensor& sensor);
+// Angles from potentiometer voltages, then their backward differences over dt.
+void update_state(const Sensor& sensor, RobotState& state, double dt);
+// Base, hip, knee and foot of legs 0..3 from the stored angles, then foot velocity and
+// acceleration over dt.
+void update_legs(RobotState& state, double dt);
+// Zeroes the derivatives and settles them with three updates without a sensor read.
+void prime_state(const Sensor& sensor, RobotState& state, double dt);
+
+// Convenience forms on the live records.
+void read_sensors(Controller& c);
+void update_state(Controller& c);
+void update_legs(Controller& c);
+void prime_state(Controller& c);
+// ORIGIN clear: sensor read, then every origin to 0.
+void origin_clear(Controller& c);
+
+}  // namespace rokan

@@ -1,0 +1,44 @@
+// The seam between the controller and whatever runs it. The controller asks its host for the
+// few things a GUI toolkit gives it: one event at a time from inside a running handler (so that
+// waits run nested sampling cycles), modal dialogs, repaints, the timer interval, closing the
+// main window and a monotonic clock. The Qt host (src/gui) and the scripted host (src/sim) are
+// the two implementations; tests use the scripted one.
+#pragma once
+
+#include <string>
+
+namespace rokan {
+
+class Host {
+ public:
+  virtual ~Host() = default;
+
+  // Handles one pending event, or waits for the next one and handles it. A timer event runs a
+  // complete sampling cycle nested inside the caller.
+  virtual void process_one_event() = 0;
+
+  // Modal string input dialog. `field` holds the dialog's text on entry (it keeps the last text
+  // entered) and its text when the dialog closes; Cancel empties it. CP932.
+  virtual void run_input_dialog(std::string& field) = 0;
+  // Modal quit confirmation; true when the operator chose OK.
+  virtual bool run_quit_confirmation() = 0;
+  // Modal sampling-log notice with its three texts (CP932); returns when it is closed.
+  virtual void run_log_notice(const std::string& file_text, const std::string& over_time_text,
+                              const std::string& overflow_text) = 0;
+
+  // Repaint requests; each takes effect before it returns.
+  virtual void paint_strip() = 0;
+  virtual void paint_views() = 0;
+  virtual void set_time_field(const std::string& text) = 0;
+  virtual void update_lamps() = 0;
+  virtual void text_screen_changed() = 0;
+
+  virtual void set_timer_interval(int milliseconds) = 0;
+  virtual void close_main_window() = 0;
+  // Ends the process at once with `code` (start-up failures that leave no window to close).
+  virtual void exit_process(int code) = 0;
+  // Seconds on a monotonic clock; a host without a wall clock returns a constant.
+  virtual double monotonic_seconds() = 0;
+};
+
+}  // namespace rokan

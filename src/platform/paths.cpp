@@ -1,0 +1,76 @@
+#include "platform/paths.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/text.h"
+
+namespace rokan {
+
+std::string local_path(std::string_view cp932_path) {
+  std::string with_slashes;
+  with_slashes.reserve(cp932_path.size());
+  for (std::size_t i = 0; i < cp932_path.size(); ++i) {
+    unsigned char b = static_cast<unsigned char>(cp932_path[i]);
+    if (is_sjis_lead(b) && i + 1 < cp932_path.size()) {
+      with_slashes.push_back(cp932_path[i]);
+      with_slashes.push_back(cp932_path[++i]);
+    } else {
+      with_slashes.push_back(b == '\\' ? '/' : cp932_path[i]);
+    }
+  }
+  return cp932_to_utf8(with_slashes);
+}
+
+std::string controller_path(std::string_view local) {
+  std::string cp = utf8_to_cp932(local);
+  for (std::size_t i = 0; i < cp.size(); ++i) {
+    if (is_sjis_lead(static_cast<unsigned char>(cp[i]))) {
+      ++i;
+    } else if (cp[i] == '/') {
+      cp[i] = '\\';
+    }
+  }
+  return cp;
+}
+
+std::FILE* open_file(std::string_view cp932_path, const char* mode) {
+  return std::fopen(local_path(cp932_path).c_str(), mode);
+}
+
+bool path_exists(std::string_view cp932_path) {
+  std::error_code ec;
+  return std::filesystem::exists(local_path(cp932_path), ec);
+}
+
+bool is_directory(std::string_view cp932_path) {
+  std::error_code ec;
+  return std::filesystem::is_directory(local_path(cp932_path), ec);
+}
+
+std::vector<std::string> list_files_with_extension(std::string_view cp932_dir,
+                                                   std::string_view ext) {
+  std::vector<std::string> names;
+  std::string dir = local_path(cp932_dir);
+  if (dir.empty()) dir = ".";
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    if (!it->is_regular_file(ec)) continue;
+    std::string name = it->path().filename().string();
+    auto dot = name.rfind('.');
+    if (dot == std::string::npos) continue;
+    std::string_view e(name.data() + dot + 1, name.size() - dot - 1);
+    bool same = e.size() == ext.size() &&
+                std::equal(e.begin(), e.end(), ext.begin(), [](char a, char b) {
+                  return std::toupper(static_cast<unsigned char>(a)) ==
+                         std::toupper(static_cast<unsigned char>(b));
+                });
+    if (same) names.push_back(utf8_to_cp932(name));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace rokan

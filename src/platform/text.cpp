@@ -1,0 +1,80 @@
+#include "platform/text.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+namespace rokan {
+namespace {
+
+// One iconv pass; `replacement` stands in for each byte sequence that cannot be converted.
+std::string convert(const char* to, const char* from, std::string_view in,
+                    std::string_view replacement) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
+  std::string out;
+  out.reserve(in.size() * 2);
+  char* src = const_cast<char*>(in.data());
+  size_t src_left = in.size();
+  char buf[256];
+  while (src_left > 0) {
+    char* dst = buf;
+    size_t dst_left = sizeof buf;
+    size_t rc = iconv(cd, &src, &src_left, &dst, &dst_left);
+    out.append(buf, static_cast<size_t>(dst - buf));
+    if (rc == static_cast<size_t>(-1)) {
+      if (errno == E2BIG) continue;
+      // EILSEQ or EINVAL: skip one byte (a whole UTF-8 sequence for UTF-8 input).
+      size_t skip = 1;
+      if (std::string_view(from) == "UTF-8") {
+        while (skip < src_left && (static_cast<unsigned char>(src[skip]) & 0xC0) == 0x80) ++skip;
+      } else if (is_sjis_lead(static_cast<unsigned char>(*src)) && src_left >= 2) {
+        skip = 2;
+      }
+      out.append(replacement);
+      src += skip;
+      src_left -= skip;
+    }
+  }
+  iconv_close(cd);
+  return out;
+}
+
+}  // namespace
+
+std::string utf8_to_cp932(std::string_view utf8) { return convert("CP932", "UTF-8", utf8, "?"); }
+
+std::string cp932_to_utf8(std::string_view cp932) {
+  return convert("UTF-8", "CP932", cp932, "\xEF\xBF\xBD");
+}
+
+std::size_t sjis_cut(std::string_view s, std::size_t max_bytes) {
+  if (s.size() <= max_bytes) return s.size();
+  std::size_t i = 0;
+  while (i < max_bytes) {
+    std::size_t step = is_sjis_lead(static_cast<unsigned char>(s[i])) ? 2 : 1;
+    if (i + step > max_bytes) break;
+    i += step;
+  }
+  return i;
+}
+
+std::string format(const char* fmt, ...) {
+  char small[256];
+  va_list ap;
+  va_start(ap, fmt);
+  int n = std::vsnprintf(small, sizeof small, fmt, ap);
+  va_end(ap);
+  if (n < 0) return {};
+  if (static_cast<size_t>(n) < sizeof small) return std::string(small, static_cast<size_t>(n));
+  std::vector<char> big(static_cast<size_t>(n) + 1);
+  va_start(ap, fmt);
+  std::vsnprintf(big.data(), big.size(), fmt, ap);
+  va_end(ap);
+  return std::string(big.data(), static_cast<size_t>(n));
+}
+
+}  // namespace rokan

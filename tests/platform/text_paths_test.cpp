@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/paths.h"
+#include "platform/text.h"
+
+namespace rokan {
+namespace {
+
+TEST(Text, JapaneseLiteralBecomesShiftJisAndBack) {
+  const std::string& sj = SJ("終了しますか？");
+  EXPECT_EQ(sj.size(), 14u);  // seven double-byte characters
+  EXPECT_EQ(cp932_to_utf8(sj), "終了しますか？");
+  EXPECT_EQ(SJ("表").size(), 2u);
+  EXPECT_EQ(SJ("表")[1], '\x5C');  // trail byte is a backslash
+}
+
+TEST(Text, CutNeverSplitsADoubleByteCharacter) {
+  std::string s = "a" + SJ("表示");  // 1 + 4 bytes
+  EXPECT_EQ(sjis_cut(s, 5), 5u);
+  EXPECT_EQ(sjis_cut(s, 4), 3u);
+  EXPECT_EQ(sjis_cut(s, 2), 1u);
+  EXPECT_EQ(sjis_truncate(s, 4), "a" + SJ("表"));
+}
+
+TEST(Text, UnmappableAndInvalidInputIsReplacedNotLost) {
+  EXPECT_EQ(utf8_to_cp932("a😀b"), "a?b");
+  EXPECT_EQ(cp932_to_utf8("a\x81"), "a\xEF\xBF\xBD");
+}
+
+TEST(Paths, BackslashesBecomeSlashesButNotInsideDoubleByteCharacters) {
+  std::string p = "DEFAULT\\" + SJ("表") + "\\rokan.ini";
+  EXPECT_EQ(local_path(p), "DEFAULT/表/rokan.ini");
+  EXPECT_EQ(controller_path("DEFAULT/表/rokan.ini"), p);
+}
+
+TEST(Paths, FilesOpenAndListUnderTheirMappedNames) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / "rokan_paths_test";
+  fs::remove_all(dir);
+  fs::create_directories(dir / "表");
+  std::ofstream(dir / "表" / "B.rix") << "x";
+  std::ofstream(dir / "表" / "a.RIX") << "x";
+  std::ofstream(dir / "表" / "c.txt") << "x";
+  std::string base = controller_path(dir.string()) + "\\" + SJ("表") + "\\";
+  EXPECT_TRUE(is_directory(base));
+  EXPECT_TRUE(path_exists(base + "B.rix"));
+  std::FILE* f = open_file(base + "a.RIX", "rt");
+  ASSERT_NE(f, nullptr);
+  std::fclose(f);
+  EXPECT_EQ(list_files_with_extension(base, "RIX"), (std::vector<std::string>{"B.rix", "a.RIX"}));
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace rokan
