@@ -5,6 +5,7 @@
 
 #include "console/console.h"
 #include "core/controller.h"
+#include "core/logger.h"
 #include "core/modes.h"
 #include "core/param_file.h"
 #include "core/safety.h"
@@ -84,6 +85,15 @@ void startup(Controller& c) {
     return;
   }
 
+  text_put(c, 1, 9, SJ("- ログ領域の確保 -"));
+  if (!allocate_log_area(c)) {
+    set_mode(c, kEmg);
+    report_message(c,
+                   SJ("サンプリングデータ領域が確保できませんでした(MAX_BUFを小さくして下さい)"));
+    terminate(c, 1);
+    return;
+  }
+
   c.console.info_display = 0;
   c.console.info_page = 1;
   text_put(c, 1, 10, SJ("[ROKANシステム初期化完了]"));
@@ -92,11 +102,14 @@ void startup(Controller& c) {
 }
 
 int terminate(Controller& c, int /*code*/) {
+  if (c.cycle.terminated) return 1;  // a failed log write ends the program from inside here
   c.cycle.quitting = 1;
+  if (c.logger.count != 0 && !c.logger.write_failed) write_log_file(c);
   if (c.console.emg_log) {
     std::fclose(c.console.emg_log);
     c.console.emg_log = nullptr;
   }
+  release_log_area(c);
   c.cycle.terminated = true;
   c.host.close_main_window();
   return 1;
@@ -133,6 +146,7 @@ void sampling_tick(Controller& c) {
   update_legs(c);
   leg_control(c);
   control(c);
+  record_sample(c);
   if (c.host.monotonic_seconds() - work_start > c.params.sampling_time) c.logger.over_run = 1;
 
   draw(c);

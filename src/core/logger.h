@@ -1,8 +1,10 @@
 // Sampling data logger: compact raw records in a preallocated area, expanded at write time.
+// Recording copies and truncates a few numbers; nothing is allocated, formatted or written in
+// the sampling cycle.
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 namespace rokan {
 
@@ -10,10 +12,10 @@ struct Controller;
 
 // One logged cycle; 64 bytes.
 struct LogRecord {
-  uint16_t raw[4][3];
+  uint16_t raw[4][3];    // potentiometer counts, truncated
   uint16_t order[4][3];  // 12-bit code of (volts + 10) * 0.05 * 4096
   int32_t mode;          // -2 MANUAL, -3 ORIGIN, -4 EMG, -1 AUTO not running, else step / pc
-  uint16_t paw[4];
+  uint16_t paw[4];       // input codes, same scale as the orders
   uint16_t antenna;
 };
 static_assert(sizeof(LogRecord) == 64);
@@ -21,12 +23,28 @@ static_assert(sizeof(LogRecord) == 64);
 enum LoggingState : uint8_t { kLogOff = 0, kLogOneShot = 1, kLogContinuous = 2 };
 
 struct LoggerState {
-  std::vector<LogRecord> area;  // MAX_BUF records once allocated; never resized in the cycle
-  bool allocated = false;
-  int32_t count = 0;
+  std::unique_ptr<LogRecord[]> area;  // `capacity` records; only (re)allocated outside the cycle
+  int32_t capacity = 0;
+  int32_t count = 0;  // records filled, 0 .. MAX_BUF - 1
   uint8_t state = kLogOff;
   int32_t skip_counter = 1;
-  uint8_t over_run = 0;  // a sampling cycle over-ran since the last write
+  uint8_t over_run = 0;       // a sampling cycle over-ran since the last write
+  bool write_failed = false;  // the end routine must not try a failed write again
 };
+
+// (Re)allocates MAX_BUF records; on failure reports it, switches to EMG and returns false.
+bool allocate_log_area(Controller& c);
+void release_log_area(Controller& c);
+void record_sample(Controller& c);
+// Writes every filled record to the next free RKNnnnn.LOG and empties the area.
+void write_log_file(Controller& c);
+// Lamp "LOGGING": logging is on and the area has not overflowed.
+bool logging_lamp(const Controller& c);
+
+// Voltage <-> 12-bit code of the log records (0 = -10 V, 2048 = 0 V, 4096 = +10 V).
+uint16_t volts_to_code(double volts);
+inline double code_to_volts(uint16_t code) {
+  return code * (1.0 / 4096) * 20 - 10;
+}
 
 }  // namespace rokan
