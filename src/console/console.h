@@ -18,15 +18,15 @@ inline constexpr std::size_t kMessageLineBytes = 80;
 struct ConsoleState {
   std::array<std::string, 3> lines;  // mode, status, prompt line; at most 80 bytes each
   std::array<std::string, kTextLines + 1> screen;  // text screen lines 1..25 (index 0 unused)
-  int menu_col = 10, menu_line = 2;     // menu cursor
-  int write_col = 1, write_line = 1;    // write cursor of text_write
+  int menu_col = 10, menu_line = 2;                // menu cursor
+  int write_col = 1, write_line = 1;               // write cursor of text_write
   int32_t key_code = 0;
   bool key_hit = false;
-  int wait_depth = 0;                   // > 0 while a wait_key or modal dialog is in progress
-  uint8_t info_display = 0;             // information display on/off
-  uint8_t info_page = 1;                // 0..7
-  std::string input_field;              // text of the string input dialog, kept between uses
-  std::FILE* emg_log = nullptr;         // report log, open from start-up to the end routine
+  int wait_depth = 0;            // > 0 while a wait_key or modal dialog is in progress
+  uint8_t info_display = 0;      // information display on/off
+  uint8_t info_page = 1;         // 0..7
+  std::string input_field;       // text of the string input dialog, kept between uses
+  std::FILE* emg_log = nullptr;  // report log, open from start-up to the end routine
 };
 
 void msg_clear_all(Controller& c);
@@ -43,6 +43,19 @@ void text_write(Controller& c, std::string_view text);
 // Key events from the windows.
 void key_char(Controller& c, int ch);
 void key_release(Controller& c, int virtual_key);
+
+// Marks a wait (wait_key or a modal dialog) for its lifetime, so that the key dispatcher of
+// nested sampling cycles leaves the key store to the waiting call.
+class ConsoleWait {
+ public:
+  explicit ConsoleWait(Controller& c);
+  ~ConsoleWait();
+  ConsoleWait(const ConsoleWait&) = delete;
+  ConsoleWait& operator=(const ConsoleWait&) = delete;
+
+ private:
+  Controller& c_;
+};
 
 int wait_key(Controller& c);
 bool input_number(Controller& c, double& out);

@@ -26,7 +26,7 @@ struct LoggerState {
   int32_t count = 0;
   uint8_t state = kLogOff;
   int32_t skip_counter = 1;
-  uint8_t over_run = 0;         // a sampling cycle over-ran since the last write
+  uint8_t over_run = 0;  // a sampling cycle over-ran since the last write
 };
 
 }  // namespace rokan

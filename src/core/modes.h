@@ -16,23 +16,23 @@ inline constexpr uint8_t kRixWarningsAcknowledged = 152;
 
 struct ModeState {
   uint8_t mode = kManual;
-  int32_t selected_leg = -1;      // MANUAL: leg under manual control, -1 none
-  uint8_t manual_sub_mode = 1;    // 0 DISABLE, 1 Leg Position, 2 Joint Angle, 3 Joint Torque,
-                                  // 4 Leg Velocity, 5 Joint Omega
+  int32_t selected_leg = -1;       // MANUAL: leg under manual control, -1 none
+  uint8_t manual_sub_mode = 1;     // 0 DISABLE, 1 Leg Position, 2 Joint Angle, 3 Joint Torque,
+                                   // 4 Leg Velocity, 5 Joint Omega
   double position_org[4][3] = {};  // foot position captured when a leg is taken into manual
   double vr2position[3] = {10.0, 10.0, 5.0};  // mm per V for x (VR1), y (VR2), z (VR3)
   double gait_const[3] = {10.0, 15.0, 5.0};
   uint8_t moving_to_initial = 0;
   uint8_t initial_reached = 0;
-  int32_t program_no = -1;        // -1 none, 0 the RIX program, 1..9 built-in
+  int32_t program_no = -1;  // -1 none, 0 the RIX program, 1..9 built-in
   uint8_t program_is_rix = 0;
   uint8_t auto_running = 0;
   uint8_t auto_step = 0;
   uint8_t auto_paused = 0;
   uint8_t stop_reserved = 0;
-  uint8_t key_wait_active = 0;    // a RIX KEY_IN waits for a key
+  uint8_t key_wait_active = 0;  // a RIX KEY_IN waits for a key
   int32_t captured_key = 0;
-  uint8_t emg_enable = 1;         // lamp "EMG ENABLE"
+  uint8_t emg_enable = 1;  // lamp "EMG ENABLE"
   std::string rix_file = "ROKAN.RIX";  // RIX program file name (CP932, at most 12 bytes)
 };
 

@@ -13,17 +13,17 @@ inline constexpr double kRixVersion = 3.1;   // RIX language version
 // Speed/acceleration limits and tolerances. Held three times (file, active, AUTO reference),
 // always copied as whole blocks.
 struct LimitBlock1 {
-  double a_max[4];              // mm/s^2
-  double v_max[4];              // mm/s
-  double omega_dot_max[4][3];   // rad/s^2
-  double omega_max[4][3];       // rad/s
+  double a_max[4];             // mm/s^2
+  double v_max[4];             // mm/s
+  double omega_dot_max[4][3];  // rad/s^2
+  double omega_max[4][3];      // rad/s
 };
 struct LimitBlock2 {
-  double position_err[4];        // mm
-  double angle_err[4][3];        // rad
+  double position_err[4];  // mm
+  double angle_err[4][3];  // rad
   double torque_err[4][3];
-  double position_err_near[4];   // mm
-  double angle_err_near[4][3];   // rad
+  double position_err_near[4];  // mm
+  double angle_err_near[4][3];  // rad
   double torque_err_near[4][3];
 };
 struct Limits {
@@ -33,9 +33,21 @@ struct Limits {
 
 // Index of each LIMIT_* key in Params::joint_limit, in file order.
 enum JointLimitKey {
-  kLimitJn1Plus, kLimitJn1Minus, kLimitJn2Plus, kLimitJn2Minus, kLimitJn2RelPlus,
-  kLimitJn2RelMinus, kLimitJ00Plus, kLimitJ00Minus, kLimitJ10Plus, kLimitJ10Minus,
-  kLimitJ20Plus, kLimitJ20Minus, kLimitJ30Plus, kLimitJ30Minus, kJointLimitCount
+  kLimitJn1Plus,
+  kLimitJn1Minus,
+  kLimitJn2Plus,
+  kLimitJn2Minus,
+  kLimitJn2RelPlus,
+  kLimitJn2RelMinus,
+  kLimitJ00Plus,
+  kLimitJ00Minus,
+  kLimitJ10Plus,
+  kLimitJ10Minus,
+  kLimitJ20Plus,
+  kLimitJ20Minus,
+  kLimitJ30Plus,
+  kLimitJ30Minus,
+  kJointLimitCount
 };
 extern const char* const kJointLimitNames[kJointLimitCount];
 
@@ -62,7 +74,7 @@ struct Params {
   std::string rix_path;  // user directory + RIX directory (once rokan.ini has been read)
   std::string log_dir;   // DEFAULT_PATH_LOG
   std::string emg_dir;
-  std::string ini_dir;   // DEFAULT_PATH_INI
+  std::string ini_dir;  // DEFAULT_PATH_INI
 };
 
 }  // namespace rokan

@@ -16,16 +16,16 @@ inline constexpr double kLink2 = 155.0;  // joint 2 to joint 3
 inline constexpr double kLink3 = 250.0;  // joint 3 to the foot
 
 struct Sensor {
-  double raw[4][3];        // simulated converter counts, 0..4095, 2048 = 0 V
-  double origin[4][3];     // potentiometer voltage at each joint's origin
-  double pt_volt[4][3];    // converted potentiometer voltage, -10..+10 V
-  double vr[3];            // VR1..VR3, V
-  double vr_org[3];        // VR1..VR3 captured when a leg is taken into manual control
-  double paw_volt[4];      // 0.0 open, 2.5 closed
-  uint8_t paw[4];          // 1 when the paw voltage is above 2.0 V
+  double raw[4][3];      // simulated converter counts, 0..4095, 2048 = 0 V
+  double origin[4][3];   // potentiometer voltage at each joint's origin
+  double pt_volt[4][3];  // converted potentiometer voltage, -10..+10 V
+  double vr[3];          // VR1..VR3, V
+  double vr_org[3];      // VR1..VR3 captured when a leg is taken into manual control
+  double paw_volt[4];    // 0.0 open, 2.5 closed
+  uint8_t paw[4];        // 1 when the paw voltage is above 2.0 V
   double antenna_volt;
-  double ad[16];           // channels 0..11 mirror pt_volt; 12..15 read 0
-  double plant_gain[4][3]; // counts per volt-second
+  double ad[16];            // channels 0..11 mirror pt_volt; 12..15 read 0
+  double plant_gain[4][3];  // counts per volt-second
 };
 
 enum LegPoint { kBase = 0, kHip = 1, kKnee = 2, kFoot = 3 };

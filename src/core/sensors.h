@@ -26,3 +26,8 @@ void prime_state(Controller& c);
 void origin_clear(Controller& c);
 
 }  // namespace rokan
+
+namespace rokan {
+// Brings theta1 of a leg into its range: [0, 2pi] for legs 0 and 2, [-pi, pi] for 1 and 3.
+double wrap_leg_theta1(int leg, double theta1);
+}  // namespace rokan

@@ -17,19 +17,19 @@ enum ControlMode : uint8_t {
 };
 
 struct LegServo {
-  uint8_t control_mode[3];        // the three joints of a leg always carry the same code
-  double ref_angle[3];            // joint goal angle ("Ref_angle"), written only by hold_all
-  double angle_error[3];          // reference angle - present angle, rad
-  double order[3];                // voltage order, V
+  uint8_t control_mode[3];  // the three joints of a leg always carry the same code
+  double ref_angle[3];      // joint goal angle ("Ref_angle"), written only by hold_all
+  double angle_error[3];    // reference angle - present angle, rad
+  double order[3];          // voltage order, V
   int32_t joint_inpos_count[3];
   int32_t inpos_count;
-  uint8_t pending;                // motion pending flag
-  double goal[3];                 // goal position ("Ref_Position"), mm
-  double velocity_command[3];     // mm/s
-  double lead[3];                 // lead point of this cycle, mm
-  double lead_velocity[3];        // mm/s
+  uint8_t pending;             // motion pending flag
+  double goal[3];              // goal position ("Ref_Position"), mm
+  double velocity_command[3];  // mm/s
+  double lead[3];              // lead point of this cycle, mm
+  double lead_velocity[3];     // mm/s
   double ik_input[3];
-  double reference[3];            // chain-form angles from Position2angle: the servo set-point
+  double reference[3];  // chain-form angles from Position2angle: the servo set-point
 };
 
 }  // namespace rokan

@@ -1,1 +1,1 @@
-namespace rokan {} // removed once the first GUI source lands
+namespace rokan {}  // namespace rokan

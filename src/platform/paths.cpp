@@ -62,11 +62,11 @@ std::vector<std::string> list_files_with_extension(std::string_view cp932_dir,
     auto dot = name.rfind('.');
     if (dot == std::string::npos) continue;
     std::string_view e(name.data() + dot + 1, name.size() - dot - 1);
-    bool same = e.size() == ext.size() &&
-                std::equal(e.begin(), e.end(), ext.begin(), [](char a, char b) {
-                  return std::toupper(static_cast<unsigned char>(a)) ==
-                         std::toupper(static_cast<unsigned char>(b));
-                });
+    bool same =
+        e.size() == ext.size() && std::equal(e.begin(), e.end(), ext.begin(), [](char a, char b) {
+          return std::toupper(static_cast<unsigned char>(a)) ==
+                 std::toupper(static_cast<unsigned char>(b));
+        });
     if (same) names.push_back(utf8_to_cp932(name));
   }
   std::sort(names.begin(), names.end());

@@ -45,7 +45,9 @@ std::string convert(const char* to, const char* from, std::string_view in,
 
 }  // namespace
 
-std::string utf8_to_cp932(std::string_view utf8) { return convert("CP932", "UTF-8", utf8, "?"); }
+std::string utf8_to_cp932(std::string_view utf8) {
+  return convert("CP932", "UTF-8", utf8, "?");
+}
 
 std::string cp932_to_utf8(std::string_view cp932) {
   return convert("UTF-8", "CP932", cp932, "\xEF\xBF\xBD");
@@ -77,4 +79,12 @@ std::string format(const char* fmt, ...) {
   return std::string(big.data(), static_cast<size_t>(n));
 }
 
+}  // namespace rokan
+
+namespace rokan {
+void write_stderr(std::string_view cp932) {
+  std::string utf8 = cp932_to_utf8(cp932);
+  std::fwrite(utf8.data(), 1, utf8.size(), stderr);
+  std::fflush(stderr);
+}
 }  // namespace rokan

@@ -34,8 +34,13 @@ std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 }  // namespace rokan
 
 // A UTF-8 literal as a CP932 string, converted on first use and kept for the run.
-#define SJ(utf8_literal)                                                            \
-  ([]() -> const std::string& {                                                     \
-    static const std::string converted = ::rokan::utf8_to_cp932(utf8_literal);      \
-    return converted;                                                               \
+#define SJ(utf8_literal)                                                       \
+  ([]() -> const std::string& {                                                \
+    static const std::string converted = ::rokan::utf8_to_cp932(utf8_literal); \
+    return converted;                                                          \
   }())
+
+namespace rokan {
+// Writes CP932 text to the standard error stream as UTF-8 (the terminal's encoding).
+void write_stderr(std::string_view cp932);
+}  // namespace rokan

@@ -1,0 +1,150 @@
+#include "console/console.h"
+
+#include <cctype>
+#include <cstdio>
+
+#include "core/controller.h"
+#include "platform/host.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+
+namespace rokan {
+namespace {
+
+constexpr std::size_t kInputMax = 127;  // bytes of the input dialog's text that are read
+
+void set_line(Controller& c, int index, std::string_view text) {
+  c.console.lines[index] = sjis_truncate(text, kMessageLineBytes);
+  msg_paint(c);
+}
+
+std::string read_input_dialog(Controller& c) {
+  {
+    ConsoleWait wait(c);
+    c.host.run_input_dialog(c.console.input_field);
+  }
+  return sjis_truncate(c.console.input_field, kInputMax);
+}
+
+}  // namespace
+
+ConsoleWait::ConsoleWait(Controller& c) : c_(c) {
+  ++c.console.wait_depth;
+}
+ConsoleWait::~ConsoleWait() {
+  --c_.console.wait_depth;
+}
+
+void msg_clear_all(Controller& c) {
+  for (std::string& line : c.console.lines) line.clear();
+  msg_paint(c);
+}
+
+void msg_set_mode_line(Controller& c, std::string_view text) {
+  set_line(c, 0, text);
+}
+void msg_set_status_line(Controller& c, std::string_view text) {
+  set_line(c, 1, text);
+}
+void msg_set_prompt_line(Controller& c, std::string_view text) {
+  set_line(c, 2, text);
+}
+void msg_paint(Controller& c) {
+  c.host.paint_strip();
+}
+
+void report_message(Controller& c, std::string_view text) {
+  if (c.console.emg_log) {
+    std::fwrite(text.data(), 1, text.size(), c.console.emg_log);
+    std::fputc('\n', c.console.emg_log);
+    std::fflush(c.console.emg_log);  // the record of why the robot stopped must survive a crash
+  }
+  msg_set_status_line(c, text);
+  std::fputs("\a\a", stderr);
+  std::fflush(stderr);
+}
+
+void text_clear(Controller& c) {
+  for (std::string& line : c.console.screen) line.clear();
+  c.host.text_screen_changed();
+}
+
+void text_put(Controller& c, int col, int line, std::string_view text) {
+  if (line < 1 || line > kTextLines) return;
+  std::string& s = c.console.screen[line];
+  if (col == 1) {
+    s.assign(text);
+  } else if (col < 1) {
+    s.insert(0, text);
+  } else {
+    std::size_t pos = static_cast<std::size_t>(col - 1);
+    if (pos >= s.size()) {
+      s.append(text);
+    } else {
+      s.erase(pos, text.size());
+      s.insert(pos, text);
+    }
+  }
+  c.host.text_screen_changed();
+}
+
+void text_write(Controller& c, std::string_view text) {
+  text_put(c, c.console.write_col, c.console.write_line, text);
+  c.console.write_col += static_cast<int>(text.size());
+}
+
+void key_char(Controller& c, int ch) {
+  c.console.key_code = static_cast<signed char>(ch);
+  c.console.key_hit = true;
+}
+
+void key_release(Controller& c, int virtual_key) {
+  if (virtual_key != 9 && virtual_key != 27) return;
+  c.console.key_code = virtual_key;
+  c.console.key_hit = true;
+}
+
+int wait_key(Controller& c) {
+  ConsoleWait wait(c);
+  c.console.key_hit = false;
+  while (!c.console.key_hit) c.host.process_one_event();
+  // The key that ends the wait belongs to this call, not to the next dispatcher.
+  c.console.key_hit = false;
+  return c.console.key_code;
+}
+
+bool input_number(Controller& c, double& out) {
+  std::string text = read_input_dialog(c);
+  if (text.empty()) return false;
+  double v;
+  if (std::sscanf(text.c_str(), "%lf", &v) != 1) return false;
+  out = v;
+  return true;
+}
+
+bool input_string(Controller& c, std::string& out, std::size_t max_len) {
+  std::string text = read_input_dialog(c);
+  if (text.empty()) return false;
+  out = sjis_truncate(text, max_len);
+  return true;
+}
+
+bool input_directory(Controller& c, std::string_view base, std::string& out) {
+  std::string name;
+  if (!input_string(c, name, 31)) return false;
+  // Drop one trailing backslash, unless that byte is the second half of a double-byte character.
+  if (!name.empty() && name.back() == '\\' && sjis_cut(name, name.size() - 1) == name.size() - 1)
+    name.pop_back();
+  out = name;
+  return is_directory(std::string(base) + name);
+}
+
+bool select_joint(Controller& c, int& joint) {
+  text_put(c, c.console.menu_col, c.console.menu_line++, SJ("    関節番号(1,2,3,Q)  ＝"));
+  int key = std::toupper(static_cast<unsigned char>(wait_key(c)));
+  if (key < '1' || key > '3') return false;
+  joint = key - '1';
+  return true;
+}
+
+}  // namespace rokan

@@ -1,0 +1,150 @@
+#include "core/cycle.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "console/console.h"
+#include "core/controller.h"
+#include "core/modes.h"
+#include "core/param_file.h"
+#include "core/safety.h"
+#include "core/sensors.h"
+#include "core/servo.h"
+#include "platform/host.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+
+namespace rokan {
+namespace {
+
+// Start pose of the chain-form angles: legs 0 and 2 point along -x, legs 1 and 3 along +x.
+constexpr double kStartAngle[4][3] = {
+    {kPi, 0, -kPi / 2}, {0, 0, -kPi / 2}, {kPi, 0, -kPi / 2}, {0, 0, -kPi / 2}};
+
+void draw(Controller& c) {
+  if (--c.cycle.draw_countdown >= 0) return;
+  c.host.paint_views();
+  c.host.set_time_field(format("%8.3lf[sec]", c.cycle.elapsed));
+  c.cycle.draw_countdown = c.cycle.draw_skip;
+}
+
+// Opens emg.log for appending and stamps the session; false when it cannot be opened.
+bool open_report_log(Controller& c) {
+  c.console.emg_log = open_file(c.params.emg_dir + "emg.log", "a+");
+  if (!c.console.emg_log) return false;
+  std::time_t now = std::time(nullptr);
+  std::fprintf(c.console.emg_log, "----- %s", std::ctime(&now));
+  std::fflush(c.console.emg_log);
+  return true;
+}
+
+}  // namespace
+
+void startup(Controller& c) {
+  set_default_params(c.params, c.sensor);
+  msg_paint(c);
+  text_put(c, 1, 5, SJ("Rokan初期化開始"));
+  read_param_file(c);
+  copy_file_to_active(c.params);
+  text_put(c, 1, 6, format("ARDO_VERSION : %lf\n", static_cast<double>(kArdoVersion)));
+  text_put(c, 1, 7, format("RIX_VERSION  : %lf\n", kRixVersion));
+
+  c.mode.vr2position[0] = 10.0;
+  c.mode.vr2position[1] = 10.0;
+  c.mode.vr2position[2] = 5.0;
+  c.mode.gait_const[0] = 10.0;
+  c.mode.gait_const[1] = 15.0;
+  c.mode.gait_const[2] = 5.0;
+
+  for (int leg = 0; leg < 4; ++leg) {
+    for (int j = 0; j < 3; ++j) {
+      c.state.angle[leg][j] = kStartAngle[leg][j];
+      c.sensor.raw[leg][j] = 2048;
+    }
+    c.sensor.paw_volt[leg] = 0;
+  }
+  for (double& v : c.sensor.vr) v = 0;
+  c.sensor.antenna_volt = 0;
+  origin_clear(c);
+  hold_all(c);
+  prime_state(c);
+
+  c.mode.initial_reached = 0;
+  c.mode.selected_leg = -1;
+  c.mode.manual_sub_mode = 1;
+  c.mode.moving_to_initial = 0;
+  c.mode.auto_running = 0;
+  c.mode.emg_enable = 1;
+
+  text_put(c, 1, 8, SJ("非常停止履歴ログファイル・オープン"));
+  if (!open_report_log(c)) {
+    std::fputs("\n Can not open file (emg.log)\n", stderr);
+    c.cycle.quitting = 1;
+    c.host.exit_process(1);
+    return;
+  }
+
+  c.console.info_display = 0;
+  c.console.info_page = 1;
+  text_put(c, 1, 10, SJ("[ROKANシステム初期化完了]"));
+  text_put(c, 1, 11, SJ("キーを押してください．"));
+  wait_key(c);
+}
+
+int terminate(Controller& c, int /*code*/) {
+  c.cycle.quitting = 1;
+  if (c.console.emg_log) {
+    std::fclose(c.console.emg_log);
+    c.console.emg_log = nullptr;
+  }
+  c.cycle.terminated = true;
+  c.host.close_main_window();
+  return 1;
+}
+
+void confirm_and_quit(Controller& c) {
+  bool ok;
+  {
+    ConsoleWait wait(c);
+    ok = c.host.run_quit_confirmation();
+  }
+  if (!ok) return;
+  c.cycle.quitting = 1;
+  terminate(c, 1);
+}
+
+void sampling_tick(Controller& c) {
+  CycleState& cy = c.cycle;
+  if (cy.quitting || cy.init_in_progress) return;
+  if (cy.init_request) {
+    cy.init_in_progress = 1;
+    startup(c);
+    if (cy.quitting) return;
+    set_mode(c, kManual);
+    cy.init_request = 0;
+    cy.init_in_progress = 0;
+  }
+  ++cy.tick_count;
+
+  // Over-run: only the control work counts, not drawing or the operator's waits.
+  const double work_start = c.host.monotonic_seconds();
+  read_sensors(c);
+  update_state(c);
+  update_legs(c);
+  leg_control(c);
+  control(c);
+  if (c.host.monotonic_seconds() - work_start > c.params.sampling_time) c.logger.over_run = 1;
+
+  draw(c);
+  safety_check(c);
+  c.host.update_lamps();
+  if (key_dispatch(c) == 1) {
+    confirm_and_quit(c);
+    if (cy.quitting) return;
+  }
+  cy.elapsed += c.params.sampling_time;
+  if (cy.elapsed >= 1000.0) cy.elapsed = 0;
+  c.host.set_timer_interval(static_cast<int>(c.params.sampling_time * 1000));
+}
+
+}  // namespace rokan

@@ -1,0 +1,268 @@
+// rokan.ini: one "LABEL<blank>VALUE" line per parameter after a version line. The reader stops
+// at the first bad line and keeps what it read before it; it never resets to defaults.
+#include "core/param_file.h"
+
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "console/console.h"
+#include "core/controller.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+
+namespace rokan {
+namespace {
+
+constexpr double kDegToRad = kPi / 180.0;
+constexpr double kRadToDeg = 180.0 / kPi;
+constexpr int kLineMax = 1022;  // characters read per line; the rest of a longer line follows
+
+// Reads at most kLineMax characters of the next line, with its line end when it fits.
+bool read_line(std::FILE* f, std::string& line) {
+  char buf[kLineMax + 2];
+  if (!std::fgets(buf, kLineMax + 1, f)) return false;
+  line.assign(buf);
+  return true;
+}
+
+bool is_blank(char ch) {
+  return ch == ' ' || ch == '\t';
+}
+
+std::string strip_line_end(std::string_view v) {
+  while (!v.empty() && (v.back() == '\n' || v.back() == '\r')) v.remove_suffix(1);
+  return std::string(v);
+}
+
+// Floating-point conversion that fails only on a range error, like strtod's contract here.
+bool to_double(const std::string& value, double& out) {
+  errno = 0;
+  double v = std::strtod(value.c_str(), nullptr);
+  if (errno == ERANGE) return false;
+  out = v;
+  return true;
+}
+
+long to_long(const std::string& value) {
+  errno = 0;
+  long v = std::strtol(value.c_str(), nullptr, 10);
+  return errno == ERANGE ? 0 : v;
+}
+
+enum class Index { kLeg, kLegJoint };
+
+struct IndexedKey {
+  const char* prefix;
+  Index index;
+  bool degrees;
+};
+
+// Prefix order matters: the first prefix the label begins with wins.
+constexpr IndexedKey kIndexedKeys[] = {
+    {"MAX_VOLT", Index::kLegJoint, false},
+    {"KM", Index::kLegJoint, false},
+    {"ANGLE_ERR_NEAR", Index::kLegJoint, true},
+    {"POSITION_ERR_NEAR", Index::kLeg, false},
+    {"TORQUE_ERR_NEAR", Index::kLegJoint, false},
+    {"OMEGA_DOT_MAX", Index::kLegJoint, true},
+    {"ANGLE_ERR", Index::kLegJoint, true},
+    {"POSITION_ERR", Index::kLeg, false},
+    {"TORQUE_ERR", Index::kLegJoint, false},
+    {"OMEGA_MAX", Index::kLegJoint, true},
+    {"A_MAX", Index::kLeg, false},
+    {"V_MAX", Index::kLeg, false},
+    {"KP", Index::kLeg, false},
+    {"KS", Index::kLegJoint, false},
+};
+
+double* indexed_slot(Params& p, std::string_view prefix, int leg, int joint) {
+  Limits& f = p.file;
+  if (prefix == "MAX_VOLT") return &p.max_volt[leg][joint];
+  if (prefix == "KM") return &p.km[leg][joint];
+  if (prefix == "ANGLE_ERR_NEAR") return &f.b2.angle_err_near[leg][joint];
+  if (prefix == "POSITION_ERR_NEAR") return &f.b2.position_err_near[leg];
+  if (prefix == "TORQUE_ERR_NEAR") return &f.b2.torque_err_near[leg][joint];
+  if (prefix == "OMEGA_DOT_MAX") return &f.b1.omega_dot_max[leg][joint];
+  if (prefix == "ANGLE_ERR") return &f.b2.angle_err[leg][joint];
+  if (prefix == "POSITION_ERR") return &f.b2.position_err[leg];
+  if (prefix == "TORQUE_ERR") return &f.b2.torque_err[leg][joint];
+  if (prefix == "OMEGA_MAX") return &f.b1.omega_max[leg][joint];
+  if (prefix == "A_MAX") return &f.b1.a_max[leg];
+  if (prefix == "V_MAX") return &f.b1.v_max[leg];
+  if (prefix == "KP") return &p.kp[leg];
+  return &p.ks[leg][joint];
+}
+
+// Applies one label/value pair; false on an undefined label or an invalid value.
+bool apply(Params& p, const std::string& label, const std::string& value) {
+  if (label.rfind("REM", 0) == 0) return true;
+  for (const IndexedKey& key : kIndexedKeys) {
+    std::size_t n = std::strlen(key.prefix);
+    if (label.compare(0, n, key.prefix) != 0) continue;
+    char leg_digit = label.size() > n ? label[n] : '\0';
+    char joint_digit = label.size() > n + 1 ? label[n + 1] : '\0';
+    if (leg_digit < '1' || leg_digit > '4') return false;
+    int joint = 0;
+    if (key.index == Index::kLegJoint) {
+      if (joint_digit < '1' || joint_digit > '3') return false;
+      joint = joint_digit - '1';
+    }
+    double v;
+    if (!to_double(value, v)) return false;
+    *indexed_slot(p, key.prefix, leg_digit - '1', joint) = key.degrees ? v * kDegToRad : v;
+    return true;
+  }
+  if (label == "PT_LIMIT") {
+    long v = to_long(value);
+    // A value beyond the 16-bit field would wrap into a different limit: refuse it.
+    if (v == 0 || v < SHRT_MIN || v > SHRT_MAX) return false;
+    p.pt_limit = static_cast<int16_t>(v);
+    return true;
+  }
+  if (label == "MAX_BUF" || label == "SAMPLING_SKIP") {
+    long v = to_long(value);
+    // A count below one cannot size the log area or pace the recording.
+    if (v < 1 || v > INT_MAX) return false;
+    (label == "MAX_BUF" ? p.max_buf : p.sampling_skip) = static_cast<int32_t>(v);
+    return true;
+  }
+  if (label == "SAMPLING_TIME") {
+    double v;
+    // The state update divides by the sampling time; zero or less would fill it with inf/NaN.
+    if (!to_double(value, v) || !(v > 0)) return false;
+    p.sampling_time = v;
+    return true;
+  }
+  if (label == "OVER_RUN_ENABLE") {
+    p.over_run_enable = to_long(value) != 0 ? 1 : 0;
+    return true;
+  }
+  for (int i = 0; i < kJointLimitCount; ++i) {
+    if (label != kJointLimitNames[i]) continue;
+    double v;
+    if (!to_double(value, v)) return false;
+    p.joint_limit[i] = v * kDegToRad;
+    return true;
+  }
+  if (label == "DEFAULT_PATH_RIX") {
+    p.rix_dir = strip_line_end(value);
+    p.rix_path = p.user_dir + p.rix_dir;
+    return true;
+  }
+  if (label == "DEFAULT_PATH_LOG") {
+    p.log_dir = strip_line_end(value);
+    return true;
+  }
+  if (label == "DEFAULT_PATH_INI") {
+    p.ini_dir = strip_line_end(value);
+    return true;
+  }
+  return false;
+}
+
+// Splits a line into label and value; false when no blank follows the label.
+bool split(const std::string& line, std::string& label, std::string& value) {
+  std::size_t i = 0;
+  while (i < line.size() && is_blank(line[i])) ++i;
+  std::size_t start = i;
+  while (i < line.size() && !is_blank(line[i])) ++i;
+  if (i >= line.size()) return false;
+  label = line.substr(start, i - start);
+  while (i < line.size() && is_blank(line[i])) ++i;
+  start = i;
+  while (i < line.size() && !is_blank(line[i])) ++i;
+  value = line.substr(start, i - start);
+  return true;
+}
+
+}  // namespace
+
+void read_param_file(Controller& c) {
+  Params& p = c.params;
+  std::FILE* f = open_file(param_file_path(p), "r");
+  if (!f) {
+    write_stderr(SJ("ROKAN.INIがオープンできません(Read/Text)"));
+    wait_key(c);
+    return;
+  }
+  std::string line;
+  double version = 0;
+  bool have_version = read_line(f, line) && std::sscanf(line.c_str(), "%*s %lf", &version) == 1;
+  if (!have_version ||
+      static_cast<int>(std::fabs((version - static_cast<double>(kArdoVersion)) * 100)) >= 1) {
+    write_stderr(SJ("初期設定ファイルのバージョンが違います．\n"));
+    std::fclose(f);
+    wait_key(c);
+    return;
+  }
+  std::string label, value;
+  while (read_line(f, line)) {
+    if (!split(line, label, value)) {
+      write_stderr(SJ("初期設定ファイルの書式に誤りがあります．\n") + "[" + line + "]");
+      std::fclose(f);
+      wait_key(c);
+      return;
+    }
+    if (!apply(p, label, value)) {
+      write_stderr(SJ("[Err] 未定義のラベル，あるいは値が不正です．\n") + "    " + label + " = " +
+                   value + "\n\a\a\a");
+      wait_key(c);
+      break;
+    }
+  }
+  std::fclose(f);
+}
+
+bool write_param_file(Controller& c) {
+  const Params& p = c.params;
+  std::FILE* f = open_file(param_file_path(p), "w");
+  if (!f) {
+    text_write(c, format(SJ("\n\r%sがオープンできません(Write/Text)\n\r").c_str(), "rokan.ini"));
+    wait_key(c);
+    return false;
+  }
+  const Limits& l = p.file;
+  auto per_joint = [f](const char* key, const double(&v)[4][3], double scale) {
+    for (int leg = 0; leg < 4; ++leg)
+      for (int j = 0; j < 3; ++j)
+        std::fprintf(f, "%s%1d%1d\t%lf\n", key, leg + 1, j + 1, v[leg][j] * scale);
+  };
+  auto per_leg = [f](const char* key, const double(&v)[4]) {
+    for (int leg = 0; leg < 4; ++leg) std::fprintf(f, "%s%1d\t%lf\n", key, leg + 1, v[leg]);
+  };
+  std::fprintf(f, "ARDO_VERSION\t%.2f\n", static_cast<double>(kArdoVersion));
+  per_joint("MAX_VOLT", p.max_volt, 1);
+  per_joint("KM", p.km, 1);
+  per_joint("ANGLE_ERR", l.b2.angle_err, kRadToDeg);
+  per_leg("POSITION_ERR", l.b2.position_err);
+  per_joint("TORQUE_ERR", l.b2.torque_err, 1);
+  per_joint("ANGLE_ERR_NEAR", l.b2.angle_err_near, kRadToDeg);
+  per_leg("POSITION_ERR_NEAR", l.b2.position_err_near);
+  per_joint("TORQUE_ERR_NEAR", l.b2.torque_err_near, 1);
+  per_joint("OMEGA_DOT_MAX", l.b1.omega_dot_max, kRadToDeg);
+  per_joint("OMEGA_MAX", l.b1.omega_max, kRadToDeg);
+  per_leg("A_MAX", l.b1.a_max);
+  per_leg("V_MAX", l.b1.v_max);
+  per_leg("KP", p.kp);
+  per_joint("KS", p.ks, 1);
+  std::fprintf(f, "PT_LIMIT\t%d\n", p.pt_limit);
+  std::fprintf(f, "SAMPLING_TIME\t%lf\n", p.sampling_time);
+  std::fprintf(f, "MAX_BUF\t%ld\n", static_cast<long>(p.max_buf));
+  std::fprintf(f, "SAMPLING_SKIP\t%d\n", p.sampling_skip);
+  std::fprintf(f, "OVER_RUN_ENABLE\t%d\n", p.over_run_enable == 1 ? 1 : 0);
+  for (int i = 0; i < kJointLimitCount; ++i)
+    std::fprintf(f, "%s\t%lf\n", kJointLimitNames[i], p.joint_limit[i] * kRadToDeg);
+  std::fprintf(f, "DEFAULT_PATH_RIX\t%s\n", p.rix_dir.c_str());
+  std::fprintf(f, "DEFAULT_PATH_LOG\t%s\n", p.log_dir.c_str());
+  std::fprintf(f, "DEFAULT_PATH_INI\t%s\n", p.ini_dir.c_str());
+  bool ok = std::fclose(f) == 0;
+  return ok;
+}
+
+}  // namespace rokan

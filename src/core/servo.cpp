@@ -1,0 +1,181 @@
+#include "core/servo.h"
+
+#include <cmath>
+
+#include "console/console.h"
+#include "core/controller.h"
+#include "core/kinematics.h"
+#include "core/modes.h"
+#include "motion/motion.h"
+
+namespace rokan {
+namespace {
+
+bool in_position_group(const LegServo& s) {
+  for (uint8_t m : s.control_mode)
+    if (m == kPositionControl || m == kPositionControlAlt) return true;
+  return false;
+}
+
+bool in_velocity_group(const LegServo& s) {
+  for (uint8_t m : s.control_mode)
+    if (m == kVelocityControl || m == kVelocityControlAlt) return true;
+  return false;
+}
+
+bool servo_pass_runs(const Controller& c) {
+  const ModeState& m = c.mode;
+  return (m.mode == kManual && m.selected_leg >= 0) || (m.mode == kAuto && m.auto_running) ||
+         (m.mode == kOrigin && m.moving_to_initial);
+}
+
+// The counting scheme shared by the in-position tests: a pass counts the counter down, a
+// failure reloads it with 10; true once it has counted down to zero.
+int count_pass(int32_t& counter, bool within) {
+  if (counter < 0) counter = 0;
+  if (!within) {
+    counter = 10;
+    return 0;
+  }
+  --counter;
+  return counter <= 0 ? 1 : 0;
+}
+
+bool foot_within(const Controller& c, int leg, double tolerance) {
+  const double* foot = c.state.point[leg][kFoot];
+  const double* goal = c.servo[leg].goal;
+  for (int k = 0; k < 3; ++k)
+    if (std::fabs(goal[k] - foot[k]) > tolerance) return false;
+  return true;
+}
+
+void mode_post_step(Controller& c) {
+  switch (c.mode.mode) {
+    case kManual:
+      manual_input_step(c);
+      break;
+    case kOrigin:
+      if (c.mode.moving_to_initial && all_legs_in_position(c)) {
+        c.mode.moving_to_initial = 0;
+        c.mode.initial_reached = 1;
+        c.safety.angle_latch = 0;
+        hold_all(c);
+        set_mode(c, kOrigin);
+      }
+      break;
+    case kAuto:
+      if (!c.mode.auto_running) break;
+      for (int leg = 0; leg < 4; ++leg) {
+        LegServo& s = c.servo[leg];
+        if (s.pending == 1 && leg_in_position(c, leg) == 1 && in_position_group(s)) s.pending = 0;
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+void control(Controller& c) {
+  if (servo_pass_runs(c)) {
+    for (int leg = 0; leg < 4; ++leg) {
+      LegServo& s = c.servo[leg];
+      if (in_position_group(s)) {
+        leg_position_step(c, leg);
+      } else if (in_velocity_group(s)) {
+        leg_velocity_step(c, leg);
+      }
+      if (c.mode.mode == kEmg) return;
+      for (int j = 0; j < 3; ++j) {
+        if (s.control_mode[j] == kNoControl) {
+          set_mode(c, kEmg);
+          report_message(c, "ABNORMAL_CONTROL_MODE: NO_CONTROL!");
+        }
+        // Joint angle control (codes 5 and 6) is never selected by any operation; such a
+        // joint keeps the reference angle it has.
+        s.angle_error[j] = s.reference[j] - c.state.angle[leg][j];
+        s.order[j] = c.params.km[leg][j] * s.angle_error[j];
+      }
+    }
+    if (c.mode.mode == kEmg) return;
+    const double dt = c.params.sampling_time;
+    for (int leg = 0; leg < 4; ++leg) {
+      for (int j = 0; j < 3; ++j) {
+        double& v = c.servo[leg].order[j];
+        const double limit = c.params.max_volt[leg][j];
+        if (v > limit) v = limit;
+        if (v < -limit) v = -limit;
+        c.sensor.raw[leg][j] += v * c.sensor.plant_gain[leg][j] * dt;
+      }
+    }
+  }
+  mode_post_step(c);
+}
+
+void hold_all(Controller& c) {
+  for (int leg = 0; leg < 4; ++leg) set_control_mode(c, leg, kPositionControl);
+  for (int leg = 0; leg < 4; ++leg) {
+    LegServo& s = c.servo[leg];
+    for (int k = 0; k < 3; ++k) s.goal[k] = c.state.point[leg][kFoot][k];
+    for (int j = 0; j < 3; ++j) {
+      s.ref_angle[j] = c.state.angle[leg][j];
+      s.order[j] = 0;
+    }
+  }
+}
+
+int leg_in_position(Controller& c, int leg) {
+  return count_pass(c.servo[leg].inpos_count,
+                    foot_within(c, leg, c.params.active.b2.position_err[leg]));
+}
+
+int all_legs_in_position(Controller& c) {
+  for (int leg = 0; leg < 4; ++leg)
+    if (!leg_in_position(c, leg)) return 0;
+  return 1;
+}
+
+int joint_in_position(Controller& c, int leg, int joint) {
+  LegServo& s = c.servo[leg];
+  bool within = std::fabs(s.ref_angle[joint] - c.state.angle[leg][joint]) <=
+                c.params.active.b2.angle_err[leg][joint];
+  return count_pass(s.joint_inpos_count[joint], within);
+}
+
+int leg_joints_in_position(Controller& c, int leg) {
+  for (int j = 0; j < 3; ++j) {
+    uint8_t m = c.servo[leg].control_mode[j];
+    if ((m == kJointAngleControl || m == kJointAngleControlAlt) && !joint_in_position(c, leg, j))
+      return 0;
+  }
+  return 1;
+}
+
+int all_joints_in_position(Controller& c) {
+  for (int leg = 0; leg < 4; ++leg)
+    if (!leg_joints_in_position(c, leg)) return 0;
+  return 1;
+}
+
+int leg_near(Controller& c, int leg) {
+  return foot_within(c, leg, c.params.active.b2.position_err_near[leg]) ? 1 : 0;
+}
+
+int all_legs_near(Controller& c) {
+  for (int leg = 0; leg < 4; ++leg)
+    if (!leg_near(c, leg)) return 0;
+  return 1;
+}
+
+int joint_near(Controller&, int, int) {
+  return 0;
+}
+int leg_joints_near(Controller&, int) {
+  return 0;
+}
+int all_joints_near(Controller&) {
+  return 0;
+}
+
+}  // namespace rokan

@@ -1,0 +1,151 @@
+#include "core/param_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "support/fake_host.h"
+
+namespace rokan {
+namespace {
+
+using test::Rig;
+
+constexpr double kDeg = kPi / 180;
+
+std::string slurp(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+struct ParamFile : ::testing::Test {
+  Rig rig{::testing::UnitTest::GetInstance()->current_test_info()->name()};
+  std::filesystem::path ini = rig.dir / "DEFAULT" / "init" / "rokan.ini";
+
+  void SetUp() override { set_default_params(rig.c.params, rig.c.sensor); }
+  void write_ini(const std::string& text) { std::ofstream(ini, std::ios::binary) << text; }
+  // Reads the file; the reader's message ends with a key wait, answered here.
+  void read() {
+    rig.key(' ');
+    read_param_file(rig.c);
+  }
+  bool waited_for_a_key() const { return rig.host.events.empty(); }
+};
+
+TEST_F(ParamFile, BundledWorkspaceHoldsExactlyTheWrittenDefaults) {
+  std::string bundled = slurp(ini);
+  std::filesystem::remove(ini);
+  ASSERT_TRUE(write_param_file(rig.c));
+  EXPECT_EQ(slurp(ini), bundled);
+  EXPECT_EQ(bundled.substr(0, 30), "ARDO_VERSION\t4.20\nMAX_VOLT11\t2.");
+}
+
+TEST_F(ParamFile, WrittenValuesReadBackInEveryBlock) {
+  Params& p = rig.c.params;
+  p.max_volt[3][2] = 1.25;
+  p.km[1][0] = -12.5;
+  p.file.b2.angle_err[2][1] = 7 * kDeg;
+  p.file.b1.a_max[3] = 750;
+  p.file.b2.position_err_near[0] = 2.5;
+  p.file.b1.omega_max[0][2] = 45 * kDeg;
+  p.sampling_time = 0.002;
+  p.max_buf = 5000;
+  p.sampling_skip = 3;
+  p.over_run_enable = 0;
+  p.joint_limit[kLimitJ30Minus] = -100 * kDeg;
+  p.rix_dir = "progs\\";
+  ASSERT_TRUE(write_param_file(rig.c));
+  Params written = p;
+  set_default_params(p, rig.c.sensor);
+  read_param_file(rig.c);
+  EXPECT_DOUBLE_EQ(p.max_volt[3][2], 1.25);
+  EXPECT_DOUBLE_EQ(p.km[1][0], -12.5);
+  EXPECT_NEAR(p.file.b2.angle_err[2][1], written.file.b2.angle_err[2][1], 1e-8);
+  EXPECT_DOUBLE_EQ(p.file.b1.a_max[3], 750);
+  EXPECT_DOUBLE_EQ(p.file.b2.position_err_near[0], 2.5);
+  EXPECT_NEAR(p.file.b1.omega_max[0][2], 45 * kDeg, 1e-8);
+  EXPECT_DOUBLE_EQ(p.sampling_time, 0.002);
+  EXPECT_EQ(p.max_buf, 5000);
+  EXPECT_EQ(p.sampling_skip, 3);
+  EXPECT_EQ(p.over_run_enable, 0);
+  EXPECT_NEAR(p.joint_limit[kLimitJ30Minus], -100 * kDeg, 1e-8);
+  EXPECT_EQ(p.rix_dir, "progs\\");
+  EXPECT_EQ(p.rix_path, "DEFAULT\\progs\\");
+  EXPECT_TRUE(rig.host.events.empty());
+}
+
+TEST_F(ParamFile, VersionIsComparedToAHundredth) {
+  write_ini("ARDO_VERSION 4.19\nMAX_VOLT11 1.5\n");
+  read_param_file(rig.c);
+  EXPECT_DOUBLE_EQ(rig.c.params.max_volt[0][0], 1.5);
+
+  write_ini("ARDO_VERSION 4.21\nMAX_VOLT11 1.0\n");
+  read();
+  EXPECT_DOUBLE_EQ(rig.c.params.max_volt[0][0], 1.5);
+  EXPECT_TRUE(waited_for_a_key());
+}
+
+TEST_F(ParamFile, BadLinesStopReadingButKeepEarlierValues) {
+  const char* bad_lines[] = {
+      "\n",                  // empty line
+      "REM\n",               // label alone
+      "MAX_VOLT51 1.0\n",    // leg digit 5
+      "KM14 1.0\n",          // joint digit 4
+      "A_MAX 1.0\n",         // no leg digit
+      "MAX_BUF 0\n",         // zero count
+      "MAX_BUF abc\n",       // a non-number reads as zero
+      "UNKNOWN 1\n",         // undefined label
+      "SAMPLING_TIME 0\n",   // would divide the state update by zero
+      "SAMPLING_SKIP -3\n",  // negative recording interval
+      "PT_LIMIT 70000\n",    // beyond the 16-bit field
+      "KP1 1e999\n",         // range error
+  };
+  for (const char* bad : bad_lines) {
+    SCOPED_TRACE(bad);
+    set_default_params(rig.c.params, rig.c.sensor);
+    write_ini(std::string("ARDO_VERSION\t4.20\nV_MAX1\t80\n") + bad + "V_MAX2\t70\n");
+    read();
+    EXPECT_TRUE(waited_for_a_key());
+    EXPECT_DOUBLE_EQ(rig.c.params.file.b1.v_max[0], 80);
+    EXPECT_DOUBLE_EQ(rig.c.params.file.b1.v_max[1], 100);
+  }
+}
+
+TEST_F(ParamFile, CommentsFlagsAndDegreesAreReadAsWritten) {
+  write_ini(
+      "ARDO_VERSION 4.2\nREM a comment\n  \tOVER_RUN_ENABLE\t7\nANGLE_ERR23 90\n"
+      "LIMIT_J00_PLUS 180\nKM11junk 5\nDEFAULT_PATH_LOG mylog\\\r\n");
+  read_param_file(rig.c);
+  const Params& p = rig.c.params;
+  EXPECT_EQ(p.over_run_enable, 1);
+  EXPECT_DOUBLE_EQ(p.file.b2.angle_err[1][2], 90 * kPi / 180);
+  EXPECT_DOUBLE_EQ(p.joint_limit[kLimitJ00Plus], kPi);
+  EXPECT_DOUBLE_EQ(p.km[0][0], 5);
+  EXPECT_EQ(p.log_dir, "mylog\\");
+  EXPECT_TRUE(rig.host.events.empty());
+}
+
+TEST_F(ParamFile, MissingFileKeepsDefaultsAndHugeLinesAreSafe) {
+  std::filesystem::remove(ini);
+  read();
+  EXPECT_DOUBLE_EQ(rig.c.params.file.b1.v_max[0], 100);
+  EXPECT_TRUE(waited_for_a_key());
+
+  write_ini("ARDO_VERSION 4.2\nREM " + std::string(100000, 'x') + "\n");
+  read();  // the tail of the long line is read as a line of its own, without a blank
+  EXPECT_TRUE(waited_for_a_key());
+}
+
+TEST_F(ParamFile, UnwritableFileIsReportedOnTheTextScreen) {
+  rig.c.params.ini_dir = "no_such_dir\\";
+  rig.key(' ');
+  EXPECT_FALSE(write_param_file(rig.c));
+  EXPECT_NE(rig.c.console.screen[1].find("rokan.ini"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace rokan
