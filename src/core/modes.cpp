@@ -1,0 +1,359 @@
+// Operating modes. set_mode is the one way to change mode: it redraws the mode and prompt lines
+// and puts every leg into the control mode the new operating mode needs. The key dispatcher
+// handles at most one stored key per cycle.
+#include "core/modes.h"
+
+#include "auto/auto_program.h"
+#include "console/console.h"
+#include "core/controller.h"
+#include "core/param_file.h"
+#include "core/sensors.h"
+#include "core/servo.h"
+#include "motion/motion.h"
+#include "platform/text.h"
+
+namespace rokan {
+namespace {
+
+constexpr int kKeyTab = 9;
+constexpr int kKeyCr = 13;
+constexpr int kKeyEsc = 27;
+constexpr int kKeySpace = ' ';
+
+// Foot targets of the initial posture, legs 0..3, mm.
+constexpr double kInitialPosture[4][3] = {
+    {-301, 201, -250}, {301, 201, -250}, {-301, -201, -250}, {301, -201, -250}};
+
+void clear_pending(Controller& c) {
+  for (auto& leg : c.servo) leg.pending = 0;
+}
+
+void set_all_control_modes(Controller& c, uint8_t code) {
+  for (int leg = 0; leg < 4; ++leg) set_control_mode(c, leg, code);
+}
+
+void emergency(Controller& c, std::string_view text) {
+  set_mode(c, kEmg);
+  report_message(c, text);
+}
+
+const std::string& auto_prompt(int program_no) {
+  if (program_no < 0) return SJ("   [M]: MANUALモード, [0]: RIX選択 [1-9]:AUTO選択, [SPC/CR]: EMG");
+  if (program_no > 0) return SJ("   [M]: MANUALモード, [S]: AUTO自動運転開始, [SPC/CR]: EMG");
+  return SJ("   [M]: MANUALモード, [S]: RIX自動運転開始, [SPC/CR]: EMG");
+}
+
+// Key S in AUTO with a program chosen. The RIX compile step of a RIX start is not part of the
+// controller yet; both kinds start running and leave the rest to run_auto_program.
+void start_auto_run(Controller& c) {
+  msg_set_prompt_line(
+      c, SJ("   [S]:自動運転停止, [ESC]:停止予約，[SPC]:一時停止，[M]: MANUAL, [CR]: EMG"));
+  c.mode.auto_running = 1;
+  c.mode.auto_step = 0;
+}
+
+// A running AUTO program stopped by the operator: the legs stay where they are.
+void stop_auto_run(Controller& c) {
+  hold_all(c);
+  c.mode.initial_reached = 0;
+  set_mode(c, kManual);
+}
+
+void take_leg(Controller& c, int leg) {
+  hold_all(c);
+  c.mode.selected_leg = leg;
+  for (int i = 0; i < 3; ++i) {
+    c.sensor.vr_org[i] = c.sensor.vr[i];
+    c.mode.position_org[leg][i] = c.state.point[leg][kFoot][i];
+  }
+}
+
+void manual_key(Controller& c, int key) {
+  if (key == '0') {
+    hold_all(c);
+    set_mode(c, kManual);
+  } else if (key >= '1' && key <= '4') {
+    if (c.mode.selected_leg == -1 && !c.safety.angle_latch) take_leg(c, key - '1');
+  } else if (key == 'O') {
+    set_mode(c, kOrigin);
+  }
+}
+
+void origin_key(Controller& c, int key) {
+  switch (key) {
+    case 'A':
+      if (c.mode.initial_reached) set_mode(c, kAuto);
+      break;
+    case 'C':
+      origin_clear(c);
+      break;
+    case 'I':
+      msg_set_prompt_line(c, SJ("   [Q]: 中断->MANUALモード，[SPC/CR]: EMG"));
+      start_initial_posture(c);
+      break;
+    case 'M':
+    case 'Q':  // the prompt after I offers Q to abandon the move
+      set_mode(c, kManual);
+      break;
+    default:
+      break;
+  }
+}
+
+void auto_key(Controller& c, int key) {
+  if (c.mode.auto_running) {
+    switch (key) {
+      case kKeyEsc:
+        c.mode.stop_reserved = 1;
+        msg_set_prompt_line(c, SJ("   [Q/S]:自動運転停止->MANUAL, [SPC]:一時停止，[CR]: EMG"));
+        break;
+      case kKeySpace:
+        c.mode.auto_paused = 1 - c.mode.auto_paused;
+        break;
+      case 'S':
+      case 'Q':  // named by the stop-reserved prompt
+      case 'M':  // named by the running prompt
+        stop_auto_run(c);
+        break;
+      default:
+        break;
+    }
+    return;
+  }
+  if (key == '0') {
+    c.mode.program_is_rix = 1;
+    c.mode.program_no = 0;
+    msg_set_prompt_line(c, SJ("   [S]:RIX自動運転開始, [1-9]: Prog_no, [M]: MANUAL, [CR]: EMG"));
+  } else if (key >= '1' && key <= '9') {
+    int n = key - '0';
+    if (auto_program_name(n).empty()) return;
+    msg_set_prompt_line(c, SJ("   [S]:AUTO自動運転開始, [1-9]: Prog_no, [M]: MANUAL, [CR]: EMG"));
+    c.mode.program_no = n;
+    c.mode.program_is_rix = 0;
+  } else if (key == 'M') {
+    set_mode(c, kManual);
+  } else if (key == 'S') {
+    if (c.mode.program_no >= 0) start_auto_run(c);
+  }
+}
+
+void emg_key(Controller& c, int key) {
+  if (key == 'C') set_mode(c, kManual);
+  // 'O' opens the <TOP> menu, which is not part of the console yet.
+}
+
+}  // namespace
+
+void set_mode(Controller& c, int m) {
+  if (m < kManual || m > kEmg) {
+    // Never leave the mode byte outside the four modes: stop instead.
+    set_mode(c, kEmg);
+    report_message(c, "ABNORMAL_MODE");
+    return;
+  }
+  msg_clear_all(c);
+  ModeState& s = c.mode;
+  switch (m) {
+    case kManual:
+      s.selected_leg = -1;
+      msg_set_mode_line(c, "MANUAL");
+      msg_set_prompt_line(c, SJ("   [1-4]: leg(VR1～3), [0]: 制御停止, [O]: ORIGIN, [E]: 終了，"
+                                "[SPC/CR]: EMG"));
+      s.moving_to_initial = 0;
+      s.initial_reached = 0;
+      s.auto_running = 0;
+      s.program_no = -1;
+      hold_all(c);
+      clear_pending(c);
+      set_all_control_modes(c, kPositionControl);
+      key_wait_end(c);
+      copy_file_to_active(c.params);
+      break;
+    case kOrigin:
+      msg_set_mode_line(c, "ORIGIN");
+      msg_set_prompt_line(
+          c, SJ("   [C]: 原点CLR, [I]: 初期姿勢へ, [M]: MANUAL, [A]:AUTO, [SPC/CR]: EMG"));
+      s.moving_to_initial = 0;
+      s.auto_running = 0;
+      clear_pending(c);
+      set_all_control_modes(c, kPositionControl);
+      break;
+    case kAuto:
+      msg_set_mode_line(c, "AUTO");
+      msg_set_prompt_line(c, auto_prompt(s.program_no));
+      s.auto_running = 0;
+      clear_pending(c);
+      set_all_control_modes(c, kPositionControl);
+      s.auto_step = 0;
+      s.stop_reserved = 0;
+      s.auto_paused = 0;
+      s.emg_enable = 1;
+      copy_file_to_auto_ref(c.params);
+      break;
+    case kEmg:
+      msg_set_mode_line(c, "EMG");
+      msg_set_prompt_line(c, SJ("   [C]: アラームクリア, [SPC/CR]: EMG，[O]: メニュー  [E]: 終了"));
+      s.initial_reached = 0;
+      s.moving_to_initial = 0;
+      s.auto_running = 0;
+      clear_pending(c);
+      set_all_control_modes(c, kNoControl);
+      key_wait_end(c);
+      break;
+  }
+  s.mode = static_cast<uint8_t>(m);
+}
+
+int get_mode(const Controller& c) {
+  return c.mode.mode;
+}
+
+void leg_control(Controller& c) {
+  ModeState& s = c.mode;
+  switch (s.mode) {
+    case kManual:
+      if (s.selected_leg >= 0)
+        msg_set_status_line(c, format("leg_control: %d", s.selected_leg + 1));
+      break;
+    case kOrigin:
+      if (s.moving_to_initial) msg_set_status_line(c, SJ("初期姿勢へ移動中..."));
+      break;
+    case kAuto:
+      if (s.auto_running) {
+        std::string line =
+            s.program_is_rix
+                ? format(SJ("AUTO:自動プログラム動作中 [RIX:%d]").c_str(), auto_rix_pc(c))
+                : format(SJ("AUTO:自動プログラム動作中 [%d:%d]").c_str(), s.program_no,
+                         s.auto_step);
+        if (s.stop_reserved) line += SJ("  終了待ち");
+        msg_set_mode_line(c, line);
+        if (!run_auto_program(c, s.program_no)) emergency(c, "EMG:Strategy_routine_runtime_error");
+      } else if (s.program_no > 0) {
+        msg_set_mode_line(c, format("AUTO: (Prog:%d = %s)", s.program_no,
+                                    auto_program_name(s.program_no).c_str()));
+      } else if (s.program_no == 0) {
+        msg_set_mode_line(c, format("AUTO: (Prog:%s)", s.rix_file.c_str()));
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void manual_input_step(Controller& c) {
+  ModeState& s = c.mode;
+  if (s.mode != kManual || s.selected_leg == -1 || c.safety.angle_latch) return;
+  int leg = s.selected_leg;
+  if (leg < 0 || leg > 3) {
+    emergency(c, "MANUAL_MODE: abnormal parameter!");
+    return;
+  }
+  switch (s.manual_sub_mode) {
+    case 1:
+      for (int i = 0; i < 3; ++i)
+        c.servo[leg].goal[i] =
+            (c.sensor.vr[i] - c.sensor.vr_org[i]) * s.vr2position[i] + s.position_org[leg][i];
+      break;
+    case 0:
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+      break;
+    default:
+      emergency(c, "MANUAL_MODE: abnormal parameter!");
+      break;
+  }
+}
+
+int initial_posture_moves(Controller& c) {
+  for (int leg = 0; leg < 4; ++leg) {
+    const double* p = kInitialPosture[leg];
+    if (!move_leg_to(c, leg, p[0], p[1], p[2])) return 0;
+  }
+  return 1;
+}
+
+void start_initial_posture(Controller& c) {
+  if (initial_posture_moves(c))
+    c.mode.moving_to_initial = 1;
+  else
+    emergency(c, "EMG:Can not origin");
+}
+
+int key_dispatch(Controller& c) {
+  ConsoleState& con = c.console;
+  // A wait in progress (menu, prompt, modal dialog) owns the key store: the key that ends the
+  // wait must reach the waiting call, not a nested cycle's dispatcher.
+  if (con.wait_depth > 0 || !con.key_hit) return 0;
+  int key = con.key_code;
+  if (key >= 'a' && key <= 'z') key -= 'a' - 'A';
+  con.key_hit = false;
+
+  ModeState& s = c.mode;
+  if (s.key_wait_active) {
+    if (key == kKeyCr) {
+      emergency(c, "EMG Key input");
+      key_wait_end(c);
+    }
+    s.captured_key = key;
+    return 0;
+  }
+
+  switch (key) {
+    case ';':
+      c.logger.state = kLogOneShot;
+      break;
+    case kKeyTab:
+      if (con.info_display) {
+        con.info_page = static_cast<uint8_t>((con.info_page + 1) % 8);
+        text_clear(c);
+        msg_paint(c);
+      }
+      break;
+    case kKeyCr:
+      emergency(c, "EMG Key input");
+      break;
+    case kKeySpace:
+      if (!s.auto_running) emergency(c, "EMG Key input");
+      break;
+    case 'E':
+      if (s.mode == kManual || s.mode == kEmg) return 1;
+      set_mode(c, kManual);
+      break;
+    case 'L':
+      c.logger.state = c.logger.state == kLogContinuous ? kLogOff : kLogContinuous;
+      break;
+    case 'T':
+      if (con.info_display) {
+        con.info_display = 0;
+        text_clear(c);
+        msg_paint(c);
+      } else {
+        con.info_display = 1;
+      }
+      break;
+    default:
+      break;
+  }
+
+  switch (s.mode) {
+    case kManual:
+      manual_key(c, key);
+      break;
+    case kOrigin:
+      origin_key(c, key);
+      break;
+    case kAuto:
+      auto_key(c, key);
+      break;
+    case kEmg:
+      emg_key(c, key);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+}  // namespace rokan

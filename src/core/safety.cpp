@@ -1,0 +1,111 @@
+// The safety monitor, once per cycle after drawing. The converter band and the joint limits are
+// fixed values (they equal the PT_LIMIT and LIMIT_* defaults); the monitor does not read those
+// parameters, so an edited parameter file cannot widen the limits that stop the robot.
+#include "core/safety.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "console/console.h"
+#include "core/controller.h"
+#include "core/servo.h"
+#include "platform/text.h"
+
+namespace rokan {
+namespace {
+
+constexpr int kCountMax = 4048;  // safe converter band, counts (2048 +- 2000)
+constexpr int kCountMin = 48;
+
+constexpr double kTheta2Max = 1.0471975511965976;   // 60 deg
+constexpr double kTheta2Min = -1.2217304763960306;  // -70 deg
+constexpr double kTheta3Max = 0.0;
+constexpr double kTheta3Min = -2.0943951023931953;  // -120 deg
+constexpr double kRelMin = -2.530727415391778;      // theta3 - theta2 >= -145 deg
+// theta1 bounds per leg, {max, min}.
+constexpr double kTheta1[4][2] = {{4.014257279586958, 1.1344640137963142},     // 230, 65 deg
+                                  {1.8325957145940461, -0.8726646259971648},   // 105, -50 deg
+                                  {5.148721293383272, 2.2689280275926285},     // 295, 130 deg
+                                  {0.8726646259971648, -1.8325957145940461}};  // 50, -105 deg
+
+double degrees(double rad) {
+  return rad * (1 / kPi) * 180;
+}
+
+// The count as the converter register would hold it: truncated toward zero, kept to 16 bits
+// (so a negative count reads as a large one). Counts too large for an integer read as the top.
+int register_count(double raw) {
+  double t = std::trunc(raw);
+  if (!(std::fabs(t) < 2147483648.0)) return 0xFFFF;
+  return static_cast<uint16_t>(static_cast<int32_t>(t));
+}
+
+bool outside(double v, double max, double min) {
+  return v > max || v < min;
+}
+
+void stop(Controller& c, std::string_view text) {
+  set_mode(c, kEmg);
+  report_message(c, text);
+}
+
+}  // namespace
+
+int angle_limit_check(Controller& c, const double angles[12]) {
+  double rel[4];
+  for (int n = 0; n < 4; ++n) rel[n] = angles[n * 3 + 2] - angles[n * 3 + 1];
+  int violated = 0;
+  auto report = [&](const char* fmt, int n, double rad) {
+    report_message(c, format(fmt, n, degrees(rad)));
+    violated = 1;
+  };
+  for (int n = 0; n < 4; ++n) {
+    double t2 = angles[n * 3 + 1], t3 = angles[n * 3 + 2];
+    if (outside(t2, kTheta2Max, kTheta2Min)) report("ABS_ANGLE_OVER: JOINT%1d1 = %lf", n, t2);
+    if (outside(t3, kTheta3Max, kTheta3Min)) report("ABS_ANGLE_OVER: JOINT%1d2 = %lf", n, t3);
+    if (rel[n] < kRelMin) report("REL_ANGLE_OVER: JOINT%1d2 = %lf", n, rel[n]);
+  }
+  for (int n = 0; n < 4; ++n) {
+    double t1 = angles[n * 3];
+    if (outside(t1, kTheta1[n][0], kTheta1[n][1])) report("ABS_ANGLE_OVER: JOINT%1d0 = %lf", n, t1);
+  }
+  return violated;
+}
+
+void safety_check(Controller& c) {
+  if (!c.safety.pt_check_off) {
+    for (int n = 0; n < 4; ++n) {
+      for (int j = 0; j < 3; ++j) {
+        int count = register_count(c.sensor.raw[n][j]);
+        if (count > kCountMax || count < kCountMin)
+          stop(c, format("EMG:PT_LIMIT_OVER: PT%1d%1d = %d", n, j, count));
+      }
+    }
+  }
+
+  if (!c.safety.angle_latch) {
+    if (angle_limit_check(c, &c.state.angle[0][0])) {
+      stop(c, "EMG:ANGLE_LIMIT");
+      c.safety.angle_latch = 1;
+    }
+    double ref[12];
+    for (int n = 0; n < 4; ++n)
+      for (int j = 0; j < 3; ++j) ref[n * 3 + j] = c.servo[n].ref_angle[j];
+    if (angle_limit_check(c, ref)) {
+      if (c.mode.mode == kManual) {
+        // Goals out of range while the operator drives a leg: not an emergency, the legs are
+        // held where they are and the leg is released.
+        hold_all(c);
+        set_mode(c, kManual);
+      } else {
+        stop(c, "EMG:REF_ANGLE_LIMIT");
+        c.safety.angle_latch = 1;
+      }
+    }
+  }
+
+  if (c.params.over_run_enable == 1 && c.logger.over_run && c.mode.mode != kEmg)
+    stop(c, "Timer_OVERRUN");
+}
+
+}  // namespace rokan

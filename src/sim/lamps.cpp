@@ -1,0 +1,22 @@
+#include "sim/lamps.h"
+
+#include "core/controller.h"
+
+namespace rokan {
+
+std::array<bool, kLampCount> lamp_states(const Controller& c) {
+  std::array<bool, kLampCount> lit{};
+  lit[0] = c.mode.mode == kManual;
+  lit[1] = c.mode.mode == kOrigin;
+  lit[2] = c.mode.mode == kAuto;
+  lit[3] = c.mode.mode == kEmg;
+  lit[4] = c.mode.initial_reached != 0;
+  lit[5] = c.mode.auto_running != 0;
+  lit[6] = c.mode.emg_enable != 0;
+  // LOGGING: logging is on and the area has not filled up (the last record is then reused).
+  lit[7] = c.logger.state != kLogOff && c.logger.count < c.params.max_buf - 1;
+  for (int leg = 0; leg < 4; ++leg) lit[8 + leg] = c.servo[leg].pending != 0;
+  return lit;
+}
+
+}  // namespace rokan

@@ -1,0 +1,167 @@
+#include "sim/script.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace rokan {
+namespace {
+
+bool is_blank(char ch) {
+  return ch == ' ' || ch == '\t' || ch == '\r';
+}
+
+std::string_view trim(std::string_view s) {
+  while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && is_blank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// Splits off the first word; `rest` is what follows it, leading blanks removed.
+std::string_view first_word(std::string_view s, std::string_view& rest) {
+  std::size_t end = 0;
+  while (end < s.size() && !is_blank(s[end])) ++end;
+  rest = trim(s.substr(end));
+  return s.substr(0, end);
+}
+
+bool parse_on_off(std::string_view arg, bool& on) {
+  if (arg == "on")
+    on = true;
+  else if (arg == "off")
+    on = false;
+  else
+    return false;
+  return true;
+}
+
+ScriptEvent parse_key(int line, std::string_view arg) {
+  ScriptEvent e;
+  e.line = line;
+  e.kind = EventKind::kKey;
+  if (arg == "TAB" || arg == "ESC") {
+    e.kind = EventKind::kKeyRelease;
+    e.code = arg == "TAB" ? 9 : 27;
+  } else if (arg == "CR") {
+    e.code = 13;
+  } else if (arg == "SPACE") {
+    e.code = ' ';
+  } else if (arg.size() == 1 && arg[0] > ' ' && arg[0] < 0x7F) {
+    e.code = arg[0];
+  } else {
+    throw ScriptError(line,
+                      "key takes one printable ASCII character or TAB, ESC, CR, SPACE, not '" +
+                          std::string(arg) + "'");
+  }
+  return e;
+}
+
+ScriptEvent parse_tick(int line, std::string_view arg) {
+  std::string s(arg);
+  char* end = nullptr;
+  errno = 0;
+  unsigned long long n = std::strtoull(s.c_str(), &end, 10);
+  if (s.empty() || s[0] == '-' || s[0] == '+' || *end != '\0' || errno == ERANGE || n == 0)
+    throw ScriptError(line, "tick takes a whole number of cycles of at least 1, not '" + s + "'");
+  ScriptEvent e;
+  e.line = line;
+  e.kind = EventKind::kTick;
+  e.count = n;
+  return e;
+}
+
+// Slider positions are whole tenths of a volt within -10.0..10.0.
+ScriptEvent parse_slider(int line, int index, std::string_view arg) {
+  std::string s(arg);
+  char* end = nullptr;
+  double v = std::strtod(s.c_str(), &end);
+  if (s.empty() || *end != '\0' || !std::isfinite(v))
+    throw ScriptError(line, "vr" + std::to_string(index + 1) + " takes a voltage, not '" + s + "'");
+  double tenths = v * 10;
+  double position = std::round(tenths);
+  if (position < -100 || position > 100 || std::fabs(tenths - position) > 1e-6)
+    throw ScriptError(line, "vr" + std::to_string(index + 1) +
+                                " takes -10.0 to 10.0 V in steps of 0.1, not '" + s + "'");
+  ScriptEvent e;
+  e.line = line;
+  e.kind = EventKind::kSlider;
+  e.index = index;
+  e.position = static_cast<int>(position);
+  return e;
+}
+
+ScriptEvent parse_line(int line, std::string_view text) {
+  std::string_view arg;
+  std::string_view cmd = first_word(text, arg);
+  ScriptEvent e;
+  e.line = line;
+  if (cmd == "tick") return parse_tick(line, arg);
+  if (cmd == "key") return parse_key(line, arg);
+  if (cmd == "vr1" || cmd == "vr2" || cmd == "vr3") return parse_slider(line, cmd[2] - '1', arg);
+  if ((cmd.size() == 4 && cmd.substr(0, 3) == "paw" && cmd[3] >= '1' && cmd[3] <= '4') ||
+      cmd == "antenna") {
+    e.kind = EventKind::kCheckBox;
+    e.index = cmd == "antenna" ? kAntennaBox : cmd[3] - '1';
+    if (!parse_on_off(arg, e.on))
+      throw ScriptError(line,
+                        std::string(cmd) + " takes on or off, not '" + std::string(arg) + "'");
+    return e;
+  }
+  if (cmd == "input") {
+    // The rest of the line is the text, spaces inside it included.
+    if (arg == "cancel") {
+      e.kind = EventKind::kInputCancel;
+    } else {
+      e.kind = EventKind::kInput;
+      e.text = std::string(arg);
+    }
+    return e;
+  }
+  if (cmd == "confirm") {
+    e.kind = EventKind::kConfirm;
+    if (arg != "ok" && arg != "cancel")
+      throw ScriptError(line, "confirm takes ok or cancel, not '" + std::string(arg) + "'");
+    e.on = arg == "ok";
+    return e;
+  }
+  if (cmd == "notice") {
+    if (arg != "ok") throw ScriptError(line, "notice takes ok, not '" + std::string(arg) + "'");
+    e.kind = EventKind::kNotice;
+    return e;
+  }
+  if (cmd == "dump") {
+    e.kind = EventKind::kDump;
+    if (arg == "state")
+      e.index = static_cast<int>(DumpKind::kState);
+    else if (arg == "strip")
+      e.index = static_cast<int>(DumpKind::kStrip);
+    else if (arg == "screen")
+      e.index = static_cast<int>(DumpKind::kScreen);
+    else if (arg == "lamps")
+      e.index = static_cast<int>(DumpKind::kLamps);
+    else
+      throw ScriptError(line,
+                        "dump takes state, strip, screen or lamps, not '" + std::string(arg) + "'");
+    return e;
+  }
+  throw ScriptError(line, "unknown command '" + std::string(cmd) + "'");
+}
+
+}  // namespace
+
+std::vector<ScriptEvent> parse_script(std::string_view text) {
+  std::vector<ScriptEvent> events;
+  int line = 0;
+  while (!text.empty()) {
+    ++line;
+    std::size_t nl = text.find('\n');
+    std::string_view raw = text.substr(0, nl);
+    text = nl == std::string_view::npos ? std::string_view{} : text.substr(nl + 1);
+    std::string_view s = trim(raw);
+    if (s.empty() || s[0] == '#') continue;
+    events.push_back(parse_line(line, s));
+  }
+  return events;
+}
+
+}  // namespace rokan

@@ -1,0 +1,177 @@
+#include "sim/scripted_host.h"
+
+#include "console/console.h"
+#include "core/controller.h"
+#include "core/cycle.h"
+#include "platform/text.h"
+
+namespace rokan {
+namespace {
+
+const char* dialog_name(int dialog) {
+  switch (dialog) {
+    case 1:
+      return "string input dialog";
+    case 2:
+      return "quit confirmation";
+    default:
+      return "log notice";
+  }
+}
+
+const char* dialog_answer(int dialog) {
+  switch (dialog) {
+    case 1:
+      return "input TEXT or input cancel";
+    case 2:
+      return "confirm ok or confirm cancel";
+    default:
+      return "notice ok";
+  }
+}
+
+const char* event_name(EventKind kind) {
+  switch (kind) {
+    case EventKind::kTick:
+      return "tick";
+    case EventKind::kKey:
+    case EventKind::kKeyRelease:
+      return "key";
+    case EventKind::kSlider:
+      return "slider";
+    case EventKind::kCheckBox:
+      return "check box";
+    case EventKind::kInput:
+    case EventKind::kInputCancel:
+      return "input";
+    case EventKind::kConfirm:
+      return "confirm";
+    case EventKind::kNotice:
+      return "notice";
+    case EventKind::kDump:
+      return "dump";
+  }
+  return "event";
+}
+
+}  // namespace
+
+void ScriptedHost::append(const std::vector<ScriptEvent>& events) {
+  events_.insert(events_.end(), events.begin(), events.end());
+}
+
+void ScriptedHost::run() {
+  while (!closed_ && has_events()) handle(next_event(nullptr), Dialog::kNone);
+}
+
+ScriptEvent ScriptedHost::next_event(const char* waiting_for) {
+  if (closed_) throw ProcessExit{0};
+  if (!has_events()) {
+    std::string where = last_line_ ? "after line " + std::to_string(last_line_) : "at its start";
+    std::string msg = "the script ended " + where + " while the program waits for " + waiting_for;
+    if (c_) {
+      if (c_->cycle.init_in_progress) msg += " during start-up";
+      for (int line = kTextLines; line >= 1; --line) {
+        if (c_->console.screen[line].empty()) continue;
+        msg += "; text screen line " + std::to_string(line) + ": \"" +
+               cp932_to_utf8(c_->console.screen[line]) + "\"";
+        break;
+      }
+    }
+    throw ScriptExhausted(msg);
+  }
+  const ScriptEvent& front = events_[next_];
+  last_line_ = front.line;
+  if (front.kind != EventKind::kTick) return events_[next_++];
+  ScriptEvent one = front;
+  one.count = 1;
+  if (++ticks_taken_ >= front.count) {
+    ticks_taken_ = 0;
+    ++next_;
+  }
+  return one;
+}
+
+bool ScriptedHost::handle(const ScriptEvent& e, Dialog dialog) {
+  int open = static_cast<int>(dialog);
+  switch (e.kind) {
+    case EventKind::kTick:
+      sampling_tick(*c_);
+      return false;
+    case EventKind::kDump:
+      if (dump_) dump_(static_cast<DumpKind>(e.index));
+      return false;
+    case EventKind::kInput:
+    case EventKind::kInputCancel:
+    case EventKind::kConfirm:
+    case EventKind::kNotice: {
+      Dialog answers = e.kind == EventKind::kConfirm  ? Dialog::kConfirm
+                       : e.kind == EventKind::kNotice ? Dialog::kNotice
+                                                      : Dialog::kInput;
+      if (answers == dialog) return true;
+      std::string msg = std::string("'") + event_name(e.kind) + "' answers the " +
+                        dialog_name(static_cast<int>(answers)) + ", but ";
+      if (dialog == Dialog::kNone)
+        msg += "no dialog is open";
+      else
+        msg += std::string("the ") + dialog_name(open) + " is open (it takes " +
+               dialog_answer(open) + ")";
+      throw ScriptError(e.line, msg);
+    }
+    default:
+      break;
+  }
+  // Operator input: a modal dialog blocks every other window.
+  if (dialog != Dialog::kNone)
+    throw ScriptError(e.line, std::string("'") + event_name(e.kind) + "' while the " +
+                                  dialog_name(open) + " is open (it takes " + dialog_answer(open) +
+                                  ")");
+  switch (e.kind) {
+    case EventKind::kKey:
+      key_char(*c_, e.code);
+      break;
+    case EventKind::kKeyRelease:
+      key_release(*c_, e.code);
+      break;
+    case EventKind::kSlider:
+      c_->sensor.vr[e.index] = e.position * 0.1;
+      break;
+    case EventKind::kCheckBox:
+      if (e.index == kAntennaBox)
+        c_->sensor.antenna_volt = e.on ? 2.5 : 0.0;
+      else
+        c_->sensor.paw_volt[e.index] = e.on ? 2.5 : 0.0;
+      break;
+    default:
+      break;
+  }
+  return false;
+}
+
+void ScriptedHost::process_one_event() {
+  handle(next_event("a key"), Dialog::kNone);
+}
+
+ScriptEvent ScriptedHost::wait_for_answer(Dialog dialog) {
+  std::string what = std::string("the ") + dialog_name(static_cast<int>(dialog)) + " (" +
+                     dialog_answer(static_cast<int>(dialog)) + ")";
+  for (;;) {
+    ScriptEvent e = next_event(what.c_str());
+    if (handle(e, dialog)) return e;
+  }
+}
+
+void ScriptedHost::run_input_dialog(std::string& field) {
+  ScriptEvent answer = wait_for_answer(Dialog::kInput);
+  field = answer.kind == EventKind::kInputCancel ? std::string() : utf8_to_cp932(answer.text);
+}
+
+bool ScriptedHost::run_quit_confirmation() {
+  return wait_for_answer(Dialog::kConfirm).on;
+}
+
+void ScriptedHost::run_log_notice(const std::string&, const std::string&, const std::string&) {
+  wait_for_answer(Dialog::kNotice);
+}
+
+}  // namespace rokan
