@@ -5,6 +5,7 @@
 
 #include "auto/auto_program.h"
 #include "console/console.h"
+#include "console/menus.h"
 #include "core/controller.h"
 #include "core/param_file.h"
 #include "core/sensors.h"
@@ -139,7 +140,7 @@ void auto_key(Controller& c, int key) {
 
 void emg_key(Controller& c, int key) {
   if (key == 'C') set_mode(c, kManual);
-  // 'O' opens the <TOP> menu, which is not part of the console yet.
+  if (key == 'O') top_menu(c);
 }
 
 }  // namespace
