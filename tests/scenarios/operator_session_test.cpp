@@ -21,16 +21,6 @@ struct OperatorSession : ::testing::Test {
   const nlohmann::json& last_dump() const { return s.dumps.back(); }
 };
 
-TEST_F(OperatorSession, StartsInManualWithItsPrompt) {
-  s.run("tick 2\ndump strip\ndump lamps\n");
-  EXPECT_EQ(s.dumps[0]["mode_line"], "MANUAL");
-  EXPECT_EQ(s.dumps[0]["prompt_line"],
-            "   [1-4]: leg(VR1～3), [0]: 制御停止, [O]: ORIGIN, [E]: 終了，[SPC/CR]: EMG");
-  const nlohmann::json lamps = {true, false, false, false, false, false,
-                                true, false, false, false, false, false};
-  EXPECT_EQ(s.dumps[1]["lamps"], lamps);
-}
-
 TEST_F(OperatorSession, Leg3UnderManualControlFollowsVr1) {
   s.run("key 3\ntick 1\ndump state\n");
   const nlohmann::json before = last_dump()["legs"][2];

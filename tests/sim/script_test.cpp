@@ -7,7 +7,7 @@ namespace {
 
 TEST(Script, EveryCommandBecomesOneEvent) {
   auto e = parse_script(
-      "# start-up\n"
+      "\xEF\xBB\xBF# start-up\n"
       "\n"
       "tick 1000000\n"
       "  key a\n"
