@@ -2,8 +2,10 @@
 // every drawing cycle while the display is on. Legs are numbered 0..3 on these pages; angles and
 // angular rates are shown in degrees. Each line is written whole through the write cursor, from
 // line 4 down.
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "console/console.h"
 #include "console/menus.h"
@@ -153,6 +155,45 @@ void vr_section(Controller& c) {
   put_line(c, format("VR[1]/[2]/[3]: %7.1lf / %7.1lf / %7.1lf [V]", vr[0], vr[1], vr[2]));
 }
 
+// A RIX variable's value, or "NAN" while it was never assigned.
+std::string rix_value(double v) {
+  return v == kRixUnset ? format("%7s", "NAN") : format("% 7.2lf", v);
+}
+
+// The RIX sections list variables only while the RIX program runs.
+bool rix_running(const Controller& c) {
+  return c.mode.auto_running && c.mode.program_is_rix;
+}
+
+constexpr int kRixLines = 20;
+constexpr int kScalarsPerLine = 4;
+
+void scalar_section(Controller& c) {
+  put_line(c, SJ("-- VAR変数(RIX) --"));
+  if (!rix_running(c)) return;
+  const std::vector<RixVar>& vars = c.rix.vars;
+  const std::size_t shown = std::min<std::size_t>(vars.size(), kRixLines * kScalarsPerLine);
+  for (std::size_t first = 0; first < shown; first += kScalarsPerLine) {
+    std::string line;
+    for (std::size_t i = first; i < std::min(shown, first + kScalarsPerLine); ++i)
+      line += format(" %s=", vars[i].name.c_str()) + rix_value(vars[i].value);
+    put_line(c, line);
+  }
+}
+
+// Position (", " between values) and joint ("," between values) variables.
+void vector_section(Controller& c, const std::string& heading,
+                    const std::vector<RixVectorVar>& vars, const char* separator) {
+  put_line(c, heading);
+  if (!rix_running(c)) return;
+  const std::size_t shown = std::min<std::size_t>(vars.size(), kRixLines);
+  for (std::size_t i = 0; i < shown; ++i) {
+    const double* v = vars[i].value;
+    put_line(c, format(" %s=(", vars[i].name.c_str()) + rix_value(v[0]) + separator +
+                    rix_value(v[1]) + separator + rix_value(v[2]) + ")");
+  }
+}
+
 }  // namespace
 
 void info_refresh(Controller& c) {
@@ -180,6 +221,15 @@ void info_refresh(Controller& c) {
       break;
     case 3:
       limits_section(c);
+      break;
+    case 4:
+      scalar_section(c);
+      break;
+    case 5:
+      vector_section(c, SJ("-- POS変数(RIX) --"), c.rix.pos, ", ");
+      break;
+    case 6:
+      vector_section(c, SJ("-- JOINT変数(RIX) --"), c.rix.jnt, ",");
       break;
     default:
       break;
