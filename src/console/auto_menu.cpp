@@ -1,10 +1,11 @@
-// The AUTO menu: the registered AUTO programs, the dump of the RIX variables and the choice of
-// the RIX program file.
+// The AUTO menu: the registered AUTO programs, the RIX variables written to a file and the
+// choice of the RIX program file.
 #include "auto/auto_program.h"
 #include "console/console.h"
 #include "console/menu_form.h"
 #include "console/menus.h"
 #include "console/rix_program_list.h"
+#include "console/rix_variables_file.h"
 #include "core/controller.h"
 #include "platform/text.h"
 
@@ -33,6 +34,9 @@ void auto_menu(Controller& c) {
         return;
       case '1':
         show_programs(c);
+        break;
+      case '2':
+        rix_variables_menu_item(c);
         break;
       case '3':
         rix_program_list(c);
