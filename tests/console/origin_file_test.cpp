@@ -55,16 +55,5 @@ TEST_F(OriginFile, TenVoltsIsStillAnOrigin) {
   EXPECT_EQ(c.sensor.origin[3][2], 9.0);
 }
 
-TEST_F(OriginFile, WrittenOriginsReadBack) {
-  c.sensor.origin[1][2] = -3.125;
-  c.sensor.origin[2][0] = 9.999999;
-  ASSERT_TRUE(write_origin_file(c));
-  c.sensor.origin[1][2] = 0;
-  c.sensor.origin[2][0] = 0;
-  ASSERT_TRUE(read_origin_file(c));
-  EXPECT_EQ(c.sensor.origin[1][2], -3.125);
-  EXPECT_EQ(c.sensor.origin[2][0], 9.999999);
-}
-
 }  // namespace
 }  // namespace rokan

@@ -150,13 +150,6 @@ TEST_F(Logger, RowsShowTheAnglesAndOrdersOfTheCycleTheyRecord) {
   }
 }
 
-TEST_F(Logger, OrderCodesSpanTheTwelveBitRange) {
-  EXPECT_EQ(volts_to_code(-10), 0);
-  EXPECT_EQ(volts_to_code(0), 2048);
-  EXPECT_EQ(volts_to_code(10), 4096);
-  EXPECT_DOUBLE_EQ(code_to_volts(2048), 0);
-}
-
 TEST_F(Logger, UnwritableLogDirectoryEndsTheProgramAndTheReportLogKeepsWhy) {
   start_logging(10, 1);
   rig.ticks(3);
