@@ -29,10 +29,13 @@ GuiSession::~GuiSession() {
 
 void GuiSession::start() {
   main_->show();
-  // The text window opens beside the main window, the manual control box below it.
+  // The text window opens beside the main window, the manual control box below it, with room
+  // for the title bars (before the window manager has framed the window, the frame is not
+  // known yet).
+  constexpr int kGap = 16, kTitleRoom = 32;
   const QRect frame = main_->frameGeometry();
-  main_->text_window().move(frame.right() + 8, frame.top());
-  main_->manual_box().move(frame.left(), frame.bottom() + 8);
+  main_->text_window().move(frame.right() + kGap, frame.top());
+  main_->manual_box().move(frame.left(), frame.bottom() + kTitleRoom);
   main_->text_window().show();
   main_->activateWindow();
   main_->sampling_timer().start();

@@ -107,7 +107,7 @@ void QtHost::set_timer_interval(int milliseconds) {
 void QtHost::close_main_window() {
   main_closed_ = true;
   if (main_) main_->close_all_windows();
-  QCoreApplication::exit(0);
+  QCoreApplication::quit();  // ends app.exec(); does nothing outside it
 }
 
 void QtHost::exit_process(int code) {
