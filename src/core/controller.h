@@ -13,6 +13,7 @@
 #include "core/servo_state.h"
 #include "core/view_state.h"
 #include "motion/motion.h"
+#include "rix/compiler/image.h"
 
 namespace rokan {
 
@@ -35,6 +36,7 @@ struct Controller {
   ConsoleState console{};
   FloorDetectState floor{};
   ViewState view{};
+  RixImage rix{};  // the compiled RIX program, shared by compiler and runtime
 };
 
 }  // namespace rokan

@@ -1,6 +1,7 @@
 #include "sim/lamps.h"
 
 #include "core/controller.h"
+#include "core/logger.h"
 
 namespace rokan {
 
@@ -13,8 +14,7 @@ std::array<bool, kLampCount> lamp_states(const Controller& c) {
   lit[4] = c.mode.initial_reached != 0;
   lit[5] = c.mode.auto_running != 0;
   lit[6] = c.mode.emg_enable != 0;
-  // LOGGING: logging is on and the area has not filled up (the last record is then reused).
-  lit[7] = c.logger.state != kLogOff && c.logger.count < c.params.max_buf - 1;
+  lit[7] = logging_lamp(c);
   for (int leg = 0; leg < 4; ++leg) lit[8 + leg] = c.servo[leg].pending != 0;
   return lit;
 }

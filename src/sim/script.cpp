@@ -151,6 +151,7 @@ ScriptEvent parse_line(int line, std::string_view text) {
 
 std::vector<ScriptEvent> parse_script(std::string_view text) {
   std::vector<ScriptEvent> events;
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // editors' UTF-8 mark
   int line = 0;
   while (!text.empty()) {
     ++line;

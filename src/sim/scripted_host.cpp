@@ -67,10 +67,12 @@ void ScriptedHost::run() {
 ScriptEvent ScriptedHost::next_event(const char* waiting_for) {
   if (closed_) throw ProcessExit{0};
   if (!has_events()) {
+    if (!waiting_for) waiting_for = "an event";
     std::string where = last_line_ ? "after line " + std::to_string(last_line_) : "at its start";
     std::string msg = "the script ended " + where + " while the program waits for " + waiting_for;
-    if (c_) {
-      if (c_->cycle.init_in_progress) msg += " during start-up";
+    if (c_ && c_->cycle.init_in_progress) msg += " during start-up";
+    // A key wait is usually a menu or a prompt: its last screen line says which.
+    if (c_ && c_->console.wait_depth > 0 && std::string_view(waiting_for) == "a key") {
       for (int line = kTextLines; line >= 1; --line) {
         if (c_->console.screen[line].empty()) continue;
         msg += "; text screen line " + std::to_string(line) + ": \"" +

@@ -41,7 +41,7 @@ TEST_F(ParamFile, BundledWorkspaceHoldsExactlyTheWrittenDefaults) {
   std::filesystem::remove(ini);
   ASSERT_TRUE(write_param_file(rig.c));
   EXPECT_EQ(slurp(ini), bundled);
-  EXPECT_EQ(bundled.substr(0, 30), "ARDO_VERSION\t4.20\nMAX_VOLT11\t2.");
+  EXPECT_EQ(bundled.substr(0, 31), "ARDO_VERSION\t4.20\nMAX_VOLT11\t2.");
 }
 
 TEST_F(ParamFile, WrittenValuesReadBackInEveryBlock) {

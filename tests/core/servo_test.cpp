@@ -5,6 +5,7 @@
 #include "core/modes.h"
 #include "core/param_file.h"
 #include "core/sensors.h"
+#include "motion/motion.h"
 #include "support/fake_host.h"
 
 namespace rokan {
@@ -75,12 +76,12 @@ TEST_F(Servo, HoldAllFreezesGoalsAtThePresentState) {
 
 TEST_F(Servo, SelectedLegFollowsAMovedGoal) {
   c.mode.selected_leg = 1;
-  LegServo& s = c.servo[1];
-  double start_x = c.state.point[1][kFoot][0];
-  s.inpos_count = 10;
-  s.goal[0] = start_x + 30;
+  const double* foot = c.state.point[1][kFoot];
+  double start_x = foot[0];
+  ASSERT_EQ(move_leg_to(c, 1, start_x + 30, foot[1], foot[2]), 1);
   c.mode.manual_sub_mode = 0;  // keep the operator input from rewriting the goal
   rig.ticks(3000);
+  EXPECT_EQ(c.console.lines[1], "leg_control: 2");  // no report replaced the status line
   EXPECT_NEAR(c.state.point[1][kFoot][0], start_x + 30, 5.0);
   EXPECT_EQ(c.mode.mode, kManual);
 }

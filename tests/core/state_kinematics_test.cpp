@@ -119,7 +119,8 @@ TEST_F(Kinematics, FailedInverseHoldsEveryLeg) {
 TEST_F(Kinematics, PositionGeneratorRespectsAccelerationThenSpeed) {
   LegServo& s = c.servo[0];
   s.inpos_count = 10;
-  s.goal[0] = s.lead[0] - 100;  // 100 mm away along -x
+  for (int k = 0; k < 3; ++k) s.lead[k] = s.goal[k];
+  s.goal[0] -= 100;  // 100 mm away along -x
   leg_position_step(c, 0);
   EXPECT_NEAR(s.lead_velocity[0], -0.5, 1e-12);  // A_MAX * dt
   for (int i = 1; i < 200; ++i) leg_position_step(c, 0);

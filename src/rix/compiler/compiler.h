@@ -1,0 +1,29 @@
+// The RIX compiler: turns one source file into the program image, in four passes that exchange
+// FORMAL.TMP, VARIABLE.TMP and LABEL.TMP in the RIX directory, writes warnings to WARNING.LOG
+// there and, on success, the readable dump rix.obj. It works on the program image alone, so
+// the AUTO start, the rixc tool and the tests call the same code.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "rix/compiler/image.h"
+
+namespace rokan {
+
+// Compiles rix_path + source_name into `image` (rix_path is a controller directory ending in a
+// backslash, or empty for the current directory; both are CP932). The compiler writes only the
+// fixed work files, WARNING.LOG and rix.obj, all in rix_path.
+//
+// True on success: the tables are ready, image.phase is PHASE4, image.warning_code is non-zero
+// when WARNING.LOG has lines. False on failure: image.error_code and image.error_text hold the
+// report line, image.error_line the source line it concerns (0 when none), and every table is
+// freed (phase RIX_NONE).
+bool rix_compile(RixImage& image, std::string_view rix_path, std::string_view source_name);
+
+// The rix.obj text of the compiled image.
+std::string rix_dump_text(const RixImage& image);
+// Writes rix.obj into image.rix_path; false when the file cannot be written.
+bool rix_write_dump(const RixImage& image);
+
+}  // namespace rokan

@@ -1,0 +1,105 @@
+// Pass 1: normalises the source into FORMAL.TMP (one trimmed statement per line, comments
+// removed, MESSAGE words joined by tabs) and collects the declarations into VARIABLE.TMP.
+#include "platform/text.h"
+#include "rix/compiler/diagnostics.h"
+#include "rix/compiler/lex.h"
+#include "rix/compiler/passes.h"
+
+namespace rokan {
+namespace {
+
+bool write_line(std::FILE* f, std::string_view a, std::string_view b = {}) {
+  return std::fwrite(a.data(), 1, a.size(), f) == a.size() &&
+         std::fwrite(b.data(), 1, b.size(), f) == b.size() && std::fputc('\n', f) != EOF;
+}
+
+// The MESSAGE statement as later passes read it: the words joined by single tabs, or, for
+// "MESSAGE :", the label "MESSAGE:" (anything after the colon stays, so that the label check of
+// pass 3 refuses it instead of the text vanishing).
+std::string normalise_message(const std::vector<std::string_view>& tokens) {
+  std::string out(tokens[0]);
+  std::size_t first = 1;
+  if (tokens.size() >= 2 && tokens[1] == ":") {
+    out += ':';
+    first = 2;
+  }
+  for (std::size_t i = first; i < tokens.size(); ++i) {
+    out += '\t';
+    out += tokens[i];
+  }
+  return out;
+}
+
+struct Pass1 {
+  RixCompile& cx;
+  RixFile formal, variables;
+  int32_t statements = 0;
+  int32_t declared = 0;
+
+  bool declare(const std::vector<std::string_view>& names, char kind) {
+    for (std::size_t i = 1; i < names.size(); ++i) {
+      if (names[i].size() > kRixNameMax) {
+        cx.image.pc = statements;
+        return rix_fail(cx, 41);
+      }
+      if (++declared > kRixMaxVariables) return rix_fail(cx, 16);
+      const char prefix[2] = {kind, ' '};
+      if (!write_line(variables.f, std::string_view(prefix, 2), names[i])) {
+        return rix_fail(cx, 5);
+      }
+      cx.declaration_lines.push_back(cx.source_line);
+    }
+    return true;
+  }
+
+  bool statement(std::string_view text) {
+    text = trim_blanks(text);
+    if (text.empty()) return true;
+    cx.image.pc = statements;
+
+    std::vector<std::string_view> decl = split_tokens(text, true);
+    if (keyword_is(decl[0], "DEF_VAR")) return declare(decl, 'V');
+    if (keyword_is(decl[0], "DEF_POS")) return declare(decl, 'P');
+    if (keyword_is(decl[0], "DEF_JNT")) return declare(decl, 'J');
+
+    std::string normal;
+    std::vector<std::string_view> tokens = split_tokens(text);
+    if (keyword_is(tokens[0], "MESSAGE")) {
+      normal = normalise_message(tokens);
+      text = normal;
+    }
+    if (statements >= kRixMaxStatements) return rix_fail(cx, 15);
+    if (!write_line(formal.f, text)) return rix_fail(cx, 8);
+    cx.image.source_lines.push_back(cx.source_line);
+    ++statements;
+    return true;
+  }
+};
+
+}  // namespace
+
+bool rix_pass1(RixCompile& cx, RixLineReader& source) {
+  Pass1 p{cx, {}, {}};
+  if (!p.formal.open(rix_work_path(cx.image, kRixFormalFile), "w")) return rix_fail(cx, 3);
+  if (!p.variables.open(rix_work_path(cx.image, kRixVariableFile), "w")) return rix_fail(cx, 5);
+  if (!write_line(p.variables.f, "V VAR_KEY")) return rix_fail(cx, 5);
+  cx.declaration_lines.push_back(0);
+
+  std::string piece;
+  while (source.next_piece(piece, kRixPieceMax)) {
+    cx.source_line = source.line;
+    std::string_view rest(piece);
+    rest = rest.substr(0, std::min(rest.size(), find_comment(rest)));
+    for (;;) {
+      std::size_t semi = find_semicolon(rest);
+      if (!p.statement(rest.substr(0, semi))) return false;
+      if (semi == std::string_view::npos) break;
+      rest = rest.substr(semi + 1);
+    }
+  }
+  if (!p.formal.close()) return rix_fail(cx, 8);
+  if (!p.variables.close()) return rix_fail(cx, 5);
+  return true;
+}
+
+}  // namespace rokan

@@ -1,0 +1,76 @@
+#include "sim/script.h"
+
+#include <gtest/gtest.h>
+
+namespace rokan {
+namespace {
+
+TEST(Script, EveryCommandBecomesOneEvent) {
+  auto e = parse_script(
+      "\xEF\xBB\xBF# start-up\n"
+      "\n"
+      "tick 1000000\n"
+      "  key a\n"
+      "key TAB\n"
+      "key ESC\n"
+      "key CR\r\n"
+      "key SPACE\n"
+      "vr2 -10.0\n"
+      "vr3 0.3\n"
+      "paw4 on\n"
+      "antenna off\n"
+      "input 12.5 mm\n"
+      "input cancel\n"
+      "confirm ok\n"
+      "notice ok\n"
+      "dump lamps\n");
+  ASSERT_EQ(e.size(), 15u);
+  EXPECT_EQ(e[0].kind, EventKind::kTick);
+  EXPECT_EQ(e[0].count, 1000000u);
+  EXPECT_EQ(e[0].line, 3);
+  EXPECT_EQ(e[1].code, 'a');
+  EXPECT_EQ(e[2].kind, EventKind::kKeyRelease);
+  EXPECT_EQ(e[2].code, 9);
+  EXPECT_EQ(e[3].code, 27);
+  EXPECT_EQ(e[4].kind, EventKind::kKey);
+  EXPECT_EQ(e[4].code, 13);
+  EXPECT_EQ(e[5].code, ' ');
+  EXPECT_EQ(e[6].index, 1);
+  EXPECT_EQ(e[6].position, -100);
+  EXPECT_EQ(e[7].position, 3);
+  EXPECT_EQ(e[8].index, 3);
+  EXPECT_TRUE(e[8].on);
+  EXPECT_EQ(e[9].index, kAntennaBox);
+  EXPECT_FALSE(e[9].on);
+  EXPECT_EQ(e[10].text, "12.5 mm");
+  EXPECT_EQ(e[11].kind, EventKind::kInputCancel);
+  EXPECT_TRUE(e[12].on);
+  EXPECT_EQ(e[13].kind, EventKind::kNotice);
+  EXPECT_EQ(e[14].index, static_cast<int>(DumpKind::kLamps));
+}
+
+TEST(Script, BadLinesAreNamed) {
+  const struct {
+    const char* script;
+    int line;
+  } cases[] = {
+      {"tick 1\nfly away\n", 2}, {"tick 0\n", 1},   {"tick -3\n", 1},
+      {"tick 2x\n", 1},          {"key ab\n", 1},   {"key\n", 1},
+      {"\n\nvr1 0.05\n", 3},     {"vr2 10.1\n", 1}, {"vr3 x\n", 1},
+      {"paw5 on\n", 1},          {"paw1 yes\n", 1}, {"confirm maybe\n", 1},
+      {"notice cancel\n", 1},    {"dump all\n", 1}, {"vr1 nan\n", 1},
+  };
+  for (const auto& c : cases) {
+    try {
+      parse_script(c.script);
+      ADD_FAILURE() << "accepted: " << c.script;
+    } catch (const ScriptError& e) {
+      EXPECT_EQ(e.line(), c.line) << c.script;
+      EXPECT_EQ(std::string(e.what()).rfind("line " + std::to_string(c.line) + ": ", 0), 0u)
+          << e.what();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace rokan
