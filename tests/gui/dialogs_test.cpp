@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -7,10 +8,12 @@
 #include "console/console.h"
 #include "gui/confirm_form.h"
 #include "gui/getstr_form.h"
+#include "gui/log_confirm_form.h"
 #include "gui/manual_control_box_form.h"
 #include "gui/option_scale_form.h"
 #include "gui/option_skip_form.h"
 #include "gui_fixture.h"
+#include "platform/text.h"
 
 namespace rokan {
 namespace {
@@ -136,6 +139,22 @@ TEST_F(GuiTest, QuitConfirmationCancelGoesOnAndOkEndsTheProgram) {
   confirm_and_quit(c());
   EXPECT_TRUE(c().cycle.terminated);
   EXPECT_FALSE(main_form().isVisible());
+}
+
+TEST_F(GuiTest, LogNoticeShowsTheWritersThreeTextsConvertedForDisplay) {
+  TLogConfirmForm& form = session_->host().log_confirm_form();
+  QString file, over_time, overflow;
+  when_shown(form, [&] {
+    file = child<QLabel>(form, "LogConfirmLabel").text();
+    over_time = child<QLabel>(form, "OverTimeLabel").text();
+    overflow = child<QLabel>(form, "OverFlowLabel").text();
+    child<QPushButton>(form, "OkButton").click();
+  });
+  session_->host().run_log_notice("DEFAULT\\log\\RKN0001.LOG", SJ("オーバータイム"), "");
+  EXPECT_EQ(file, QStringLiteral("DEFAULT\\log\\RKN0001.LOG"));
+  EXPECT_EQ(over_time, QStringLiteral("オーバータイム"));
+  EXPECT_EQ(overflow, QString());
+  EXPECT_FALSE(form.isVisible());
 }
 
 }  // namespace
