@@ -25,7 +25,7 @@
 #include "gui/qt_text.h"
 #include "gui/robot_view_box.h"
 #include "gui/text_information_window.h"
-#include "sim/lamps.h"
+#include "core/lamps.h"
 
 namespace rokan {
 namespace {
