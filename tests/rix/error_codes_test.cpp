@@ -54,6 +54,7 @@ const ErrorCase kErrors[] = {
     {"DEF_POS P;PTP F1 P;END", "[PHASE3]0001: 座標型変数(P)は参照されるが代入されていない"},
     {"DEF_JNT J;PTP_ANGLE F1 J;END", "[PHASE3]0001: 関節型変数(J)は参照されるが代入されていない"},
     {"ABC;END", "[PHASE3]0000: Unknown command(ABC)."},
+    {",, ,;END", "[PHASE3]0000: Unknown command(,,)."},
     {"NOP;END", "[PHASE3]0000: Unknown command(NOP)."},
     {"PTP_HS F1 1 2 3;END", "[PHASE3]0000: Unknown command(PTP_HS)."},
     {"TORQUE J11 1;END", "[PHASE3]0000: Unknown command(TORQUE)."},
