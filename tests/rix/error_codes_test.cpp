@@ -136,6 +136,9 @@ TEST(CompilerErrorFiles, PathsThatAreTooLongOrMissingAreReported) {
   EXPECT_EQ(image.error_code, 1);
 
   TempDir dir;
+  std::filesystem::create_directory(dir.path / "DIR.RIX");
+  EXPECT_FALSE(rix_compile(image, dir.rix_path(), "DIR.RIX"));
+  EXPECT_EQ(image.error_code, 2);
   EXPECT_FALSE(rix_compile(image, dir.rix_path(), "NONE.RIX"));
   EXPECT_EQ(cp932_to_utf8(image.error_text),
             "[RIX_INIT]0000: RIXソースファイルが開けません(NONE.RIX)");
