@@ -2,6 +2,7 @@
 // written as the lines after the version and heading lines; ';' separates statements.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <string>
 
@@ -29,6 +30,19 @@ TEST_P(CompilerError, ReportsTheExactLine) {
   EXPECT_TRUE(r.image.instructions.empty());
   EXPECT_TRUE(r.image.vars.empty());
   EXPECT_TRUE(r.image.labels.empty());
+}
+
+void PrintTo(const ErrorCase& c, std::ostream* os) {
+  *os << c.body;
+}
+
+// Test names: the row number and the program's first word.
+std::string case_name(const testing::TestParamInfo<ErrorCase>& info) {
+  std::string word;
+  for (const char* c = info.param.body; *c && *c != ' ' && *c != ';' && word.size() < 20; ++c) {
+    word += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+  }
+  return std::to_string(info.index) + "_" + word;
 }
 
 const ErrorCase kErrors[] = {
@@ -115,7 +129,7 @@ const ErrorCase kErrors[] = {
     {"REPEAT;END", "[PHASE4]0001: 制御構文が閉じていません(ENDIFなど)"},
     {"EXIT;SUBROUTINE S:;RETURN;END", "[PHASE4]0003: 制御構文が閉じていません(ENDIFなど)"},
 };
-INSTANTIATE_TEST_SUITE_P(Codes, CompilerError, testing::ValuesIn(kErrors));
+INSTANTIATE_TEST_SUITE_P(Codes, CompilerError, testing::ValuesIn(kErrors), case_name);
 
 TEST(CompilerErrorFiles, VersionLineIsCheckedToThreeDecimals) {
   EXPECT_TRUE(compile_source("3.1\nh\nEND\n").ok);
