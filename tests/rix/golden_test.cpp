@@ -6,11 +6,15 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/controller.h"
 #include "rix/compiler/compiler.h"
 #include "rix/rix_test_support.h"
 
 namespace rokan::test {
 namespace {
+
+// The AUTO start compiles into the controller's one program image.
+static_assert(std::is_same_v<decltype(Controller::rix), RixImage>);
 
 std::string read_text(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);
