@@ -12,6 +12,12 @@ using Lines = std::vector<std::string>;
 
 struct MenuMode : ::testing::Test {
   MenuSession s{::testing::UnitTest::GetInstance()->current_test_info()->name()};
+
+  // The RIX directory holds only the sources a test writes.
+  void empty_rix_directory() {
+    for (const auto& e : std::filesystem::directory_iterator(s.dir / "DEFAULT" / "rixs"))
+      std::filesystem::remove_all(e.path());
+  }
 };
 
 TEST_F(MenuMode, ManualMenuChoosesOnlyTheSelectableControlModes) {
@@ -95,6 +101,7 @@ TEST_F(MenuMode, AutoMenuListsTheRegisteredPrograms) {
 }
 
 TEST_F(MenuMode, RixProgramListPagesTenAtATimeAndChoosesAFile) {
+  empty_rix_directory();
   for (int i = 0; i < 12; ++i) {
     char name[16];
     std::snprintf(name, sizeof name, "P%02d.RIX", i);
@@ -131,6 +138,7 @@ TEST_F(MenuMode, RixProgramListPagesTenAtATimeAndChoosesAFile) {
 }
 
 TEST_F(MenuMode, RixProgramListRefusesANameLongerThanItsField) {
+  empty_rix_directory();
   s.write("DEFAULT/rixs/LONGPROGRAM1.RIX", "3.1\nlong\n");
   s.run(std::string(kToTop) + "key A\nkey 3\nkey 0\ndump strip\ndump screen\nkey Q\nkey Q\n" +
         "key Q\ntick 1\n");
