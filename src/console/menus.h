@@ -2,8 +2,6 @@
 // menu is a blocking loop inside a sampling tick; its waits run nested sampling cycles.
 #pragma once
 
-#include <string>
-#include <vector>
 
 namespace rokan {
 
