@@ -2,7 +2,6 @@
 // menu is a blocking loop inside a sampling tick; its waits run nested sampling cycles.
 #pragma once
 
-
 namespace rokan {
 
 struct Controller;
