@@ -23,9 +23,13 @@ void home_posture(Controller& c, double z) {
   move_leg_to(c, 3, x, -301, z);
 }
 
+// Also starts the height input at the home height: a walking cycle ends at height Z, and a
+// cycle that starts before any height adjustment of this run must end where the run began, not
+// at a height left over from an earlier run (or at z = 0, level with the body).
 void set_constants(AutoState& a) {
   a.half_width = 391.0;
   a.lift = 50.0;
+  a.height = kHomeHeight;
 }
 
 // The input step: the stride input decides between walking and adjusting the height.
@@ -56,7 +60,7 @@ int gait1_step(Controller& c) {
     case 1:
       return finish_run(c);
     case 2:
-      home_posture(c, -250.0);
+      home_posture(c, kHomeHeight);
       step = 3;
       break;
     case 3:
@@ -124,7 +128,7 @@ int gait4_step(Controller& c) {
     case 1:
       return finish_run(c);
     case 80:
-      home_posture(c, -250.0);
+      home_posture(c, kHomeHeight);
       step = 81;
       break;
     case 81:

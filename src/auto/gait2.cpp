@@ -59,6 +59,7 @@ int gait2_step(Controller& c) {
     case 0:
       a.half_width = 301.0;
       a.lift = 50.0;
+      a.height = kHomeHeight;  // see gait 1: the swings place the feet at height Z
       step = 16;
       break;
     case 1:

@@ -28,12 +28,13 @@ int gait3_step(Controller& c) {
   uint8_t& step = c.mode.auto_step;
   switch (step) {
     case 0:
+      a.height = kHomeHeight;  // see gait 1: a cycle without a height adjustment ends here
       step = 57;
       break;
     case 1:
       return finish_run(c);
     case 57:
-      home_posture(c, -250.0);
+      home_posture(c, kHomeHeight);
       step = 58;
       break;
     case 58:

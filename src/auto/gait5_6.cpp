@@ -13,20 +13,27 @@
 namespace rokan {
 namespace {
 
+constexpr double kStanceHeight = -270.0;  // mm; VR2 lowers the feet from here to -320
+
+// Also starts Z and W at the first stance (z = -270, no inward shift), so that a cycle that
+// starts before the inputs were read places the feet where the run began, not by values left
+// over from an earlier run.
 void set_constants(AutoState& a) {
   a.threshold = 100.0;
   a.half_width = 270.0;
   a.swing_out = 20.0;
   a.shift = 50.0;
+  a.height = kStanceHeight;
+  a.width = 0.0;
 }
 
 // The first stance: every foot at x = -+X, z = -270, with the pairs at the given y.
 void stance(Controller& c, double front_y, double rear_y) {
   const double x = c.auto_state.half_width;
-  move_leg_to(c, 0, -x, front_y, -270);
-  move_leg_to(c, 1, x, front_y, -270);
-  move_leg_to(c, 2, -x, rear_y, -270);
-  move_leg_to(c, 3, x, rear_y, -270);
+  move_leg_to(c, 0, -x, front_y, kStanceHeight);
+  move_leg_to(c, 1, x, front_y, kStanceHeight);
+  move_leg_to(c, 2, -x, rear_y, kStanceHeight);
+  move_leg_to(c, 3, x, rear_y, kStanceHeight);
 }
 
 // S from VR1, forward only.
@@ -38,7 +45,8 @@ void read_stride(Controller& c) {
 void read_height_and_width(Controller& c) {
   AutoState& a = c.auto_state;
   const Sensor& s = c.sensor;
-  a.height = std::clamp(-270.0 - (s.vr[1] - s.vr_org[1]) * c.mode.gait_const[1], -320.0, -270.0);
+  a.height = std::clamp(kStanceHeight - (s.vr[1] - s.vr_org[1]) * c.mode.gait_const[1], -320.0,
+                        kStanceHeight);
   a.width = std::clamp(c.mode.gait_const[2] * 2 * (s.vr[2] - s.vr_org[2]), 0.0, 100.0);
 }
 

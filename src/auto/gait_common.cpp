@@ -36,7 +36,7 @@ double stride_from_vr1(const Controller& c, double lo, double hi) {
 }
 
 double height_from_vr2(const Controller& c) {
-  return (c.sensor.vr[1] - c.sensor.vr_org[1]) * c.mode.gait_const[1] - 250.0;
+  return (c.sensor.vr[1] - c.sensor.vr_org[1]) * c.mode.gait_const[1] + kHomeHeight;
 }
 
 void all_legs_by(Controller& c, double dx, double dy, double dz) {

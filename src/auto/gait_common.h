@@ -37,6 +37,8 @@ void capture_vr(Controller& c, int i);
 double stride_from_vr1(const Controller& c, double lo, double hi);
 // Body height input of gaits 1..4: Z = (VR2 - VR_ORG[1]) x gait constant B - 250.
 double height_from_vr2(const Controller& c);
+// Home foot height of gaits 1..4 (mm), the height a run starts from.
+inline constexpr double kHomeHeight = -250.0;
 
 void all_legs_by(Controller& c, double dx, double dy, double dz);
 // Swing phase of gaits 3 and 4, one leg after the other: for i = 0..11, leg i / 3 is lifted by

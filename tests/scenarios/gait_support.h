@@ -104,9 +104,11 @@ inline void expect_feet_at(const GaitSession& s, const Feet& expected, const std
   for (int leg = 0; leg < 4; ++leg) {
     for (int k = 0; k < 3; ++k) {
       EXPECT_NEAR(goals[leg][k], expected[leg][k], 1e-9)
-          << where << ": goal of leg " << leg + 1 << " axis " << "xyz"[k];
+          << where << ": goal of leg " << leg + 1 << " axis "
+          << "xyz"[k];
       EXPECT_NEAR(feet[leg][k], expected[leg][k], kFootTolerance)
-          << where << ": foot of leg " << leg + 1 << " axis " << "xyz"[k];
+          << where << ": foot of leg " << leg + 1 << " axis "
+          << "xyz"[k];
     }
   }
 }
