@@ -8,7 +8,7 @@
 
 #include "core/controller.h"
 #include "platform/text.h"
-#include "sim/lamps.h"
+#include "core/lamps.h"
 #include "sim/script.h"
 
 namespace rokan {

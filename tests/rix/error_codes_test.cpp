@@ -2,6 +2,7 @@
 // written as the lines after the version and heading lines; ';' separates statements.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <string>
 
@@ -31,6 +32,19 @@ TEST_P(CompilerError, ReportsTheExactLine) {
   EXPECT_TRUE(r.image.labels.empty());
 }
 
+void PrintTo(const ErrorCase& c, std::ostream* os) {
+  *os << c.body;
+}
+
+// Test names: the row number and the program's first word.
+std::string case_name(const testing::TestParamInfo<ErrorCase>& info) {
+  std::string word;
+  for (const char* c = info.param.body; *c && *c != ' ' && *c != ';' && word.size() < 20; ++c) {
+    word += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+  }
+  return std::to_string(info.index) + "_" + word;
+}
+
 const ErrorCase kErrors[] = {
     {"END extra", "[PHASE3]0000: Format error(FORMAL.TMP)."},
     {"REM; REM", "[PHASE2]0002: 'END'コマンドが存在しません."},
@@ -54,6 +68,7 @@ const ErrorCase kErrors[] = {
     {"DEF_POS P;PTP F1 P;END", "[PHASE3]0001: 座標型変数(P)は参照されるが代入されていない"},
     {"DEF_JNT J;PTP_ANGLE F1 J;END", "[PHASE3]0001: 関節型変数(J)は参照されるが代入されていない"},
     {"ABC;END", "[PHASE3]0000: Unknown command(ABC)."},
+    {",, ,;END", "[PHASE3]0000: Unknown command(,,)."},
     {"NOP;END", "[PHASE3]0000: Unknown command(NOP)."},
     {"PTP_HS F1 1 2 3;END", "[PHASE3]0000: Unknown command(PTP_HS)."},
     {"TORQUE J11 1;END", "[PHASE3]0000: Unknown command(TORQUE)."},
@@ -114,7 +129,7 @@ const ErrorCase kErrors[] = {
     {"REPEAT;END", "[PHASE4]0001: 制御構文が閉じていません(ENDIFなど)"},
     {"EXIT;SUBROUTINE S:;RETURN;END", "[PHASE4]0003: 制御構文が閉じていません(ENDIFなど)"},
 };
-INSTANTIATE_TEST_SUITE_P(Codes, CompilerError, testing::ValuesIn(kErrors));
+INSTANTIATE_TEST_SUITE_P(Codes, CompilerError, testing::ValuesIn(kErrors), case_name);
 
 TEST(CompilerErrorFiles, VersionLineIsCheckedToThreeDecimals) {
   EXPECT_TRUE(compile_source("3.1\nh\nEND\n").ok);
@@ -135,6 +150,9 @@ TEST(CompilerErrorFiles, PathsThatAreTooLongOrMissingAreReported) {
   EXPECT_EQ(image.error_code, 1);
 
   TempDir dir;
+  std::filesystem::create_directory(dir.path / "DIR.RIX");
+  EXPECT_FALSE(rix_compile(image, dir.rix_path(), "DIR.RIX"));
+  EXPECT_EQ(image.error_code, 2);
   EXPECT_FALSE(rix_compile(image, dir.rix_path(), "NONE.RIX"));
   EXPECT_EQ(cp932_to_utf8(image.error_text),
             "[RIX_INIT]0000: RIXソースファイルが開けません(NONE.RIX)");

@@ -39,13 +39,26 @@ std::string TempDir::read(const std::string& name) const {
   return s.str();
 }
 
-CompileResult compile_in(const TempDir& dir, std::string_view utf8_source) {
-  dir.write("T.RIX", utf8_to_cp932(utf8_source));
+namespace {
+
+CompileResult compile_file(const TempDir& dir, std::string_view bytes) {
+  dir.write("T.RIX", bytes);
   CompileResult r;
   r.ok = rix_compile(r.image, dir.rix_path(), "T.RIX");
   if (!r.ok) r.report = cp932_to_utf8(r.image.error_text);
   r.warnings = cp932_to_utf8(dir.read(kRixWarningFile));
   return r;
+}
+
+}  // namespace
+
+CompileResult compile_in(const TempDir& dir, std::string_view utf8_source) {
+  return compile_file(dir, utf8_to_cp932(utf8_source));
+}
+
+CompileResult compile_bytes(std::string_view bytes) {
+  TempDir dir;
+  return compile_file(dir, bytes);
 }
 
 CompileResult compile_source(std::string_view utf8_source) {

@@ -37,6 +37,8 @@ struct CompileResult {
 CompileResult compile_in(const TempDir& dir, std::string_view utf8_source);
 // The same in a fresh directory.
 CompileResult compile_source(std::string_view utf8_source);
+// A source given as the bytes of the file (no conversion), in a fresh directory.
+CompileResult compile_bytes(std::string_view bytes);
 // "3.1\nheading\n" + body, where ';' or '\n' separate statements.
 CompileResult compile_body(std::string_view utf8_body);
 

@@ -4,6 +4,9 @@
 //   labels: TOP: at 6, SUB: (a SUBROUTINE) at 9 for a one-statement snippet.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
+
 #include "rix/rix_test_support.h"
 
 namespace rokan::test {
@@ -36,6 +39,19 @@ TEST_P(StatementForm, CompilesToItsRecord) {
   ASSERT_LT(f.index, static_cast<int>(r.image.instructions.size()));
   EXPECT_EQ(describe(r.image.instructions[static_cast<std::size_t>(f.index)]), f.expected)
       << f.snippet;
+}
+
+void PrintTo(const Form& f, std::ostream* os) {
+  *os << f.snippet;
+}
+
+// Test names: the row number and the statement's first word.
+std::string form_name(const testing::TestParamInfo<Form>& info) {
+  std::string word;
+  for (const char* c = info.param.snippet; *c && *c != ' ' && *c != ';' && word.size() < 20; ++c) {
+    word += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+  }
+  return std::to_string(info.index) + "_" + word;
 }
 
 const Form kMotion[] = {
@@ -71,7 +87,7 @@ const Form kMotion[] = {
     {"TEACH_ANGLE J42 V", "TEACH_ANGLE TARGET_J42 0=VAR:1"},
     {"TEACH_ANGLE J11 J.j2", "TEACH_ANGLE TARGET_J11 0=JNT_2:0"},
 };
-INSTANTIATE_TEST_SUITE_P(Motion, StatementForm, testing::ValuesIn(kMotion));
+INSTANTIATE_TEST_SUITE_P(Motion, StatementForm, testing::ValuesIn(kMotion), form_name);
 
 const Form kLimits[] = {
     {"SET_A_MAX ALL 100", "SET_A_MAX TARGET_ALL 0=CONSTANT:100"},
@@ -103,7 +119,7 @@ const Form kLimits[] = {
     {"SET_SAMPLING_TIME 10", "SET_SAMPLING_TIME 0=CONSTANT:10"},
     {"SET_SAMPLING_FREQ W", "SET_SAMPLING_FREQ 0=VAR:2"},
 };
-INSTANTIATE_TEST_SUITE_P(Limits, StatementForm, testing::ValuesIn(kLimits));
+INSTANTIATE_TEST_SUITE_P(Limits, StatementForm, testing::ValuesIn(kLimits), form_name);
 
 const Form kInputOutput[] = {
     {"AD_IN VR2 V", "AD_IN TARGET_VR2 2=VAR:1"},
@@ -132,7 +148,7 @@ const Form kInputOutput[] = {
     {"REM PTP F9 whatever", "REM"},
     {"END", "END"},
 };
-INSTANTIATE_TEST_SUITE_P(InputOutput, StatementForm, testing::ValuesIn(kInputOutput));
+INSTANTIATE_TEST_SUITE_P(InputOutput, StatementForm, testing::ValuesIn(kInputOutput), form_name);
 
 const Form kControl[] = {
     {"GOTO TOP:", "GOTO 0=LABEL:6"},
@@ -173,7 +189,7 @@ const Form kControl[] = {
     {"FOR V = -W TO W STEP -2;NEXT V", "NEXT 0=VAR:1 1=LABEL:7", 8},
     {"FOR V = -W TO W STEP -2;NEXT", "NEXT 1=LABEL:7", 8},
 };
-INSTANTIATE_TEST_SUITE_P(Control, StatementForm, testing::ValuesIn(kControl));
+INSTANTIATE_TEST_SUITE_P(Control, StatementForm, testing::ValuesIn(kControl), form_name);
 
 const Form kAssignments[] = {
     {"V = W", "EQUAL 0=VAR:1 1=VAR:2"},
@@ -209,7 +225,7 @@ const Form kAssignments[] = {
     {"P = ROT_Y Q V", "EQUAL_ROT_Y 0=POS:0 1=POS:1 2=VAR:1"},
     {"P += ROT_Z P -V", "EQUAL_ROT_Z CAL_LEFT_ADD 0=POS:0 1=POS:0 2=M_VAR:1"},
 };
-INSTANTIATE_TEST_SUITE_P(Assignments, StatementForm, testing::ValuesIn(kAssignments));
+INSTANTIATE_TEST_SUITE_P(Assignments, StatementForm, testing::ValuesIn(kAssignments), form_name);
 
 }  // namespace
 }  // namespace rokan::test

@@ -62,9 +62,11 @@ bool run(RixCompile& cx) {
       image.rix_path.size() + image.source_name.size() > kSourcePathMax) {
     return rix_fail(cx, 1);
   }
-  if (is_work_file_name(image.source_name)) return rix_fail(cx, 2);
+  // A directory opens for reading on some systems and would read as an empty file.
+  const std::string source_path = image.rix_path + image.source_name;
+  if (is_work_file_name(image.source_name) || is_directory(source_path)) return rix_fail(cx, 2);
   RixFile source;
-  if (!source.open(image.rix_path + image.source_name, "r")) return rix_fail(cx, 2);
+  if (!source.open(source_path, "r")) return rix_fail(cx, 2);
 
   // 3. The warning log.
   if (!cx.warning_log.open(rix_work_path(image, kRixWarningFile), "w")) return rix_fail(cx, 6);

@@ -22,7 +22,7 @@ enum Phase : uint8_t { RIX_NONE, RIX_INIT, PHASE1, PHASE2, PHASE3, PHASE4, RIX_R
 }  // namespace rix
 
 inline constexpr double kRixUnset = 99999999.9;      // value of a variable never assigned
-inline constexpr double kRixVersion31 = 3.1;         // language version the compiler accepts
+inline constexpr double kRixLanguageVersion = 3.1;   // the version the compiler accepts
 inline constexpr std::size_t kRixNameMax = 32;       // bytes of a variable name
 inline constexpr std::size_t kRixLabelMax = 31;      // bytes of a label name, colon included
 inline constexpr std::size_t kRixMessageSlot = 70;   // bytes of one message slot
@@ -96,7 +96,7 @@ struct RixImage {
   double error_index = 0;    // variable index handed to errors 19..21 and to warnings
   int32_t error_line = 0;    // source line of the failing statement, 0 when unknown
   uint8_t warning_code = 0;  // last warning written, 0 when none
-  double version = kRixVersion31;
+  double version = kRixLanguageVersion;
   uint8_t phase = rix::RIX_NONE;
 };
 

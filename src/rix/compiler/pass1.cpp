@@ -8,9 +8,12 @@
 namespace rokan {
 namespace {
 
+bool write_text(std::FILE* f, std::string_view s) {
+  return s.empty() || std::fwrite(s.data(), 1, s.size(), f) == s.size();
+}
+
 bool write_line(std::FILE* f, std::string_view a, std::string_view b = {}) {
-  return std::fwrite(a.data(), 1, a.size(), f) == a.size() &&
-         std::fwrite(b.data(), 1, b.size(), f) == b.size() && std::fputc('\n', f) != EOF;
+  return write_text(f, a) && write_text(f, b) && std::fputc('\n', f) != EOF;
 }
 
 // The MESSAGE statement as later passes read it: the words joined by single tabs, or, for
@@ -57,10 +60,13 @@ struct Pass1 {
     if (text.empty()) return true;
     cx.image.pc = statements;
 
+    // A statement of commas alone has no declaration tokens.
     std::vector<std::string_view> decl = split_tokens(text, true);
-    if (keyword_is(decl[0], "DEF_VAR")) return declare(decl, 'V');
-    if (keyword_is(decl[0], "DEF_POS")) return declare(decl, 'P');
-    if (keyword_is(decl[0], "DEF_JNT")) return declare(decl, 'J');
+    if (!decl.empty()) {
+      if (keyword_is(decl[0], "DEF_VAR")) return declare(decl, 'V');
+      if (keyword_is(decl[0], "DEF_POS")) return declare(decl, 'P');
+      if (keyword_is(decl[0], "DEF_JNT")) return declare(decl, 'J');
+    }
 
     std::string normal;
     std::vector<std::string_view> tokens = split_tokens(text);

@@ -302,11 +302,9 @@ struct Statement {
     return t.size();
   }
 
-  // A general variable without '-' that the statement writes (error 30 for other tokens where
-  // `code` says so).
-  bool loop_variable(int slot, int code) {
-    RixOperand op;
-    if (!operand(take(), op) || op.cls != RixOperandClass::kVar || op.minus) return fail(code);
+  // The loop variable of FOR and NEXT: a general variable without '-' (error 30 otherwise).
+  bool loop_variable(int slot, RixOperand& op) {
+    if (!operand(take(), op) || op.cls != RixOperandClass::kVar || op.minus) return fail(30);
     set(slot, op);
     return true;
   }
@@ -509,9 +507,8 @@ bool jump_if(Statement& s) {
 
 bool for_loop(Statement& s) {
   if (!s.more()) return s.fail(11);
-  if (!s.loop_variable(0, 30)) return false;
   RixOperand var;
-  s.operand(s.t[1], var);
+  if (!s.loop_variable(0, var)) return false;
   rix_mark_assigned(s.cx, var);
   if (!s.more() || s.take() != "=") return s.fail(11);
   if (!s.value(1, false, 23, true)) return false;
@@ -619,9 +616,8 @@ bool compile(Statement& s, const Keyword& k, std::string_view statement) {
       return for_loop(s);
     case Form::kNext:
       if (s.more()) {
-        if (!s.loop_variable(0, 30)) return false;
         RixOperand var;
-        s.operand(s.t[1], var);
+        if (!s.loop_variable(0, var)) return false;
         rix_mark_referenced(s.cx, var);
       }
       s.set(1, LABEL, 0);

@@ -1,4 +1,4 @@
-#include "sim/lamps.h"
+#include "core/lamps.h"
 
 #include "core/controller.h"
 #include "core/logger.h"

@@ -1,0 +1,275 @@
+#include "gui/main_form.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "core/controller.h"
+#include "core/cycle.h"
+#include "gui/about_box.h"
+#include "gui/lamp_shape.h"
+#include "gui/manual_control_box_form.h"
+#include "gui/message_strip_box.h"
+#include "gui/option_scale_form.h"
+#include "gui/option_skip_form.h"
+#include "gui/qt_host.h"
+#include "gui/qt_text.h"
+#include "gui/robot_view_box.h"
+#include "gui/text_information_window.h"
+#include "core/lamps.h"
+
+namespace rokan {
+namespace {
+
+constexpr const char* kLampLabels[kLampCount] = {
+    "MANUAL MODE",     "ORIGIN MODE",    "AUTO   MODE",    "EMG    MODE",
+    "ORIGIN FINISHED", "AUTO RUNNING",   "EMG ENABLE",     "LOGGING",
+    "PTP-RUNNING/F1",  "PTP-RUNNING/F2", "PTP-RUNNING/F3", "PTP-RUNNING/F4"};
+
+QFrame* panel(const QString& name, QWidget* parent) {
+  auto* p = new QFrame(parent);
+  p->setObjectName(name);
+  p->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  return p;
+}
+
+void show_window(QWidget& w) {
+  w.show();
+  w.raise();
+  w.activateWindow();
+}
+
+}  // namespace
+
+TmainForm::TmainForm(Controller& c, QtHost& host)
+    : c_(c),
+      host_(host),
+      sampling_timer_(new QTimer(this)),
+      text_window_(std::make_unique<TtextInformationWindow>(c)),
+      manual_box_(std::make_unique<TmanualControlBoxForm>(c)),
+      scale_(new TOptionScaleForm(c, this)),
+      skip_(new TOptionSkipForm(c, this)),
+      about_(new TAboutBox(this)) {
+  setObjectName(QStringLiteral("TmainForm"));
+  setWindowTitle(QStringLiteral("Rokan for Windows"));
+  // The console keys go to the window itself; nothing in it takes the focus away.
+  setFocusPolicy(Qt::StrongFocus);
+
+  sampling_timer_->setObjectName(QStringLiteral("SamplingTimer"));
+  sampling_timer_->setTimerType(Qt::PreciseTimer);
+  sampling_timer_->setInterval(1);  // the first tick; the cycle sets SAMPLING_TIME afterwards
+
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(build_strip());
+  layout->addWidget(build_views(), 1);
+  layout->addWidget(build_control_panel());
+  setCentralWidget(central);
+  build_menus();
+  resize(640, 368 + menuBar()->sizeHint().height());
+}
+
+TmainForm::~TmainForm() = default;
+
+QWidget* TmainForm::build_strip() {
+  QFrame* p = panel(QStringLiteral("PsystemMessage"), this);
+  p->setFixedHeight(50);
+  strip_ = new MessageStripBox(c_, p);
+  strip_->setObjectName(QStringLiteral("PBox_systemMessage"));
+  auto* l = new QVBoxLayout(p);
+  l->setContentsMargins(1, 1, 1, 1);
+  l->addWidget(strip_);
+  return p;
+}
+
+QWidget* TmainForm::build_views() {
+  // One panel per view: the paint box fills it, its label (and, on the side view, the time
+  // field) sits on top.
+  struct Spec {
+    View view;
+    const char* panel;
+    const char* box;
+    const char* label;
+  };
+  static constexpr Spec kSpecs[3] = {
+      {kSideView, "PmainView", "PBox_mainView", "Side View"},
+      {kFrontView, "PfrontView", "PBox_frontView", "Front View"},
+      {kTopView, "PtopView", "PBox_topView", "Top View"},
+  };
+  QFrame* panels[3];
+  for (const Spec& s : kSpecs) {
+    QFrame* p = panel(QString::fromLatin1(s.panel), this);
+    views_[s.view] = new RobotViewBox(c_, s.view, p);
+    views_[s.view]->setObjectName(QString::fromLatin1(s.box));
+    auto* label = new QLabel(QString::fromLatin1(s.label), p);
+    label->setContentsMargins(6, 6, 0, 0);  // text at (8, 8) inside the panel
+    auto* grid = new QGridLayout(p);
+    grid->setContentsMargins(2, 2, 2, 2);
+    grid->addWidget(views_[s.view], 0, 0);
+    grid->addWidget(label, 0, 0, Qt::AlignLeft | Qt::AlignTop);
+    if (s.view == kSideView) {
+      edit_time_ = new QLineEdit(p);
+      edit_time_->setObjectName(QStringLiteral("Edit_time"));
+      edit_time_->setReadOnly(true);
+      edit_time_->setEnabled(false);
+      edit_time_->setFixedWidth(81);
+      grid->addWidget(edit_time_, 0, 0, Qt::AlignRight | Qt::AlignTop);
+    }
+    panels[s.view] = p;
+  }
+
+  auto* right = new QSplitter(Qt::Vertical, this);
+  right->addWidget(panels[kFrontView]);
+  right->addWidget(panels[kTopView]);
+  right->setSizes({81, 152});
+  right->setChildrenCollapsible(false);
+  auto* middle = new QSplitter(Qt::Horizontal, this);
+  middle->setObjectName(QStringLiteral("Pmiddle"));
+  middle->addWidget(panels[kSideView]);
+  middle->addWidget(right);
+  middle->setStretchFactor(0, 1);
+  middle->setSizes({400, 236});
+  middle->setChildrenCollapsible(false);
+  middle->setMinimumHeight(233);
+  return middle;
+}
+
+QWidget* TmainForm::build_control_panel() {
+  QFrame* p = panel(QStringLiteral("PcontrolPanel"), this);
+  p->setFixedHeight(85);
+  QFont label_font = console_font();
+  label_font.setPixelSize(12);
+
+  auto* lamps = new QGridLayout;
+  lamps->setHorizontalSpacing(6);
+  lamps->setVerticalSpacing(4);
+  for (int i = 0; i < kLampCount; ++i) {
+    const int column = i / 4, row = i % 4;
+    lamps_[i] = new LampShape(p);
+    lamps_[i]->setObjectName(QStringLiteral("LAMP") + QString::number(i + 1));
+    auto* label = new QLabel(QString::fromLatin1(kLampLabels[i]), p);
+    label->setFont(label_font);
+    lamps->addWidget(lamps_[i], row, 2 * column);
+    lamps->addWidget(label, row, 2 * column + 1);
+    lamps->setColumnMinimumWidth(2 * column + 1, 120);
+  }
+
+  auto* text_button = new QToolButton(p);
+  text_button->setObjectName(QStringLiteral("SpeedButton_TextWindow"));
+  text_button->setText(QStringLiteral("T"));
+  auto* manual_button = new QToolButton(p);
+  manual_button->setObjectName(QStringLiteral("SpeedButton_ManualBox"));
+  manual_button->setText(QStringLiteral("M"));
+  for (QToolButton* b : {text_button, manual_button}) {
+    b->setFocusPolicy(Qt::NoFocus);  // Space and Return stay operator keys
+    b->setFixedSize(25, 25);
+  }
+  connect(text_button, &QToolButton::clicked, this, &TmainForm::show_text_window);
+  connect(manual_button, &QToolButton::clicked, this, &TmainForm::show_manual_box);
+  auto* buttons = new QVBoxLayout;
+  buttons->addWidget(text_button);
+  buttons->addWidget(manual_button);
+  buttons->addStretch();
+
+  auto* l = new QHBoxLayout(p);
+  l->setContentsMargins(8, 6, 6, 4);
+  l->addLayout(lamps);
+  l->addStretch();
+  l->addLayout(buttons);
+  return p;
+}
+
+void TmainForm::build_menus() {
+  QMenu* file = menuBar()->addMenu(QStringLiteral("File(&F)"));
+  QAction* quit = file->addAction(QStringLiteral("Quit(&Q)"));
+  quit->setObjectName(QStringLiteral("FileQuit"));
+  quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+  connect(quit, &QAction::triggered, this, [this] {
+    if (!c_.cycle.terminated) confirm_and_quit(c_);
+  });
+
+  QMenu* option = menuBar()->addMenu(QStringLiteral("Option(&O)"));
+  connect(option->addAction(QStringLiteral("Scale(&S)")), &QAction::triggered, this,
+          [this] { show_window(*scale_); });
+  connect(option->addAction(QStringLiteral("DrawingSkipCycle")), &QAction::triggered, this,
+          [this] { host_.run_modal(*skip_); });
+  pt_limit_ = option->addAction(QStringLiteral("PT_LIMIT OFF"));
+  pt_limit_->setObjectName(QStringLiteral("PTLIMITCHECK"));
+  pt_limit_->setCheckable(true);
+  pt_limit_->setChecked(c_.safety.pt_check_off != 0);
+  connect(pt_limit_, &QAction::triggered, this, [this] {
+    c_.safety.pt_check_off = c_.safety.pt_check_off ? 0 : 1;
+    pt_limit_->setChecked(c_.safety.pt_check_off != 0);
+  });
+
+  QMenu* window = menuBar()->addMenu(QStringLiteral("Window(&W)"));
+  connect(window->addAction(QStringLiteral("TextInformation(&T)")), &QAction::triggered, this,
+          &TmainForm::show_text_window);
+  connect(window->addAction(QStringLiteral("ManualControl(&M)")), &QAction::triggered, this,
+          &TmainForm::show_manual_box);
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("Help(&H)"));
+  QAction* about = help->addAction(QStringLiteral("About(&A)"));
+  about->setObjectName(QStringLiteral("HelpAbout"));
+  connect(about, &QAction::triggered, this, [this] {
+    about_->prepare();
+    host_.run_modal(*about_);
+  });
+}
+
+void TmainForm::paint_strip() {
+  strip_->repaint();
+}
+
+void TmainForm::paint_views() {
+  for (RobotViewBox* v : views_) v->repaint();
+}
+
+void TmainForm::set_time_field(const QString& text) {
+  edit_time_->setText(text);
+}
+
+void TmainForm::update_lamps() {
+  const std::array<bool, kLampCount> lit = lamp_states(c_);
+  for (int i = 0; i < kLampCount; ++i) lamps_[i]->set_lit(lit[i]);
+}
+
+void TmainForm::close_all_windows() {
+  sampling_timer_->stop();
+  text_window_->close();
+  manual_box_->close();
+  scale_->close();
+  close();
+}
+
+void TmainForm::show_text_window() {
+  show_window(*text_window_);
+}
+
+void TmainForm::show_manual_box() {
+  show_window(*manual_box_);
+}
+
+void TmainForm::closeEvent(QCloseEvent* event) {
+  // Closing the main window quits the program: through the quit confirmation, so that the end
+  // routine writes pending sampling data and closes the report log.
+  if (!c_.cycle.terminated) confirm_and_quit(c_);
+  if (c_.cycle.terminated) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+}  // namespace rokan

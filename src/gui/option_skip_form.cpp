@@ -1,0 +1,66 @@
+#include "gui/option_skip_form.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
+
+#include "core/controller.h"
+#include "gui/qt_text.h"
+#include "platform/text.h"
+
+namespace rokan {
+
+TOptionSkipForm::TOptionSkipForm(Controller& c, QWidget* parent) : QDialog(parent), c_(c) {
+  setObjectName(QStringLiteral("TOptionSkipForm"));
+  setWindowTitle(QStringLiteral("Drawing Skip Cycle"));
+  edit_ = new QLineEdit(this);
+  edit_->setObjectName(QStringLiteral("Edit_Skip"));
+  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  ok->setObjectName(QStringLiteral("PB_OK"));
+  ok->setDefault(true);
+  auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+  cancel->setObjectName(QStringLiteral("PB_Cancel"));
+  connect(ok, &QPushButton::clicked, this, &TOptionSkipForm::on_ok);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(edit_);
+  layout->addLayout(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+int TOptionSkipForm::parse_count(const QString& text) {
+  const std::string s = cp932_text(text);
+  std::size_t i = 0;
+  while (i < s.size() && (s[i] == ' ' || (s[i] >= '\t' && s[i] <= '\r'))) ++i;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  long long v = 0;
+  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+    v = v * 10 + (s[i] - '0');
+    if (v > INT_MAX) return negative ? INT_MIN : INT_MAX;
+  }
+  return static_cast<int>(negative ? -v : v);
+}
+
+void TOptionSkipForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  edit_->setText(qt_text(format("%5d", c_.cycle.draw_skip)));
+  edit_->setFocus();
+  edit_->selectAll();
+}
+
+void TOptionSkipForm::on_ok() {
+  // A negative count would draw every cycle like 0, but the countdown could then overflow.
+  c_.cycle.draw_skip = std::max(0, parse_count(edit_->text()));
+  accept();
+}
+
+}  // namespace rokan

@@ -1,0 +1,124 @@
+#include "gui/qt_host.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/controller.h"
+#include "core/cycle.h"
+#include "gui/confirm_form.h"
+#include "gui/getstr_form.h"
+#include "gui/log_confirm_form.h"
+#include "gui/main_form.h"
+#include "gui/qt_text.h"
+#include "gui/text_information_window.h"
+#include "gui/tick_driver.h"
+
+namespace rokan {
+
+// Marks a wait for its lifetime (see in_key_wait).
+class QtHost::WaitScope {
+ public:
+  WaitScope(std::vector<bool>& waits, bool key_wait) : waits_(waits) { waits_.push_back(key_wait); }
+  ~WaitScope() { waits_.pop_back(); }
+  WaitScope(const WaitScope&) = delete;
+  WaitScope& operator=(const WaitScope&) = delete;
+
+ private:
+  std::vector<bool>& waits_;
+};
+
+QtHost::QtHost() = default;
+QtHost::~QtHost() = default;
+
+void QtHost::attach(Controller& c, TmainForm& main) {
+  c_ = &c;
+  main_ = &main;
+  ticks_ = std::make_unique<TickDriver>(main.sampling_timer(), [&c] { sampling_tick(c); });
+  getstr_ = new TgetstrForm(&main);
+  confirm_ = new TconfirmForm(&main);
+  log_confirm_ = new TLogConfirmForm(&main);
+}
+
+void QtHost::detach() {
+  ticks_.reset();
+  main_ = nullptr;
+  getstr_ = nullptr;
+  confirm_ = nullptr;
+  log_confirm_ = nullptr;
+}
+
+int QtHost::run_modal(QDialog& dialog) {
+  WaitScope wait(waits_, false);
+  if (ticks_) ticks_->arm_for_wait();
+  return dialog.exec();
+}
+
+void QtHost::process_one_event() {
+  // Once the main window has gone, no key can end a wait: the program is over.
+  if (main_closed_) exit_process(0);
+  WaitScope wait(waits_, true);
+  if (ticks_) ticks_->arm_for_wait();
+  QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void QtHost::run_input_dialog(std::string& field) {
+  getstr_->set_text(qt_text(field));
+  run_modal(*getstr_);
+  field = cp932_text(getstr_->text());
+}
+
+bool QtHost::run_quit_confirmation() {
+  return run_modal(*confirm_) == QDialog::Accepted;
+}
+
+void QtHost::run_log_notice(const std::string& file_text, const std::string& over_time_text,
+                            const std::string& overflow_text) {
+  log_confirm_->set_texts(qt_text(file_text), qt_text(over_time_text), qt_text(overflow_text));
+  run_modal(*log_confirm_);
+}
+
+void QtHost::paint_strip() {
+  if (main_) main_->paint_strip();
+}
+
+void QtHost::paint_views() {
+  if (main_) main_->paint_views();
+}
+
+void QtHost::set_time_field(const std::string& text) {
+  if (main_) main_->set_time_field(qt_text(text));
+}
+
+void QtHost::update_lamps() {
+  if (main_) main_->update_lamps();
+}
+
+void QtHost::text_screen_changed() {
+  if (main_) main_->text_window().screen_changed();
+}
+
+void QtHost::set_timer_interval(int milliseconds) {
+  if (ticks_) ticks_->set_interval(milliseconds);
+}
+
+void QtHost::close_main_window() {
+  main_closed_ = true;
+  if (main_) main_->close_all_windows();
+  QCoreApplication::quit();  // ends app.exec(); does nothing outside it
+}
+
+void QtHost::exit_process(int code) {
+  // The controller has closed its files; Qt's half-finished state must not run destructors.
+  std::fflush(nullptr);
+  std::_Exit(code);
+}
+
+double QtHost::monotonic_seconds() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace rokan

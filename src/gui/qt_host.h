@@ -1,0 +1,74 @@
+// The controller's host under Qt: event processing from inside a running tick, the modal
+// dialogs, repaints of the main window and the text screen, the sampling timer's interval,
+// closing, and the clock.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/host.h"
+
+class QDialog;
+
+namespace rokan {
+
+struct Controller;
+class TmainForm;
+class TickDriver;
+class TgetstrForm;
+class TconfirmForm;
+class TLogConfirmForm;
+
+class QtHost final : public Host {
+ public:
+  QtHost();
+  ~QtHost() override;
+  QtHost(const QtHost&) = delete;
+  QtHost& operator=(const QtHost&) = delete;
+
+  // Connects the host to the controller and the main window (whose SamplingTimer it drives)
+  // and creates the dialogs the controller asks for. Call once, before the timer starts.
+  void attach(Controller& c, TmainForm& main);
+  // Forgets the windows before they are destroyed.
+  void detach();
+
+  // Runs a modal dialog with sampling ticks going on inside it; returns exec()'s result.
+  int run_modal(QDialog& dialog);
+  // True while the innermost wait in progress is a wait for a key (not a modal dialog).
+  bool in_key_wait() const { return !waits_.empty() && waits_.back(); }
+
+  TickDriver& ticks() { return *ticks_; }
+  TgetstrForm& getstr_form() { return *getstr_; }
+  TconfirmForm& confirm_form() { return *confirm_; }
+  TLogConfirmForm& log_confirm_form() { return *log_confirm_; }
+
+  void process_one_event() override;
+  void run_input_dialog(std::string& field) override;
+  bool run_quit_confirmation() override;
+  void run_log_notice(const std::string& file_text, const std::string& over_time_text,
+                      const std::string& overflow_text) override;
+  void paint_strip() override;
+  void paint_views() override;
+  void set_time_field(const std::string& text) override;
+  void update_lamps() override;
+  void text_screen_changed() override;
+  void set_timer_interval(int milliseconds) override;
+  void close_main_window() override;
+  void exit_process(int code) override;
+  double monotonic_seconds() override;
+
+ private:
+  class WaitScope;
+
+  Controller* c_ = nullptr;
+  TmainForm* main_ = nullptr;
+  std::unique_ptr<TickDriver> ticks_;
+  // The dialogs are children of the main window, which deletes them.
+  TgetstrForm* getstr_ = nullptr;
+  TconfirmForm* confirm_ = nullptr;
+  TLogConfirmForm* log_confirm_ = nullptr;
+  std::vector<bool> waits_;  // waits in progress, innermost last: true = key wait
+  bool main_closed_ = false;
+};
+
+}  // namespace rokan

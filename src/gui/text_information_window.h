@@ -1,0 +1,31 @@
+// The text information window ("Text Information Window"): the console's 25-line text screen,
+// where the menus, the start-up messages and the information pages appear.
+#pragma once
+
+#include <QWidget>
+
+namespace rokan {
+
+struct Controller;
+
+class TtextInformationWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kLineHeight = 16;
+  static constexpr int kLineWidth = 640;
+
+  explicit TtextInformationWindow(const Controller& c, QWidget* parent = nullptr);
+
+  // The text screen changed. The lines are drawn at the next paint, so the many line writes of
+  // one screen cost one paint.
+  void screen_changed();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  const Controller& c_;
+};
+
+}  // namespace rokan

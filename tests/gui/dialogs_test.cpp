@@ -1,0 +1,161 @@
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <climits>
+
+#include "console/console.h"
+#include "gui/confirm_form.h"
+#include "gui/getstr_form.h"
+#include "gui/log_confirm_form.h"
+#include "gui/manual_control_box_form.h"
+#include "gui/option_scale_form.h"
+#include "gui/option_skip_form.h"
+#include "gui_fixture.h"
+#include "platform/text.h"
+
+namespace rokan {
+namespace {
+
+// Runs `answer` on the modal dialog once it is open.
+void when_shown(QDialog& dialog, std::function<void()> answer) {
+  auto* poll = new QTimer(&dialog);
+  QObject::connect(poll, &QTimer::timeout, [poll, &dialog, answer] {
+    if (!dialog.isVisible()) return;
+    poll->deleteLater();
+    poll->stop();
+    answer();
+  });
+  poll->start(5);
+}
+
+TEST_F(GuiTest, ManualBoxSlidersAndSwitchesWriteTheSensorRecord) {
+  auto& box = main_form().manual_box();
+  auto& vr1 = child<QSlider>(box, "TrackBar_VR1");
+  EXPECT_EQ(child<QLineEdit>(box, "Edit_VR1").text(), QStringLiteral("0.0[V]"));
+  vr1.setValue(-100);
+  EXPECT_DOUBLE_EQ(c().sensor.vr[0], -10.0);
+  EXPECT_EQ(child<QLineEdit>(box, "Edit_VR1").text(), QStringLiteral("-10.0[V]"));
+  child<QSlider>(box, "TrackBar_VR3").setValue(15);
+  EXPECT_DOUBLE_EQ(c().sensor.vr[2], 1.5);
+  EXPECT_EQ(child<QLineEdit>(box, "Edit_VR3").text(), QStringLiteral("1.5[V]"));
+
+  auto& paw3 = child<QCheckBox>(box, "CBox_PAW3");
+  paw3.click();
+  EXPECT_DOUBLE_EQ(c().sensor.paw_volt[2], 2.5);
+  paw3.click();
+  EXPECT_DOUBLE_EQ(c().sensor.paw_volt[2], 0.0);
+  child<QCheckBox>(box, "CBox_ANTENNA").click();
+  EXPECT_DOUBLE_EQ(c().sensor.antenna_volt, 2.5);
+}
+
+TEST_F(GuiTest, ScaleDialogMovesTheViewsAtOnceAndCancelRestoresThem) {
+  auto& form = main_form().scale_form();
+  form.show();
+  auto& side = child<QSlider>(form, "TrackBar_SideView");
+  EXPECT_EQ(side.value(), 400);
+  side.setValue(1000);
+  EXPECT_DOUBLE_EQ(c().view.scale[kSideView], 1.0);
+  EXPECT_EQ(child<QLineEdit>(form, "Edit_SideView").text(), QStringLiteral("1000"));
+  child<QSlider>(form, "Trackbar_TopView").setValue(0);
+  EXPECT_DOUBLE_EQ(c().view.scale[kTopView], 0.0);
+
+  for (QPushButton* b : form.findChildren<QPushButton*>())
+    if (b->text() == QStringLiteral("Cancel")) b->click();
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_DOUBLE_EQ(c().view.scale[kSideView], 0.4);
+  EXPECT_DOUBLE_EQ(c().view.scale[kTopView], 0.2);
+
+  form.show();
+  child<QSlider>(form, "TrackBar_FrontView").setValue(350);
+  for (QPushButton* b : form.findChildren<QPushButton*>())
+    if (b->text() == QStringLiteral("OK")) b->click();
+  EXPECT_DOUBLE_EQ(c().view.scale[kFrontView], 0.35);
+  EXPECT_DOUBLE_EQ(c().view.scale[kSideView], 0.4);
+}
+
+TEST_F(GuiTest, DrawingSkipDialogReadsTheCountLikeAtoi) {
+  auto& form = main_form().skip_form();
+  c().cycle.draw_skip = 7;
+  form.show();
+  auto& edit = child<QLineEdit>(form, "Edit_Skip");
+  EXPECT_EQ(edit.text(), QStringLiteral("    7"));
+  edit.setText(QStringLiteral("abc"));
+  child<QPushButton>(form, "PB_OK").click();
+  EXPECT_EQ(c().cycle.draw_skip, 0);
+
+  form.show();
+  edit.setText(QStringLiteral("4"));
+  child<QPushButton>(form, "PB_Cancel").click();
+  EXPECT_EQ(c().cycle.draw_skip, 0);
+  form.show();
+  edit.setText(QStringLiteral("4"));
+  child<QPushButton>(form, "PB_OK").click();
+  EXPECT_EQ(c().cycle.draw_skip, 4);
+
+  EXPECT_EQ(TOptionSkipForm::parse_count(QStringLiteral("  12x")), 12);
+  EXPECT_EQ(TOptionSkipForm::parse_count(QStringLiteral("-3")), -3);
+  EXPECT_EQ(TOptionSkipForm::parse_count(QStringLiteral("99999999999")), INT_MAX);
+  form.show();
+  edit.setText(QStringLiteral("-99999999999"));
+  child<QPushButton>(form, "PB_OK").click();
+  EXPECT_EQ(c().cycle.draw_skip, 0);  // no negative count: the countdown must not overflow
+}
+
+TEST_F(GuiTest, InputDialogKeepsTheLastTextAndCancelMeansNothingEntered) {
+  TgetstrForm& form = session_->host().getstr_form();
+  auto& edit = child<QLineEdit>(form, "Edit_getstr");
+  when_shown(form, [&] {
+    QTest::keyClicks(&edit, QStringLiteral("12.5"));  // replaces the selected old text
+    child<QPushButton>(form, "PB_OK").click();
+  });
+  double value = 0;
+  EXPECT_TRUE(input_number(c(), value));
+  EXPECT_DOUBLE_EQ(value, 12.5);
+
+  QString offered;
+  when_shown(form, [&] {
+    offered = edit.text();
+    QTest::keyClicks(&edit, QStringLiteral("1.5"));
+    child<QPushButton>(form, "PB_CANCEL").click();
+  });
+  value = 0;
+  EXPECT_FALSE(input_number(c(), value));
+  EXPECT_EQ(offered, QStringLiteral("12.5"));
+  EXPECT_DOUBLE_EQ(value, 0.0);
+  EXPECT_EQ(c().console.input_field, "");
+}
+
+TEST_F(GuiTest, QuitConfirmationCancelGoesOnAndOkEndsTheProgram) {
+  TconfirmForm& form = session_->host().confirm_form();
+  when_shown(form, [&] { child<QPushButton>(form, "PB_CANCEL").click(); });
+  confirm_and_quit(c());
+  EXPECT_FALSE(c().cycle.terminated);
+  EXPECT_EQ(c().cycle.quitting, 0);
+
+  main_form().show();
+  when_shown(form, [&] { child<QPushButton>(form, "PB_OK").click(); });
+  confirm_and_quit(c());
+  EXPECT_TRUE(c().cycle.terminated);
+  EXPECT_FALSE(main_form().isVisible());
+}
+
+TEST_F(GuiTest, LogNoticeShowsTheWritersThreeTextsConvertedForDisplay) {
+  TLogConfirmForm& form = session_->host().log_confirm_form();
+  QString file, over_time, overflow;
+  when_shown(form, [&] {
+    file = child<QLabel>(form, "LogConfirmLabel").text();
+    over_time = child<QLabel>(form, "OverTimeLabel").text();
+    overflow = child<QLabel>(form, "OverFlowLabel").text();
+    child<QPushButton>(form, "OkButton").click();
+  });
+  session_->host().run_log_notice("DEFAULT\\log\\RKN0001.LOG", SJ("オーバータイム"), "");
+  EXPECT_EQ(file, QStringLiteral("DEFAULT\\log\\RKN0001.LOG"));
+  EXPECT_EQ(over_time, QStringLiteral("オーバータイム"));
+  EXPECT_EQ(overflow, QString());
+  EXPECT_FALSE(form.isVisible());
+}
+
+}  // namespace
+}  // namespace rokan

@@ -1,0 +1,101 @@
+// Shared set-up of the GUI tests: one QApplication per process (offscreen unless a platform is
+// chosen), a fresh copy of the bundled workspace as working directory, and a GuiSession on it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <memory>
+
+#include "core/controller.h"
+#include "gui/gui_session.h"
+#include "gui/main_form.h"
+
+namespace rokan {
+
+inline QApplication& test_app() {
+  static QApplication* app = [] {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char arg0[] = "rokan_gui_tests";
+    static char* argv[] = {arg0, nullptr};
+    return new QApplication(argc, argv);  // lives until the process ends
+  }();
+  return *app;
+}
+
+// The GUI runs on the wall clock: on a loaded test machine the scheduler can pause the process
+// for more than the 1 ms sampling time, which the controller rightly treats as an over-run and
+// an emergency stop. The GUI tests are about windows, not timing, so they switch that off.
+inline void disable_over_run_check(const std::filesystem::path& ini) {
+  std::ifstream in(ini, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.close();
+  const std::string on = "OVER_RUN_ENABLE\t1\n";
+  auto at = text.find(on);
+  if (at != std::string::npos) text.replace(at, on.size(), "OVER_RUN_ENABLE\t0\n");
+  std::ofstream(ini, std::ios::binary) << text;
+}
+
+class GuiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    namespace fs = std::filesystem;
+    test_app();
+    previous_dir_ = fs::current_path();
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    workspace_ = fs::temp_directory_path() /
+                 (std::string("rokan_gui_") + info->test_suite_name() + "_" + info->name());
+    fs::remove_all(workspace_);
+    fs::copy(fs::path(ROKAN_SOURCE_DIR) / "workspace", workspace_, fs::copy_options::recursive);
+    disable_over_run_check(workspace_ / "DEFAULT" / "init" / "rokan.ini");
+    fs::current_path(workspace_);
+    session_ = std::make_unique<GuiSession>();
+  }
+
+  void TearDown() override {
+    session_.reset();
+    std::filesystem::current_path(previous_dir_);
+    std::filesystem::remove_all(workspace_);
+  }
+
+  Controller& c() { return session_->controller(); }
+  TmainForm& main_form() { return session_->main_form(); }
+
+  // Starts the session and answers every key wait of the start-up sequence (login, "press a
+  // key") with 'q' typed into the main window, until the first regular ticks have run.
+  void start_past_startup() {
+    QTimer feeder;
+    QObject::connect(&feeder, &QTimer::timeout, [this] {
+      if (c().cycle.init_in_progress && c().console.wait_depth > 0 && !c().console.key_hit)
+        QTest::keyClick(&main_form(), Qt::Key_Q, Qt::NoModifier);
+    });
+    feeder.start(5);
+    session_->start();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return c().cycle.tick_count >= 20; }, 10000));
+  }
+
+  // Stops the sampling cycle (the tests then look at a still picture).
+  void stop_ticks() { main_form().sampling_timer().stop(); }
+
+  std::unique_ptr<GuiSession> session_;
+
+ private:
+  std::filesystem::path previous_dir_;
+  std::filesystem::path workspace_;
+};
+
+template <typename T>
+T& child(QObject& parent, const char* name) {
+  T* w = parent.findChild<T*>(QString::fromLatin1(name));
+  if (!w) throw std::runtime_error(std::string("no child named ") + name);
+  return *w;
+}
+
+}  // namespace rokan

@@ -1,0 +1,75 @@
+// How source text is read: line ends, over-long lines read in pieces, and double-byte
+// characters kept whole wherever a line is cut or split.
+#include <gtest/gtest.h>
+
+#include "platform/text.h"
+#include "rix/compiler/lex.h"
+#include "rix/rix_test_support.h"
+
+namespace rokan::test {
+namespace {
+
+std::string message(const CompileResult& r, std::size_t i) {
+  return i < r.image.messages.size() ? std::string(r.image.messages[i].data()) : "<none>";
+}
+
+TEST(SourceText, WindowsLineEndsAreLineEnds) {
+  CompileResult r = compile_source("3.1\r\nheading\r\nMESSAGE a  b\r\nEND\r\n");
+  ASSERT_TRUE(r.ok) << r.report;
+  EXPECT_EQ(message(r, 0), "a\tb");
+}
+
+TEST(SourceText, ALastLineWithoutLineEndCounts) {
+  EXPECT_TRUE(compile_source("3.1\nheading\nEND").ok);
+}
+
+TEST(SourceText, LinesLongerThan1023BytesAreReadInPieces) {
+  // The first piece ends after 1023 bytes, inside the blanks; the rest is a statement of its own.
+  std::string line = "MESSAGE a" + std::string(1014, ' ') + "MESSAGE b";
+  CompileResult r = compile_source("3.1\nheading\n" + line + "\nEND\n");
+  ASSERT_TRUE(r.ok) << r.report;
+  EXPECT_EQ(message(r, 0), "a");
+  EXPECT_EQ(message(r, 1), "b");
+  EXPECT_EQ(r.image.source_lines, (std::vector<int32_t>{3, 3, 4}));
+}
+
+TEST(SourceText, APieceNeverEndsInsideADoubleByteCharacter) {
+  // "ソ" (0x83 0x5C) would straddle bytes 1023 and 1024; it moves whole into the next piece,
+  // which is then the label "ソ:" (split, it would be a stray byte and a "\:" label).
+  std::string line = "REM" + std::string(1019, ' ') + "ソ:";
+  CompileResult r = compile_source("3.1\nheading\n" + line + "\nGOTO ソ:\nEND\n");
+  ASSERT_TRUE(r.ok) << r.report;
+  ASSERT_EQ(r.image.labels.size(), 1u);
+  EXPECT_EQ(cp932_to_utf8(r.image.labels[0].name), "ソ:");
+  EXPECT_EQ(r.image.labels[0].index, 1);
+}
+
+TEST(SourceText, OverLongVersionAndHeadingLinesAreNotCompiled) {
+  std::string heading(3000, 'X');
+  EXPECT_TRUE(compile_source("3.1" + std::string(2000, ' ') + "Y\n" + heading + "\nEND\n").ok);
+}
+
+TEST(SourceText, StrayBytesEndInAReportNotACrash) {
+  CompileResult nul = compile_bytes(std::string("3.1\nheading\nREM a\0b\nA\0B\nEND\n", 28));
+  EXPECT_EQ(nul.image.error_code, 22);
+  CompileResult lone_lead = compile_bytes("3.1\nheading\nMESSAGE abc\x81\nEND\n");
+  ASSERT_TRUE(lone_lead.ok) << lone_lead.report;
+  EXPECT_EQ(message(lone_lead, 0), "abc\x81");
+}
+
+TEST(Lexing, DoubleByteCharactersAreNeverSplitOrFolded) {
+  // 0x5C and 0x7C second bytes, and a second byte that is a lower-case letter (ヂ = 0x83 0x61).
+  std::string s = utf8_to_cp932("表 ソ|ポ;ヂ");
+  EXPECT_EQ(find_semicolon(s), s.size() - 3);
+  EXPECT_EQ(split_tokens(s).size(), 2u);
+  EXPECT_EQ(fold_case(utf8_to_cp932("ヂa")), utf8_to_cp932("ヂA"));
+  EXPECT_FALSE(label_names_equal(utf8_to_cp932("ア:"), utf8_to_cp932("ヂ:")));
+  EXPECT_TRUE(label_names_equal("Loop:", "LOOP:"));
+  // A lead byte takes the next byte whatever it is: no comment, no separator inside.
+  EXPECT_EQ(find_comment(std::string("\x81/ /x//")), 5u);
+  EXPECT_TRUE(ends_with_colon(utf8_to_cp932("表:")));
+  EXPECT_FALSE(ends_with_colon(std::string("A\x81:")));
+}
+
+}  // namespace
+}  // namespace rokan::test
