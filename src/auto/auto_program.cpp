@@ -1,7 +1,9 @@
 #include "auto/auto_program.h"
 
+#include "auto/gait_common.h"
 #include "console/console.h"
 #include "core/controller.h"
+#include "core/modes.h"
 #include "platform/text.h"
 
 namespace rokan {
@@ -30,16 +32,51 @@ const std::string& auto_program_name(int n) {
   }
 }
 
-// The gait programs and the RIX runtime are not part of the controller yet: every program
-// number that names a program fails its first step, so a started run ends at once in EMG with
-// the generic runtime error instead of pretending to move.
-int run_auto_program(Controller& c, int n) {
-  if (c.mode.auto_paused) return 1;
-  if (n < 0 || n >= kAutoProgramCount) {
-    report_message(c, "Wrong program no. is selected !");
-    return 0;
-  }
+namespace {
+
+// One instruction of the RIX program per cycle.
+//
+// RIX runtime call point: `return rix_step(c);` goes here once the runtime exists. Until then
+// a started RIX program fails its first step and the run ends in EMG.
+int rix_program_step(Controller&) {
   return 0;
+}
+
+}  // namespace
+
+int run_auto_program(Controller& c, int n) {
+  ModeState& m = c.mode;
+  if (m.auto_paused) return 1;
+  if (m.auto_step == 0) {
+    c.auto_state.threshold = 5.0;
+    if (n == kRixProgram) {
+      // RIX runtime call point: `rix_reset(c);` goes here.
+      m.auto_step = kRixRunning;
+    }
+  } else if (m.auto_step == kRixFinished) {
+    set_mode(c, kManual);  // the step function still runs once below
+  }
+  switch (n) {
+    case kRixProgram:
+      return rix_program_step(c);
+    case 1:
+      return gait1_step(c);
+    case 2:
+      return gait2_step(c);
+    case 3:
+      return gait3_step(c);
+    case 4:
+      return gait4_step(c);
+    case 5:
+      return gait5_step(c);
+    case 6:
+      return gait6_step(c);
+    case 9:
+      return debug_program_step(c);
+    default:
+      report_message(c, "Wrong program no. is selected !");
+      return 0;
+  }
 }
 
 int auto_rix_pc(const Controller&) {
