@@ -5,13 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
+#include <QPainter>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
 #include <memory>
+#include <string>
 
 #include "core/controller.h"
 #include "gui/gui_session.h"
@@ -90,6 +92,34 @@ class GuiTest : public ::testing::Test {
   std::filesystem::path previous_dir_;
   std::filesystem::path workspace_;
 };
+
+// Written by scripts/screenshot, which sets ROKAN_SCREENSHOT_DIR.
+inline void save_screenshot(const QImage& image, const char* name) {
+  const QString dir = qEnvironmentVariable("ROKAN_SCREENSHOT_DIR");
+  if (dir.isEmpty()) return;
+  ASSERT_TRUE(image.save(dir + QLatin1Char('/') + QLatin1String(name)));
+}
+
+// The windows as they stand on the screen, each under a plain title bar with its caption.
+inline QImage desktop(std::initializer_list<QWidget*> windows) {
+  constexpr int kTitle = 22, kBorder = 1;
+  QRect area;
+  for (QWidget* w : windows) area |= w->geometry().adjusted(-kBorder, -kTitle, kBorder, kBorder);
+  QImage image(area.size() + QSize(16, 16), QImage::Format_RGB32);
+  image.fill(QColor(58, 110, 165));
+  QPainter p(&image);
+  p.translate(8 - area.left(), 8 - area.top());
+  for (QWidget* w : windows) {
+    const QRect g = w->geometry();
+    const QRect frame = g.adjusted(-kBorder, -kTitle, kBorder, kBorder);
+    p.fillRect(frame, QColor(40, 40, 48));
+    p.setPen(Qt::white);
+    p.drawText(frame.adjusted(8, 0, 0, -(g.height() + kBorder)), Qt::AlignVCenter,
+               w->windowTitle());
+    p.drawPixmap(g.topLeft(), w->grab());
+  }
+  return image;
+}
 
 template <typename T>
 T& child(QObject& parent, const char* name) {

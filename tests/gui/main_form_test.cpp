@@ -2,7 +2,6 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 
 #include "gui/about_box.h"
 #include "gui/lamp_shape.h"
@@ -17,34 +16,6 @@ namespace {
 
 bool lamp(TmainForm& f, int n) {
   return child<LampShape>(f, ("LAMP" + std::to_string(n)).c_str()).lit();
-}
-
-// Written by scripts/screenshot, which sets ROKAN_SCREENSHOT_DIR.
-void save_screenshot(const QImage& image, const char* name) {
-  const QString dir = qEnvironmentVariable("ROKAN_SCREENSHOT_DIR");
-  if (dir.isEmpty()) return;
-  ASSERT_TRUE(image.save(dir + QLatin1Char('/') + QLatin1String(name)));
-}
-
-// The windows as they stand on the screen, each under a plain title bar with its caption.
-QImage desktop(std::initializer_list<QWidget*> windows) {
-  constexpr int kTitle = 22, kBorder = 1;
-  QRect area;
-  for (QWidget* w : windows) area |= w->geometry().adjusted(-kBorder, -kTitle, kBorder, kBorder);
-  QImage image(area.size() + QSize(16, 16), QImage::Format_RGB32);
-  image.fill(QColor(58, 110, 165));
-  QPainter p(&image);
-  p.translate(8 - area.left(), 8 - area.top());
-  for (QWidget* w : windows) {
-    const QRect g = w->geometry();
-    const QRect frame = g.adjusted(-kBorder, -kTitle, kBorder, kBorder);
-    p.fillRect(frame, QColor(40, 40, 48));
-    p.setPen(Qt::white);
-    p.drawText(frame.adjusted(8, 0, 0, -(g.height() + kBorder)), Qt::AlignVCenter,
-               w->windowTitle());
-    p.drawPixmap(g.topLeft(), w->grab());
-  }
-  return image;
 }
 
 TEST_F(GuiTest, TicksLightTheLampsOfTheStateAndShowTheElapsedTime) {

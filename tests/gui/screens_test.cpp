@@ -1,0 +1,83 @@
+// Whole operator sequences in the real windows: a gait walking, the <TOP> menu waiting for a key
+// while the robot stays under control, and an information page. scripts/screenshot saves what
+// they show for the README.
+#include <QSlider>
+#include <QTimer>
+
+#include "core/modes.h"
+#include "gui/manual_control_box_form.h"
+#include "gui/text_information_window.h"
+#include "gui_fixture.h"
+#include "platform/text.h"
+
+namespace rokan {
+namespace {
+
+// Types a key and waits until a tick has taken it (a second key would replace it).
+void type(Controller& c, QWidget& w, char key) {
+  QTest::keyClick(&w, key);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !c.console.key_hit; }, 2000));
+}
+
+TEST_F(GuiTest, GaitFiveWalksUnderTheSlidersOfTheManualBox) {
+  start_past_startup();
+  TmainForm& f = main_form();
+  f.manual_box().show();
+  type(c(), f, 'o');
+  type(c(), f, 'i');
+  ASSERT_TRUE(QTest::qWaitFor([this] { return c().mode.initial_reached == 1; }, 10000));
+  type(c(), f, 'a');
+  type(c(), f, '5');
+  type(c(), f, 's');
+  ASSERT_TRUE(QTest::qWaitFor([this] { return c().mode.auto_step != 0; }, 5000))
+      << cp932_to_utf8(c().console.lines[0]) << " / " << cp932_to_utf8(c().console.lines[1])
+      << " / " << cp932_to_utf8(c().console.lines[2]);
+  QTest::qWait(300);
+  child<QSlider>(f.manual_box(), "TrackBar_VR1").setValue(50);  // +5.0 V: walk
+  const double start_y = c().state.point[0][kFoot][1];
+  ASSERT_TRUE(QTest::qWaitFor([&] { return std::abs(c().state.point[0][kFoot][1] - start_y) > 20; },
+                              10000));
+  EXPECT_EQ(c().mode.mode, kAuto);
+  EXPECT_EQ(cp932_to_utf8(c().console.lines[0]).rfind("AUTO:自動プログラム動作中 [5:", 0), 0u);
+  stop_ticks();
+  save_screenshot(desktop({&f, &f.manual_box()}), "screenshot-gait5.png");
+}
+
+TEST_F(GuiTest, TopMenuWaitsForItsKeyWhileTheCycleGoesOn) {
+  start_past_startup();
+  TmainForm& f = main_form();
+  QTest::keyClick(&f, Qt::Key_Return);  // emergency stop: the <TOP> menu is reached from EMG
+  ASSERT_TRUE(QTest::qWaitFor([this] { return c().mode.mode == kEmg; }, 2000));
+  std::string heading;
+  uint64_t ticks_in_menu = 0;
+  // The menu waits inside a tick; this timer fires in that nested wait, looks, then leaves.
+  QTimer::singleShot(300, [&] {
+    heading = cp932_to_utf8(c().console.screen[2]);
+    ticks_in_menu = c().cycle.tick_count;
+    QTest::qWait(100);
+    ticks_in_menu = c().cycle.tick_count - ticks_in_menu;
+    save_screenshot(desktop({&f, &f.text_window()}), "screenshot-top.png");
+    QTest::keyClick(&f.text_window(), Qt::Key_Q);
+  });
+  type(c(), f, 'o');
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !heading.empty(); }, 5000));
+  EXPECT_EQ(heading, "<TOP>：サーボスイッチを全てＯＦＦにして下さい．");
+  EXPECT_GT(ticks_in_menu, 0u);
+}
+
+TEST_F(GuiTest, InformationPageZeroIsRefreshedAtEveryDrawingCycle) {
+  start_past_startup();
+  TmainForm& f = main_form();
+  c().console.info_page = 0;
+  type(c(), f, 't');
+  ASSERT_TRUE(QTest::qWaitFor([this] { return c().console.info_display == 1; }, 2000));
+  QTest::qWait(100);
+  stop_ticks();
+  bool any = false;
+  for (int line = 1; line <= kTextLines; ++line) any = any || !c().console.screen[line].empty();
+  EXPECT_TRUE(any);
+  save_screenshot(desktop({&f, &f.text_window()}), "screenshot-info.png");
+}
+
+}  // namespace
+}  // namespace rokan
