@@ -2,7 +2,9 @@
 
 #include "console/console.h"
 #include "core/controller.h"
+#include "core/modes.h"
 #include "platform/text.h"
+#include "rix/runtime/runtime.h"
 
 namespace rokan {
 
@@ -39,11 +41,20 @@ int run_auto_program(Controller& c, int n) {
     report_message(c, "Wrong program no. is selected !");
     return 0;
   }
+  if (c.mode.auto_step == 0) {
+    if (n == 0) {
+      rix_reset(c.rix);
+      c.mode.auto_step = 151;
+    }
+  } else if (c.mode.auto_step == 153) {
+    set_mode(c, kManual);
+  }
+  if (n == 0) return rix_step(c) ? 1 : 0;
   return 0;
 }
 
-int auto_rix_pc(const Controller&) {
-  return 0;
+int auto_rix_pc(const Controller& c) {
+  return c.rix.pc;
 }
 
 }  // namespace rokan
