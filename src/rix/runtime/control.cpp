@@ -226,11 +226,8 @@ void h_for(Exec& x) {
     }
   }
 
+  // The compiler writes STEP -D as M_VAR: the negated variable is the step.
   double step = 0;
-  if (ins.arg_type[4] == rix::M_VAR) {
-    fail(x, 39);
-    return;
-  }
   if (!read_scalar(x, ins.arg_type[4], ins.arg_value[4], step)) return;
   if (step == 0) {
     fail(x, 39);
