@@ -1,11 +1,12 @@
 // rokan-sim: the controller without a display. It runs in the workspace directory given by
-// --workspace (where user.ini and emg\ are) and takes its events from a script file or from
-// standard input. Dumps go to standard output as JSON lines; the controller's own messages stay
-// on standard error.
+// --workspace (where user.ini and emg\ are). In script mode it takes its events from a script
+// file or from standard input; dumps go to standard output as JSON lines and the controller's own
+// messages stay on standard error. In batch mode (--auto N) it runs one AUTO program unattended
+// (src/sim/batch.h).
 //
-// Exit status: 0 when the script ran to its end (also after quitting through the quit
-// confirmation); 2 for a usage error, a script error, or a script that ends while the program
-// waits for a key or an answer; otherwise the status the program itself ended with.
+// Exit status of script mode: 0 when the script ran to its end (also after quitting through the
+// quit confirmation); 2 for a usage error, a script error, or a script that ends while the
+// program waits for a key or an answer; otherwise the status the program itself ended with.
 #include <unistd.h>
 
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include <string>
 
 #include "core/controller.h"
+#include "sim/batch.h"
 #include "sim/script.h"
 #include "sim/scripted_host.h"
 #include "sim/sim_json.h"
@@ -25,14 +27,14 @@ namespace {
 constexpr int kUsageOrScriptError = 2;
 
 int usage(const char* message) {
-  std::fprintf(stderr, "rokan-sim: %s\nusage: rokan-sim --workspace DIR [--script FILE]\n",
-               message);
+  std::fprintf(stderr, "rokan-sim: %s\n%s", message, rokan::rokan_sim_usage());
   return kUsageOrScriptError;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (rokan::is_batch_command(argc, argv)) return rokan::batch_main(argc, argv, stdout, stderr);
   const char* workspace = nullptr;
   const char* script_file = nullptr;
   for (int i = 1; i < argc; ++i) {
@@ -42,7 +44,7 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--script") == 0 && has_value) {
       script_file = argv[++i];
     } else if (std::strcmp(argv[i], "--help") == 0) {
-      std::printf("usage: rokan-sim --workspace DIR [--script FILE]\n");
+      std::fputs(rokan::rokan_sim_usage(), stdout);
       return 0;
     } else {
       return usage((std::string("unexpected argument '") + argv[i] + "'").c_str());

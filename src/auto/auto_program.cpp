@@ -1,5 +1,6 @@
 #include "auto/auto_program.h"
 
+#include "auto/gait_common.h"
 #include "console/console.h"
 #include "core/controller.h"
 #include "core/modes.h"
@@ -32,25 +33,39 @@ const std::string& auto_program_name(int n) {
   }
 }
 
-// The gait programs and the RIX runtime are not part of the controller yet: every program
-// number that names a program fails its first step, so a started run ends at once in EMG with
-// the generic runtime error instead of pretending to move.
 int run_auto_program(Controller& c, int n) {
-  if (c.mode.auto_paused) return 1;
-  if (n < 0 || n >= kAutoProgramCount) {
-    report_message(c, "Wrong program no. is selected !");
-    return 0;
-  }
-  if (c.mode.auto_step == 0) {
-    if (n == 0) {
+  ModeState& m = c.mode;
+  if (m.auto_paused) return 1;
+  if (m.auto_step == 0) {
+    c.auto_state.threshold = 5.0;
+    if (n == kRixProgram) {
       rix_reset(c.rix);
-      c.mode.auto_step = 151;
+      m.auto_step = kRixRunning;
     }
-  } else if (c.mode.auto_step == 153) {
-    set_mode(c, kManual);
+  } else if (m.auto_step == kRixFinished) {
+    set_mode(c, kManual);  // the step function still runs once below
   }
-  if (n == 0) return rix_step(c) ? 1 : 0;
-  return 0;
+  switch (n) {
+    case kRixProgram:
+      return rix_step(c) ? 1 : 0;
+    case 1:
+      return gait1_step(c);
+    case 2:
+      return gait2_step(c);
+    case 3:
+      return gait3_step(c);
+    case 4:
+      return gait4_step(c);
+    case 5:
+      return gait5_step(c);
+    case 6:
+      return gait6_step(c);
+    case 9:
+      return debug_program_step(c);
+    default:
+      report_message(c, "Wrong program no. is selected !");
+      return 0;
+  }
 }
 
 int auto_rix_pc(const Controller& c) {

@@ -2,6 +2,7 @@
 // program. Program 0 is the RIX program; 1..6 and 9 are the built-in gaits and test sequence.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace rokan {
@@ -9,6 +10,11 @@ namespace rokan {
 struct Controller;
 
 inline constexpr int kAutoProgramCount = 10;
+inline constexpr int kRixProgram = 0;
+
+// AUTO step values of the RIX program (the built-in programs use 2..150).
+inline constexpr uint8_t kRixRunning = 151;
+inline constexpr uint8_t kRixFinished = 153;
 
 // Name of AUTO program n (CP932); empty for the unused numbers 7 and 8 and for n outside 0..9.
 // Only programs with a name can be chosen.

@@ -3,6 +3,7 @@
 // are no hidden globals.
 #pragma once
 
+#include "auto/auto_state.h"
 #include "console/console.h"
 #include "core/cycle.h"
 #include "core/logger.h"
@@ -36,7 +37,8 @@ struct Controller {
   ConsoleState console{};
   FloorDetectState floor{};
   ViewState view{};
-  RixImage rix{};  // the compiled RIX program, shared by compiler and runtime
+  RixImage rix{};          // the compiled RIX program, shared by compiler and runtime
+  AutoState auto_state{};  // values shared by the built-in AUTO programs
 };
 
 }  // namespace rokan

@@ -140,11 +140,12 @@ TEST_F(Modes, RunningProgramPausesReservesStopAndStops) {
   EXPECT_EQ(c.mode.initial_reached, 0);
 }
 
-// The gait programs are not part of the controller yet: a started one fails its first step.
+// A program step that fails (here: an AUTO step that no program owns) stops the run in EMG.
 TEST_F(Modes, FailingProgramStepStopsInEmg) {
   enter_auto();
   press('9');
   press('S');
+  c.mode.auto_step = 200;
   leg_control(c);
   EXPECT_EQ(get_mode(c), kEmg);
   EXPECT_EQ(line(1), "EMG:Strategy_routine_runtime_error");

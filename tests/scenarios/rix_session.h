@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "auto/auto_program.h"
 #include "core/controller.h"
 #include "core/modes.h"
 #include "platform/text.h"
@@ -66,7 +67,7 @@ class RixSession : public ScriptedSession {
     return cycles;
   }
 
-  static constexpr uint8_t kFinishedStep = 153;
+  static constexpr uint8_t kFinishedStep = kRixFinished;
   std::vector<std::string> statuses;
 };
 

@@ -8,6 +8,7 @@
 // on every pass; the instruction array is therefore changed while the program runs.
 #include <cmath>
 
+#include "auto/auto_program.h"
 #include "core/controller.h"
 #include "rix/runtime/exec.h"
 
@@ -275,7 +276,7 @@ void h_next(Exec& x) {
 void h_end(Exec& x) {
   // END and EXIT keep the program counter; the AUTO driver returns to MANUAL on the next
   // cycle.
-  x.c.mode.auto_step = kRixFinishedStep;
+  x.c.mode.auto_step = kRixFinished;
 }
 
 }  // namespace rokan::rixrt

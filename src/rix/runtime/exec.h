@@ -19,9 +19,6 @@ struct Controller;
 
 namespace rixrt {
 
-// AUTO step that marks a finished RIX run (END or EXIT).
-inline constexpr uint8_t kRixFinishedStep = 153;
-
 // One execution of the instruction at image.pc.
 struct Exec {
   Controller& c;
