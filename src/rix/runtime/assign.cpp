@@ -275,6 +275,11 @@ bool has_vector_form(uint8_t command) {
 void h_assign(Exec& x) {
   const uint8_t command = x.ins.command;
   const uint8_t left = x.ins.arg_type[0];
+  const uint8_t target = x.ins.target;
+  if (target != rix::NO_TARGET && (target < rix::CAL_LEFT_ADD || target > rix::CAL_LEFT_DIV)) {
+    fail(x, 33);
+    return;
+  }
   switch (command) {
     case rix::EQUAL_NORM:
       norm(x);
