@@ -29,16 +29,6 @@ TEST_F(MotionCommands, WaitInposCompletesOnTheTenthPassingTest) {
   EXPECT_EQ(r.c.rix.pc, 2);
 }
 
-TEST_F(MotionCommands, InposFlagIsFalseForNineEvaluationsAndTrueFromTheTenth) {
-  r.load({ins(PTP, target_leg(3), {{REL_CONSTANT, 0}, {REL_CONSTANT, 0}, {REL_CONSTANT, 0}}),
-          ins(EQUAL, {var(1), constant(0)}), ins(EQUAL, CAL_LEFT_ADD, {var(1), constant(1)}),  // 2
-          ins(IF_GOTO_EVENT, {{INPOS_F1 + 2, -1}, none(), label(2)}),  // 3: while not in position
-          ins(END)});
-  r.run();
-  EXPECT_EQ(r.c.rix.error_code, 0) << r.report();
-  EXPECT_EQ(r.value(1), 10);
-}
-
 TEST_F(MotionCommands, PtpBuildsTheGoalFromEveryOperandForm) {
   RixImage& im = r.c.rix;
   r.load({ins(PTP, target_leg(1), {{POS, 0}}), ins(PTP, target_leg(2), {{M_REL_POS, 0}}),
@@ -85,34 +75,6 @@ TEST_F(MotionCommands, SamplingFrequencyAndTimeSetTheSamplingTime) {
   r.load({ins(SET_SAMPLING_TIME, {constant(4)}), ins(END)});
   r.run();
   EXPECT_DOUBLE_EQ(r.c.params.sampling_time, 0.004);
-}
-
-TEST_F(MotionCommands, TolerancesTakeMillimetresAndDegrees) {
-  LimitBlock2& b = r.c.params.active.b2;
-  r.load({ins(SET_JUST_POSITION, target_leg(3), {constant(2)}),
-          ins(SET_NEAR_POSITION, TARGET_ALL, {constant(8)}),
-          ins(SET_NEAR_ANGLE, target_joint(2, 1), {constant(3)}),
-          ins(SET_JUST_ANGLE, target_leg(4), {{JNT, 0}}), ins(END)});
-  r.c.rix.jnt[0] = {"J", {1, 2, 4}, 0};
-  const double other = b.angle_err_near[1][1];
-  r.run();
-  ASSERT_EQ(r.c.rix.error_code, 0) << r.report();
-  EXPECT_EQ(b.position_err[2], 2);
-  for (double near : b.position_err_near) EXPECT_EQ(near, 8);
-  EXPECT_DOUBLE_EQ(b.angle_err_near[1][0], 3 * kPi / 180);
-  EXPECT_EQ(b.angle_err_near[1][1], other);
-  EXPECT_DOUBLE_EQ(b.angle_err[3][2], 4 * kPi / 180);
-}
-
-TEST_F(MotionCommands, WaitNearAllNeverCompletesBecauseJointsAreNeverNear) {
-  r.load({ins(PTP, TARGET_ALL, {{REL_CONSTANT, 0}, {REL_CONSTANT, 0}, {REL_CONSTANT, 0}}),
-          ins(WAIT_NEAR, TARGET_ALL), ins(END)});
-  for (int i = 0; i < 100; ++i) ASSERT_TRUE(r.step());
-  EXPECT_EQ(r.c.rix.pc, 1);
-  r.load({ins(PTP, TARGET_ALL, {{REL_CONSTANT, 0}, {REL_CONSTANT, 0}, {REL_CONSTANT, 0}}),
-          ins(WAIT_NEAR, target_leg(2)), ins(END)});
-  r.run();
-  EXPECT_EQ(r.c.mode.auto_step, RuntimeRig::kFinished) << "a leg is near at once";
 }
 
 }  // namespace

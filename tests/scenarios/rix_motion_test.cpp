@@ -49,14 +49,6 @@ TEST_F(RixMotion, StandUpThenSitDownReturnsThePaws) {
     for (int i = 0; i < 3; ++i) EXPECT_DOUBLE_EQ(goal(leg)[i], kInitial[leg][i]);
 }
 
-TEST_F(RixMotion, InitialPostureBringsBackAMovedLeg) {
-  ASSERT_NO_FATAL_FAILURE(
-      start("PTP F4 280 -180 -200\nWAIT_INPOS F4\nINITIAL_POSTURE\nWAIT_INPOS ALL\nEND"));
-  s.run_program(10000);
-  ASSERT_EQ(s.c.mode.auto_step, RixSession::kFinishedStep) << s.status_line();
-  for (int i = 0; i < 3; ++i) EXPECT_NEAR(foot(3)[i], kInitial[3][i], 5.0);
-}
-
 TEST_F(RixMotion, DetectFloorLowersTheLegsUntilTheirPawsClose) {
   ASSERT_NO_FATAL_FAILURE(start("DETECT_FLOOR ALL 1\nEND"));
   s.tick(200);
@@ -68,14 +60,6 @@ TEST_F(RixMotion, DetectFloorLowersTheLegsUntilTheirPawsClose) {
   s.run_program(10);
   ASSERT_EQ(s.c.mode.auto_step, RixSession::kFinishedStep) << s.status_line();
   for (const LegServo& leg : s.c.servo) EXPECT_EQ(leg.control_mode[0], kPositionControl);
-}
-
-TEST_F(RixMotion, SamplingFrequencySetsTheTimerInterval) {
-  ASSERT_NO_FATAL_FAILURE(start("SET_SAMPLING_FREQ 100\nSLEEP 0.05\nEND"));
-  s.tick();
-  EXPECT_DOUBLE_EQ(s.c.params.sampling_time, 0.01);
-  EXPECT_EQ(s.host.timer_interval(), 10);
-  EXPECT_EQ(s.run_program(100), 6) << "SLEEP 0.05 at 10 ms: five cycles, then END";
 }
 
 }  // namespace

@@ -24,14 +24,6 @@ TEST_F(RixStart, CompileErrorStopsInEmgWithTheReportLine) {
   EXPECT_EQ(s.c.mode.auto_running, 0);
 }
 
-TEST_F(RixStart, MissingProgramIsACompileError) {
-  ASSERT_NO_FATAL_FAILURE(s.enter_auto());
-  s.c.rix.source_name = "NONE.RIX";
-  s.press_start();
-  EXPECT_EQ(s.c.mode.mode, kEmg);
-  EXPECT_EQ(s.status_line(), "[RIX_INIT]0000: RIXソースファイルが開けません(NONE.RIX)");
-}
-
 // The second S starts what was compiled: changing the file in between changes nothing.
 TEST_F(RixStart, WarningsAskForASecondSWhichStartsWithoutCompiling) {
   s.write_program("3.1\nh\nDEF_VAR UNUSED, X\nX = 1\nMESSAGE first\nEND\n");
@@ -50,16 +42,6 @@ TEST_F(RixStart, WarningsAskForASecondSWhichStartsWithoutCompiling) {
   EXPECT_EQ(s.statuses.back(), "first");
   s.tick();
   EXPECT_EQ(s.c.mode.mode, kManual);
-}
-
-TEST_F(RixStart, CrAfterWarningsIsAnEmergencyStop) {
-  s.write_program("3.1\nh\nDEF_VAR UNUSED\nEND\n");
-  ASSERT_NO_FATAL_FAILURE(s.enter_auto());
-  s.press_start(false);
-  ASSERT_EQ(s.c.mode.auto_step, kRixWarningsAcknowledged);
-  s.run("key CR\ntick 1\n");
-  EXPECT_EQ(s.c.mode.mode, kEmg);
-  EXPECT_EQ(s.status_line(), "EMG Key input");
 }
 
 TEST_F(RixStart, ModeLineShowsThePcAndTheHaltRequest) {
@@ -125,17 +107,6 @@ TEST_F(RixStart, RuntimeErrorStopsInEmgWithItsReportAndResetsTheRuntime) {
   EXPECT_NE(s.emg_log().find("[RIX_RUN]0002: Domain Error."), std::string::npos);
   EXPECT_EQ(s.c.rix.vars[1].value, '5');
   EXPECT_EQ(s.c.rix.pc, 0) << "EMG resets the runtime";
-  EXPECT_EQ(s.c.mode.key_wait_active, 0);
-}
-
-TEST_F(RixStart, CrWhileKeyInWaitsIsAnEmergencyStop) {
-  s.write_program("3.1\nh\nDEF_VAR K\nKEY_IN K\nEND\n");
-  ASSERT_NO_FATAL_FAILURE(s.enter_auto());
-  s.press_start();
-  s.tick(2);
-  s.run("key CR\ntick 1\n");
-  EXPECT_EQ(s.c.mode.mode, kEmg);
-  EXPECT_EQ(s.status_line(), "EMG Key input");
   EXPECT_EQ(s.c.mode.key_wait_active, 0);
 }
 

@@ -81,6 +81,10 @@ struct Sample {
   const char* last_message;  // the last status line the program shows before its end
 };
 
+void PrintTo(const Sample& s, std::ostream* os) {
+  *os << s.file;
+}
+
 class SamplePrograms : public BatchRix, public ::testing::WithParamInterface<Sample> {};
 
 TEST_P(SamplePrograms, RunToTheirEnd) {
@@ -164,27 +168,6 @@ TEST_F(BatchRix, KeysReachKeyInAndAStopKeyIsNoEnd) {
   // S stops the run and returns to MANUAL before END: not a program that ran to its end.
   EXPECT_EQ(o.status, kBatchEmg);
   EXPECT_EQ(lines_of(o.err).back(), "rokan-sim: the run was stopped before the program ended");
-}
-
-TEST_F(BatchRix, KeyOptionTakesOneCharacterOrAKeyName) {
-  std::vector<std::string> args = {"rokan-sim", "--workspace", "w",     "--run", "A.RIX",
-                                   "--key",     "esc@2",       "--key", "a"};
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  BatchOptions o;
-  std::string error;
-  ASSERT_TRUE(parse_batch_options(static_cast<int>(argv.size()), argv.data(), o, error)) << error;
-  ASSERT_EQ(o.inputs.size(), 2u);
-  EXPECT_EQ(o.inputs[0].kind, BatchInput::kKey);
-  EXPECT_EQ(o.inputs[0].key, 27);
-  EXPECT_EQ(o.inputs[0].at, 2.0);
-  EXPECT_EQ(o.inputs[1].key, 'a');
-  for (const char* bad : {"ab@1", "@1", "x@-1", "é"}) {
-    std::vector<std::string> b = {"rokan-sim", "--workspace", "w", "--run", "A.RIX", "--key", bad};
-    std::vector<char*> bv;
-    for (std::string& a : b) bv.push_back(a.data());
-    EXPECT_FALSE(parse_batch_options(static_cast<int>(bv.size()), bv.data(), o, error)) << bad;
-  }
 }
 
 // The executable, with a program given relative to the directory rokan-sim starts in.
