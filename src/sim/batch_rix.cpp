@@ -25,12 +25,17 @@ std::string_view message_of(std::string_view report) {
   return colon == std::string_view::npos ? report : report.substr(colon + 2);
 }
 
-// The report line, then the error as editors and CI logs understand it (as rixc prints it).
+// The report line, then the error as editors and CI logs understand it, with the failing source
+// line (as rixc prints it).
 void print_compile_error(std::FILE* err, const std::string& file, const RixImage& image) {
   std::fprintf(err, "%s\n", cp932_to_utf8(image.error_text).c_str());
   std::string where = image.error_line > 0 ? format("%s:%d", file.c_str(), image.error_line) : file;
   std::fprintf(err, "%s: error: %s\n", where.c_str(),
                cp932_to_utf8(message_of(image.error_text)).c_str());
+  std::string line;
+  if (image.error_line > 0 &&
+      rix_read_source_line(image.rix_path + image.source_name, image.error_line, line))
+    std::fprintf(err, "%5d | %s\n", image.error_line, cp932_to_utf8(line).c_str());
 }
 
 // Every line of WARNING.LOG as "FILE: warning: TEXT".

@@ -118,6 +118,7 @@ TEST_F(BatchRix, CompileErrorPrintsTheReportAndTheSourceLineAndExits2) {
   EXPECT_EQ(o.status, kBatchUsage);
   EXPECT_EQ(lines_of(o.err).at(0), "[PHASE3]0001: Unknown command(FLY).");
   EXPECT_EQ(lines_of(o.err).at(1), file + ":5: error: Unknown command(FLY).");
+  EXPECT_EQ(lines_of(o.err).at(2), "    5 | FLY F1");
   EXPECT_EQ(o.out, "");
 }
 

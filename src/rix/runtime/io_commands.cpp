@@ -146,7 +146,11 @@ void h_ad_in(Exec& x) {
 
 void h_key_in(Exec& x) {
   Controller& c = x.c;
-  if (x.ins.arg_type[0] != rix::VAR || !require_io_form(x, 1)) return;
+  if (!require_io_form(x, 1)) return;
+  if (x.ins.arg_type[0] != rix::VAR) {
+    fail(x, 30);
+    return;
+  }
   if (!c.mode.key_wait_active) {
     key_wait_begin(c);  // also empties the captured-key slot
     return;
