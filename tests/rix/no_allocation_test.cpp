@@ -26,15 +26,45 @@ std::atomic<bool> g_armed{false};
 std::atomic<long> g_allocations{0};
 }  // namespace
 
-void* operator new(std::size_t size) {
+namespace {
+void* counted_alloc(std::size_t size) {
   if (g_armed.load(std::memory_order_relaxed)) g_allocations.fetch_add(1);
-  if (void* p = std::malloc(size ? size : 1)) return p;
+  return std::malloc(size ? size : 1);
+}
+}  // namespace
+
+// Every plain form is replaced, so that each allocation and its release pair up whichever form
+// the library uses (the aligned forms stay the library's, pairing among themselves).
+void* operator new(std::size_t size) {
+  if (void* p = counted_alloc(size)) return p;
   throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+  if (void* p = counted_alloc(size)) return p;
+  throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  return counted_alloc(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  return counted_alloc(size);
 }
 void operator delete(void* p) noexcept {
   std::free(p);
 }
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
 void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
   std::free(p);
 }
 
