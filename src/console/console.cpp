@@ -1,6 +1,8 @@
 #include "console/console.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdarg>
 #include <cstdio>
 
 #include "core/controller.h"
@@ -14,8 +16,18 @@ namespace {
 constexpr std::size_t kInputMax = 127;  // bytes of the input dialog's text that are read
 
 void set_line(Controller& c, int index, std::string_view text) {
-  c.console.lines[index] = sjis_truncate(text, kMessageLineBytes);
+  text = text.substr(0, sjis_cut(text, kMessageLineBytes));
+  std::string& line = c.console.lines[index];
+  if (line == text) return;  // nothing to repaint
+  line.assign(text);
   msg_paint(c);
+}
+
+void vprintf_line(Controller& c, int index, const char* fmt, va_list ap) {
+  char buf[kMessageLineBytes * 2];
+  int n = std::vsnprintf(buf, sizeof buf, fmt, ap);
+  if (n < 0) n = 0;
+  set_line(c, index, std::string_view(buf, std::min<std::size_t>(n, sizeof buf - 1)));
 }
 
 std::string read_input_dialog(Controller& c) {
@@ -51,6 +63,20 @@ void msg_set_prompt_line(Controller& c, std::string_view text) {
 }
 void msg_paint(Controller& c) {
   c.host.paint_strip();
+}
+
+void msg_printf_mode_line(Controller& c, const char* fmt, ...) {
+  va_list ap;
+  va_start(ap, fmt);
+  vprintf_line(c, 0, fmt, ap);
+  va_end(ap);
+}
+
+void msg_printf_status_line(Controller& c, const char* fmt, ...) {
+  va_list ap;
+  va_start(ap, fmt);
+  vprintf_line(c, 1, fmt, ap);
+  va_end(ap);
 }
 
 void report_message(Controller& c, std::string_view text) {

@@ -34,6 +34,13 @@ void msg_set_mode_line(Controller& c, std::string_view text);
 void msg_set_status_line(Controller& c, std::string_view text);
 void msg_set_prompt_line(Controller& c, std::string_view text);
 void msg_paint(Controller& c);
+// printf into the mode or status line, for texts rebuilt every cycle: formats on the stack and
+// repaints only when the text changed, so a running program's cycle neither allocates nor
+// repaints the strip a thousand times a second.
+void msg_printf_mode_line(Controller& c, const char* fmt, ...)
+    __attribute__((format(printf, 2, 3)));
+void msg_printf_status_line(Controller& c, const char* fmt, ...)
+    __attribute__((format(printf, 2, 3)));
 void report_message(Controller& c, std::string_view text);
 
 void text_clear(Controller& c);

@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "console/console.h"
+#include "console/menus.h"
 #include "core/controller.h"
 #include "core/logger.h"
 #include "core/modes.h"
@@ -25,6 +26,7 @@ constexpr double kStartAngle[4][3] = {
 
 void draw(Controller& c) {
   if (--c.cycle.draw_countdown >= 0) return;
+  if (c.console.info_display) info_refresh(c);
   c.host.paint_views();
   c.host.set_time_field(format("%8.3lf[sec]", c.cycle.elapsed));
   c.cycle.draw_countdown = c.cycle.draw_skip;
@@ -44,6 +46,7 @@ bool open_report_log(Controller& c) {
 
 void startup(Controller& c) {
   set_default_params(c.params, c.sensor);
+  if (!login_screen(c)) return;
   msg_paint(c);
   text_put(c, 1, 5, SJ("Rokan初期化開始"));
   read_param_file(c);

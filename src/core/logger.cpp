@@ -27,6 +27,14 @@ uint16_t to_u16(double v) {
   return static_cast<uint16_t>(static_cast<int32_t>(v));
 }
 
+// The converter count this cycle's sensor read saw, recovered from its voltage. The live count
+// has moved on by the time the logger runs (the plant advanced it in the servo step), and a row
+// must show the angles the cycle worked with. The small bias keeps a whole count whole after
+// the round trip through the voltage.
+uint16_t read_count(double pt_volt) {
+  return to_u16((pt_volt + 10) * 4096 / 20 + 1e-7);
+}
+
 // Step of the running AUTO program as the log shows it: the program counter of a RIX program,
 // the step counter of a built-in one.
 int32_t auto_log_step(const Controller& c) {
@@ -174,7 +182,7 @@ void record_sample(Controller& c) {
   LogRecord& rec = lg.area[static_cast<std::size_t>(lg.count)];
   for (int leg = 0; leg < 4; ++leg) {
     for (int j = 0; j < 3; ++j) {
-      rec.raw[leg][j] = to_u16(c.sensor.raw[leg][j]);
+      rec.raw[leg][j] = read_count(c.sensor.pt_volt[leg][j]);
       rec.order[leg][j] = volts_to_code(c.servo[leg].order[j]);
     }
     rec.paw[leg] = volts_to_code(c.sensor.paw_volt[leg]);

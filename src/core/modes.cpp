@@ -5,6 +5,7 @@
 
 #include "auto/auto_program.h"
 #include "console/console.h"
+#include "console/menus.h"
 #include "core/controller.h"
 #include "core/param_file.h"
 #include "core/sensors.h"
@@ -151,7 +152,7 @@ void auto_key(Controller& c, int key) {
 
 void emg_key(Controller& c, int key) {
   if (key == 'C') set_mode(c, kManual);
-  // 'O' opens the <TOP> menu, which is not part of the console yet.
+  if (key == 'O') top_menu(c);
 }
 
 }  // namespace
@@ -227,22 +228,23 @@ void leg_control(Controller& c) {
   ModeState& s = c.mode;
   switch (s.mode) {
     case kManual:
-      if (s.selected_leg >= 0)
-        msg_set_status_line(c, format("leg_control: %d", s.selected_leg + 1));
+      if (s.selected_leg >= 0) msg_printf_status_line(c, "leg_control: %d", s.selected_leg + 1);
       break;
     case kOrigin:
       if (s.moving_to_initial) msg_set_status_line(c, SJ("初期姿勢へ移動中..."));
       break;
     case kAuto:
       if (s.auto_running) {
-        std::string line =
-            s.program_is_rix
-                ? format(SJ("AUTO:自動プログラム動作中 [RIX:%d]").c_str(), auto_rix_pc(c))
-                : format(SJ("AUTO:自動プログラム動作中 [%d:%d]").c_str(), s.program_no,
-                         s.auto_step);
-        if (s.stop_reserved) line += SJ("  終了待ち");
-        msg_set_mode_line(c, line);
+        const char* waiting = s.stop_reserved ? SJ("  終了待ち").c_str() : "";
+        if (s.program_is_rix) {
+          msg_printf_mode_line(c, SJ("AUTO:自動プログラム動作中 [RIX:%d]%s").c_str(),
+                               auto_rix_pc(c), waiting);
+        } else {
+          msg_printf_mode_line(c, SJ("AUTO:自動プログラム動作中 [%d:%d]%s").c_str(), s.program_no,
+                               s.auto_step, waiting);
+        }
         if (!run_auto_program(c, s.program_no)) {
+          // The RIX program's own report says why; a built-in program has none.
           const bool rix_error = s.program_is_rix && c.rix.error_code != 0;
           emergency(c, rix_error ? std::string_view(c.rix.error_text)
                                  : std::string_view("EMG:Strategy_routine_runtime_error"));

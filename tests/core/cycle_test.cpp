@@ -36,6 +36,7 @@ TEST_F(Cycle, StartUpShowsItsProgressStampsTheLogAndEndsInManual) {
 }
 
 TEST_F(Cycle, KeyThatEndsTheStartUpWaitIsNotDispatched) {
+  rig.key('Q');   // leaves the login screen
   rig.key('\r');  // CR would be an emergency stop if the dispatcher saw it
   sampling_tick(c);
   EXPECT_EQ(c.mode.mode, kManual);
@@ -43,6 +44,7 @@ TEST_F(Cycle, KeyThatEndsTheStartUpWaitIsNotDispatched) {
 }
 
 TEST_F(Cycle, TicksDuringStartUpReturnAtOnce) {
+  rig.key('Q');  // leaves the login screen
   rig.host.events.push_back([this] { sampling_tick(c); });
   rig.key(' ');
   sampling_tick(c);
@@ -77,6 +79,7 @@ TEST_F(Cycle, ElapsedTimeWrapsAtAThousandSecondsAndIntervalTruncates) {
 
 TEST_F(Cycle, MissingReportLogDirectoryEndsTheProcessWithCodeOne) {
   std::filesystem::remove_all(rig.dir / "emg");
+  rig.key('Q');  // leaves the login screen
   rig.key(' ');
   sampling_tick(c);
   EXPECT_EQ(rig.host.exit_code, 1);

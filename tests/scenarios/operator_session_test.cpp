@@ -132,11 +132,11 @@ TEST_F(OperatorSession, ScriptMistakesAreReportedWithTheirLine) {
 TEST(OperatorSessionStart, ScriptEndingInTheStartUpWaitSaysWhere) {
   ScriptedSession s(test_name());
   try {
-    s.run("# start\ntick 1\n");
+    s.run("# start\ntick 1\nkey q\n");
     FAIL() << "the start-up wait found no key";
   } catch (const ScriptExhausted& e) {
     const std::string what = e.what();
-    EXPECT_NE(what.find("after line 2"), std::string::npos) << what;
+    EXPECT_NE(what.find("after line 3"), std::string::npos) << what;
     EXPECT_NE(what.find("during start-up"), std::string::npos) << what;
     EXPECT_NE(what.find("キーを押してください"), std::string::npos) << what;
   }

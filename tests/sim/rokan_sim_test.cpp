@@ -68,7 +68,7 @@ std::vector<std::string> keys_of(const nlohmann::ordered_json& j) {
 
 TEST_F(RokanSim, DumpsOneJsonObjectPerLineWithTheDocumentedKeys) {
   SimRun r = run_in_workspace(
-      "tick 1\nkey x\nkey 3\ntick 5\ndump state\ndump strip\ndump screen\ndump lamps\n");
+      "tick 1\nkey Q\nkey x\nkey 3\ntick 5\ndump state\ndump strip\ndump screen\ndump lamps\n");
   ASSERT_EQ(r.status, 0) << r.err;
   ASSERT_EQ(r.out.size(), 4u);
   auto state = nlohmann::ordered_json::parse(r.out[0]);
@@ -96,7 +96,7 @@ TEST_F(RokanSim, DumpsOneJsonObjectPerLineWithTheDocumentedKeys) {
 }
 
 TEST_F(RokanSim, SameScriptGivesTheSameOutput) {
-  const std::string script = "tick 1\nkey x\nkey 1\ntick 1\nvr2 -2.5\ntick 800\ndump state\n";
+  const std::string script = "tick 1\nkey Q\nkey x\nkey 1\ntick 1\nvr2 -2.5\ntick 800\ndump state\n";
   SimRun a = run_in_workspace(script);
   fs::remove_all(ws);
   fs::copy(fs::path(ROKAN_SOURCE_DIR) / "workspace", ws, fs::copy_options::recursive);
@@ -107,7 +107,7 @@ TEST_F(RokanSim, SameScriptGivesTheSameOutput) {
 
 TEST_F(RokanSim, QuitsFromStandardInputWithStatusZero) {
   SimRun r = run_in_workspace(
-      "tick 1\nkey x\nkey CR\ntick 1\nkey E\ntick 1\nconfirm ok\ndump strip\n", true);
+      "tick 1\nkey Q\nkey x\nkey CR\ntick 1\nkey E\ntick 1\nconfirm ok\ndump strip\n", true);
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(r.out.empty()) << "nothing runs after quitting";
   EXPECT_NE(r.err.find("\a\a"), std::string::npos) << "the EMG report rings on stderr";
@@ -115,14 +115,14 @@ TEST_F(RokanSim, QuitsFromStandardInputWithStatusZero) {
 }
 
 TEST_F(RokanSim, ScriptProblemsExitWithStatusTwoAndSayWhere) {
-  SimRun bad = run_in_workspace("tick 1\nkey x\ndump everything\n");
+  SimRun bad = run_in_workspace("tick 1\nkey Q\nkey x\ndump everything\n");
   EXPECT_EQ(bad.status, 2);
-  EXPECT_NE(bad.err.find("line 3"), std::string::npos) << bad.err;
+  EXPECT_NE(bad.err.find("line 4"), std::string::npos) << bad.err;
   EXPECT_TRUE(bad.out.empty()) << "a malformed script does not run";
 
-  SimRun wait = run_in_workspace("tick 1\nkey x\nkey E\ntick 1\ntick 3\n");
+  SimRun wait = run_in_workspace("tick 1\nkey Q\nkey x\nkey E\ntick 1\ntick 3\n");
   EXPECT_EQ(wait.status, 2);
-  EXPECT_NE(wait.err.find("after line 5"), std::string::npos) << wait.err;
+  EXPECT_NE(wait.err.find("after line 6"), std::string::npos) << wait.err;
   EXPECT_NE(wait.err.find("quit confirmation"), std::string::npos) << wait.err;
 }
 
@@ -131,7 +131,7 @@ TEST_F(RokanSim, ArgumentsAndWorkspaceAreChecked) {
   EXPECT_EQ(run("tick 1\n", "--workspace " + (dir / "none").string()).status, 2);
   // A workspace without its emg directory: the program itself ends with status 1.
   fs::remove_all(ws / "emg");
-  SimRun r = run_in_workspace("tick 1\nkey x\n");
+  SimRun r = run_in_workspace("tick 1\nkey Q\nkey x\n");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Can not open file (emg.log)"), std::string::npos);
 }

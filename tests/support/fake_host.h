@@ -92,8 +92,10 @@ struct Rig {
   void key(int ch) {
     host.events.push_back([this, ch] { key_char(c, ch); });
   }
-  // Runs the first tick (start-up, ended by a key) so the controller is in MANUAL.
+  // Runs the first tick (login left with Q, start-up ended by a key) so the controller is in
+  // MANUAL.
   void start() {
+    key('Q');
     key(' ');
     sampling_tick(c);
   }

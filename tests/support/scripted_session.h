@@ -19,8 +19,9 @@
 
 namespace rokan::test {
 
-// The first tick runs start-up, which waits for one key before MANUAL mode begins.
-inline constexpr std::string_view kStartScript = "tick 1\nkey x\n";
+// The first tick runs start-up: the login screen is left with Q, then start-up waits for one key
+// before MANUAL mode begins.
+inline constexpr std::string_view kStartScript = "tick 1\nkey Q\nkey x\n";
 
 class ScriptedSession {
  public:

@@ -1,0 +1,65 @@
+// Shared pieces of the fuzz targets: a private working directory holding the bundled workspace,
+// and a host that answers every key wait, so a reader's "press a key" never blocks.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "console/console.h"
+#include "core/controller.h"
+#include "platform/host.h"
+#include "platform/paths.h"
+
+namespace rokan::fuzz {
+
+class KeyHost : public Host {
+ public:
+  Controller* c = nullptr;
+  int waits = 0;
+  void process_one_event() override {
+    // 'q' leaves every menu and screen; after many waits give up with the Esc key release.
+    key_char(*c, ++waits > 1000 ? 27 : 'q');
+  }
+  void run_input_dialog(std::string& field) override { field.clear(); }
+  bool run_quit_confirmation() override { return false; }
+  void run_log_notice(const std::string&, const std::string&, const std::string&) override {}
+  void paint_strip() override {}
+  void paint_views() override {}
+  void set_time_field(const std::string&) override {}
+  void update_lamps() override {}
+  void text_screen_changed() override {}
+  void set_timer_interval(int) override {}
+  void close_main_window() override {}
+  void exit_process(int) override {}
+  double monotonic_seconds() override { return 0; }
+};
+
+// A fresh copy of the workspace, made once per process (ROKAN_SOURCE_DIR/workspace). The
+// working directory stays where libFuzzer expects it; targets use absolute paths.
+inline const std::filesystem::path& fuzz_dir(const char* name) {
+  static const std::filesystem::path dir = [name] {
+    auto d = std::filesystem::temp_directory_path() /
+             (std::string("rokan_fuzz_") + name + "_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(d);
+    std::filesystem::copy(std::filesystem::path(ROKAN_SOURCE_DIR) / "workspace", d,
+                          std::filesystem::copy_options::recursive);
+    return d;
+  }();
+  return dir;
+}
+
+// The controller form of a local directory, ending in a backslash.
+inline std::string controller_dir(const std::filesystem::path& dir) {
+  return controller_path(dir.string()) + "\\";
+}
+
+inline void write_file(const std::filesystem::path& p, const uint8_t* data, size_t size) {
+  std::ofstream(p, std::ios::binary)
+      .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+}  // namespace rokan::fuzz

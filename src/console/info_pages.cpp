@@ -1,0 +1,239 @@
+// The information display: eight pages of live controller values, rebuilt on the text screen at
+// every drawing cycle while the display is on. Legs are numbered 0..3 on these pages; angles and
+// angular rates are shown in degrees. Each line is written whole through the write cursor, from
+// line 4 down.
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "console/console.h"
+#include "console/menus.h"
+#include "core/controller.h"
+#include "core/kinematics.h"
+#include "platform/text.h"
+
+namespace rokan {
+namespace {
+
+constexpr double kToDeg = (1 / kPi) * 180;
+constexpr int kFirstLine = 4;
+
+void put_line(Controller& c, const std::string& text) {
+  c.console.write_col = 1;
+  text_write(c, text);
+  ++c.console.write_line;
+}
+
+void angle_section(Controller& c) {
+  put_line(c, "-- Angle --                  ->  -- Ref_angle --           : Potensiometer");
+  for (int leg = 0; leg < 4; ++leg) {
+    const double* a = c.state.angle[leg];
+    const double* r = c.servo[leg].ref_angle;
+    const double* raw = c.sensor.raw[leg];
+    put_line(c, format("Leg[%1d]: %6.2lf %6.2lf %6.2lf -> %6.2lf %6.2lf %6.2lf [deg] : %04d %04d "
+                       "%04d",
+                       leg, a[0] * kToDeg, a[1] * kToDeg, a[2] * kToDeg, r[0] * kToDeg,
+                       r[1] * kToDeg, r[2] * kToDeg, static_cast<int>(raw[0]),
+                       static_cast<int>(raw[1]), static_cast<int>(raw[2])));
+  }
+}
+
+// Angular velocities of the lead joint angles: the lead point's velocity mapped through the
+// inverse of the leg's Jacobian at those angles (numerical, from the forward kinematics). Zero
+// where the leg is stretched into a singular pose.
+void lead_joint_rates(const Controller& c, int leg, double rate[3]) {
+  const LegServo& s = c.servo[leg];
+  RobotState probe = c.state;
+  constexpr double h = 1e-6;  // rad
+  double* q = probe.angle[leg];
+  for (int j = 0; j < 3; ++j) q[j] = s.reference[j];
+  forward_leg(probe, leg);
+  double p0[3], jac[3][3];
+  for (int k = 0; k < 3; ++k) p0[k] = probe.point[leg][kFoot][k];
+  for (int j = 0; j < 3; ++j) {
+    q[j] += h;
+    forward_leg(probe, leg);
+    for (int k = 0; k < 3; ++k) jac[k][j] = (probe.point[leg][kFoot][k] - p0[k]) / h;
+    q[j] -= h;
+  }
+  auto det3 = [](const double m[3][3]) {
+    return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+           m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+           m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+  };
+  const double det = det3(jac);
+  for (int j = 0; j < 3; ++j) rate[j] = 0;
+  if (std::fabs(det) < 1e-6) return;
+  for (int j = 0; j < 3; ++j) {  // Cramer's rule
+    double m[3][3];
+    for (int r = 0; r < 3; ++r)
+      for (int k = 0; k < 3; ++k) m[r][k] = k == j ? s.lead_velocity[r] : jac[r][k];
+    rate[j] = det3(m) / det;
+  }
+}
+
+void lead_angle_section(Controller& c) {
+  put_line(c, SJ("-- 先導(関節角度) --          /  -- Omega_of_先導 --"));
+  for (int leg = 0; leg < 4; ++leg) {
+    const double* q = c.servo[leg].reference;
+    double w[3];
+    lead_joint_rates(c, leg, w);
+    put_line(c, format("Leg[%1d]: %6.2lf %6.2lf %6.2lf [deg] / %6.2lf %6.2lf %6.2lf [deg/sec]", leg,
+                       q[0] * kToDeg, q[1] * kToDeg, q[2] * kToDeg, w[0] * kToDeg, w[1] * kToDeg,
+                       w[2] * kToDeg));
+  }
+}
+
+void position_section(Controller& c) {
+  put_line(c, "-- Position --                      ->  -- Ref_Position --");
+  for (int leg = 0; leg < 4; ++leg) {
+    const double* p = c.state.point[leg][kFoot];
+    const double* g = c.servo[leg].goal;
+    put_line(c, format("Leg[%1d]: (%7.2lf, %7.2lf, %7.2lf) -> (%7.2lf, %7.2lf, %7.2lf) [mm]", leg,
+                       p[0], p[1], p[2], g[0], g[1], g[2]));
+  }
+}
+
+void lead_section(Controller& c) {
+  put_line(c, SJ("-- 先導 --                        :  -- Vel_of_先導 --"));
+  for (int leg = 0; leg < 4; ++leg) {
+    const double* p = c.servo[leg].lead;
+    const double* v = c.servo[leg].lead_velocity;
+    put_line(c,
+             format("Leg[%1d]: (%7.2lf, %7.2lf, %7.2lf)[mm] : (% 7.3lf, % 7.3lf, % 7.3lf) [mm/sec]",
+                    leg, p[0], p[1], p[2], v[0], v[1], v[2]));
+  }
+}
+
+void velocity_section(Controller& c) {
+  put_line(c, "-- Velocity[mm/sec] --                  /  -- Omega [deg/sec] --");
+  for (int leg = 0; leg < 4; ++leg) {
+    const double* v = c.state.foot_vel[leg];
+    const double* w = c.state.omega[leg];
+    const double speed = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    put_line(c, format("Leg[%1d]: (% 7.3lf % 7.3lf % 7.3lf) = % 7.3lf / [% 7.3lf % 7.3lf % 7.3lf]",
+                       leg, v[0], v[1], v[2], speed, w[0] * kToDeg, w[1] * kToDeg, w[2] * kToDeg));
+  }
+}
+
+void limits_section(Controller& c) {
+  const LimitBlock1& b = c.params.active.b1;
+  std::string line;
+  put_line(c, "-- A_MAX [mm/sec^2] --");
+  for (int leg = 0; leg < 4; ++leg) line += format("Leg[%1d] = % 7.2lf  ", leg, b.a_max[leg]);
+  put_line(c, line);
+  put_line(c, "-- V_MAX [mm/sec] --");
+  line.clear();
+  for (int leg = 0; leg < 4; ++leg) line += format("Leg[%1d] = % 7.2lf   ", leg, b.v_max[leg]);
+  put_line(c, line);
+  const char* headings[2] = {"-- OMEGA_DOT_MAX [deg/sec^2] --", "-- OMEGA_MAX [deg/sec] --"};
+  const double(*tables[2])[3] = {b.omega_dot_max, b.omega_max};
+  for (int t = 0; t < 2; ++t) {
+    put_line(c, headings[t]);
+    for (int leg = 0; leg < 4; ++leg) {
+      line = format("Leg[%1d]: ", leg);
+      for (int j = 0; j < 3; ++j) line += format("(% 7.2lf)  ", tables[t][leg][j] * kToDeg);
+      put_line(c, line);
+    }
+  }
+}
+
+void order_section(Controller& c) {
+  put_line(c, "-- Order --\t\t\t\t -- PAW/ANTENNA --");
+  for (int leg = 0; leg < 4; ++leg) {
+    const double* o = c.servo[leg].order;
+    std::string line = format("Leg[%1d]: %7.3lf %7.3lf %7.3lf [V] | PAW[%1d] = %7.3lf", leg, o[0],
+                              o[1], o[2], leg, c.sensor.paw_volt[leg]);
+    if (leg == 3) line += format(" | ANTENNA = %7.3lf", c.sensor.antenna_volt);
+    put_line(c, line);
+  }
+}
+
+void vr_section(Controller& c) {
+  const double* vr = c.sensor.vr;
+  put_line(c, format("VR[1]/[2]/[3]: %7.1lf / %7.1lf / %7.1lf [V]", vr[0], vr[1], vr[2]));
+}
+
+// A RIX variable's value, or "NAN" while it was never assigned.
+std::string rix_value(double v) {
+  return v == kRixUnset ? format("%7s", "NAN") : format("% 7.2lf", v);
+}
+
+// The RIX sections list variables only while the RIX program runs.
+bool rix_running(const Controller& c) {
+  return c.mode.auto_running && c.mode.program_is_rix;
+}
+
+constexpr int kRixLines = 20;
+constexpr int kScalarsPerLine = 4;
+
+void scalar_section(Controller& c) {
+  put_line(c, SJ("-- VAR変数(RIX) --"));
+  if (!rix_running(c)) return;
+  const std::vector<RixVar>& vars = c.rix.vars;
+  const std::size_t shown = std::min<std::size_t>(vars.size(), kRixLines * kScalarsPerLine);
+  for (std::size_t first = 0; first < shown; first += kScalarsPerLine) {
+    std::string line;
+    for (std::size_t i = first; i < std::min(shown, first + kScalarsPerLine); ++i)
+      line += format(" %s=", vars[i].name.c_str()) + rix_value(vars[i].value);
+    put_line(c, line);
+  }
+}
+
+// Position (", " between values) and joint ("," between values) variables.
+void vector_section(Controller& c, const std::string& heading,
+                    const std::vector<RixVectorVar>& vars, const char* separator) {
+  put_line(c, heading);
+  if (!rix_running(c)) return;
+  const std::size_t shown = std::min<std::size_t>(vars.size(), kRixLines);
+  for (std::size_t i = 0; i < shown; ++i) {
+    const double* v = vars[i].value;
+    put_line(c, format(" %s=(", vars[i].name.c_str()) + rix_value(v[0]) + separator +
+                    rix_value(v[1]) + separator + rix_value(v[2]) + ")");
+  }
+}
+
+}  // namespace
+
+void info_refresh(Controller& c) {
+  text_clear(c);
+  c.console.write_line = kFirstLine;
+  switch (c.console.info_page) {
+    case 0:
+      angle_section(c);
+      position_section(c);
+      order_section(c);
+      vr_section(c);
+      break;
+    case 1:
+      position_section(c);
+      lead_section(c);
+      velocity_section(c);
+      order_section(c);
+      vr_section(c);
+      break;
+    case 2:
+      angle_section(c);
+      lead_angle_section(c);
+      order_section(c);
+      vr_section(c);
+      break;
+    case 3:
+      limits_section(c);
+      break;
+    case 4:
+      scalar_section(c);
+      break;
+    case 5:
+      vector_section(c, SJ("-- POS変数(RIX) --"), c.rix.pos, ", ");
+      break;
+    case 6:
+      vector_section(c, SJ("-- JOINT変数(RIX) --"), c.rix.jnt, ",");
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace rokan

@@ -1,0 +1,67 @@
+#include "console/origin_file.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "core/controller.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+
+namespace rokan {
+namespace {
+
+constexpr std::size_t kLineMax = 255;  // bytes of a line that are parsed
+constexpr double kOriginMaxVolts = 10.0;
+
+bool read_line(std::FILE* f, std::string& line) {
+  line.clear();
+  int ch;
+  while ((ch = std::fgetc(f)) != EOF) {
+    if (ch == '\n') return true;
+    line.push_back(static_cast<char>(ch));
+  }
+  return !line.empty();
+}
+
+bool parse_leg(const std::string& line, double out[3]) {
+  const std::string head = line.substr(0, kLineMax);
+  if (std::sscanf(head.c_str(), "%lf %lf %lf", &out[0], &out[1], &out[2]) != 3) return false;
+  for (int j = 0; j < 3; ++j)
+    if (!(std::fabs(out[j]) <= kOriginMaxVolts)) return false;  // also refuses NaN
+  return true;
+}
+
+}  // namespace
+
+std::string origin_file_path(const Params& p) {
+  return p.user_dir + p.ini_dir + "rkn_org.ini";
+}
+
+bool read_origin_file(Controller& c) {
+  std::FILE* f = open_file(origin_file_path(c.params), "rt");
+  if (!f) return false;
+  double origin[4][3];
+  bool valid = true;
+  std::string line;
+  for (auto& leg : origin) {
+    // Every line is read even after a bad one, as the file is judged as a whole.
+    if (!read_line(f, line) || !parse_leg(line, leg)) valid = false;
+  }
+  std::fclose(f);
+  if (!valid) return false;
+  for (int leg = 0; leg < 4; ++leg)
+    for (int j = 0; j < 3; ++j) c.sensor.origin[leg][j] = origin[leg][j];
+  return true;
+}
+
+bool write_origin_file(const Controller& c) {
+  std::FILE* f = open_file(origin_file_path(c.params), "wt");
+  if (!f) return false;
+  for (const auto& leg : c.sensor.origin) {
+    for (double v : leg) std::fprintf(f, "%lf\t", v);
+    std::fputc('\n', f);
+  }
+  return std::fclose(f) == 0;
+}
+
+}  // namespace rokan

@@ -1,0 +1,168 @@
+#include "core/logger.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "core/modes.h"
+#include "platform/text.h"
+#include "support/fake_host.h"
+
+namespace rokan {
+namespace {
+
+using test::Rig;
+
+// No., time, seven groups of twelve values, the mode, four paws and the antenna.
+constexpr std::size_t kRowColumns = 2 + 12 * 7 + 1 + 5;
+constexpr std::size_t kModeColumn = 2 + 12 * 7;
+
+std::vector<std::string> file_lines(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::vector<double> row_values(const std::string& row) {
+  std::vector<double> v;
+  std::istringstream in(row);
+  for (std::string cell; std::getline(in, cell, '\t');) v.push_back(std::stod(cell));
+  return v;
+}
+
+struct Logger : ::testing::Test {
+  Rig rig{::testing::UnitTest::GetInstance()->current_test_info()->name()};
+  Controller& c = rig.c;
+  std::filesystem::path log_dir = rig.dir / "DEFAULT" / "log";
+
+  void SetUp() override { rig.start(); }
+  void start_logging(int max_buf, int skip) {
+    c.params.max_buf = max_buf;
+    c.params.sampling_skip = skip;
+    ASSERT_TRUE(allocate_log_area(c));
+    c.logger.state = kLogContinuous;
+  }
+};
+
+TEST_F(Logger, SkipOfThreeRecordsEveryThirdCycleFromTheThird) {
+  start_logging(20, 3);
+  for (int k = 1; k <= 10; ++k) {
+    c.sensor.raw[1][2] = 2048 + k;  // marks the cycle; the idle plant leaves it alone
+    rig.ticks(1);
+  }
+  ASSERT_EQ(c.logger.count, 3);
+  EXPECT_EQ(c.logger.area[0].raw[1][2], 2051);
+  EXPECT_EQ(c.logger.area[1].raw[1][2], 2054);
+  EXPECT_EQ(c.logger.area[2].raw[1][2], 2057);
+  EXPECT_EQ(c.logger.area[0].mode, -2);
+}
+
+TEST_F(Logger, OneShotRecordsOneCycleAndStops) {
+  start_logging(20, 3);
+  c.logger.state = kLogOneShot;
+  rig.ticks(5);
+  EXPECT_EQ(c.logger.count, 1);
+  EXPECT_EQ(c.logger.state, kLogOff);
+}
+
+TEST_F(Logger, FullAreaKeepsOverwritingItsLastRecordAndTheFileSaysSo) {
+  start_logging(10, 1);
+  for (int k = 1; k <= 20; ++k) {
+    c.sensor.raw[0][1] = 2048 + k;
+    rig.ticks(1);
+  }
+  EXPECT_EQ(c.logger.count, 9);
+  // Records 0..8 hold cycles 1..9; the tenth slot takes every later cycle and is not written.
+  EXPECT_EQ(c.logger.area[8].raw[0][1], 2048 + 9);
+  EXPECT_EQ(c.logger.area[9].raw[0][1], 2048 + 20);
+  write_log_file(c);
+  auto lines = file_lines(log_dir / "RKN0000.LOG");
+  ASSERT_EQ(lines.size(), 3u + 9u);
+  EXPECT_EQ(lines[0], "");
+  EXPECT_EQ(lines[1], SJ("サンプリング領域をオーバーフローした形跡があります．"));
+  EXPECT_EQ(lines[2].substr(0, 9), SJ("No.\t時間\t"));
+  EXPECT_EQ(lines[11].substr(0, 11), "8\t0.008000\t");
+  EXPECT_EQ(rig.host.notices, 1);
+  EXPECT_EQ(c.logger.count, 0);
+  EXPECT_EQ(c.logger.state, kLogOff);
+}
+
+TEST_F(Logger, EmptyWriteHoldsTheNotesAndTheHeaderOnly) {
+  c.params.over_run_enable = 0;
+  write_log_file(c);
+  auto lines = file_lines(log_dir / "RKN0000.LOG");
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], SJ("サンプリングオーバータイムのチェックは無効です．"));
+  EXPECT_EQ(lines[1], "");
+  // The header names every column of a row.
+  std::vector<std::string> cells;
+  std::istringstream header(lines[2]);
+  for (std::string cell; std::getline(header, cell, '\t');) cells.push_back(cell);
+  ASSERT_EQ(cells.size(), kRowColumns);
+  EXPECT_EQ(cells[0], "No.");
+  EXPECT_EQ(cells[2], SJ("θ11"));
+  EXPECT_EQ(cells[kModeColumn], "MODE(-1:AUTO(NotRunning)/-2:MANUAL/-3:ORIGIN/-4:EMG)");
+  EXPECT_EQ(cells.back(), "ANTENNA");
+}
+
+TEST_F(Logger, NextFileTakesTheFirstFreeNumber) {
+  std::ofstream(log_dir / "RKN0000.LOG") << "x";
+  std::ofstream(log_dir / "RKN0002.LOG") << "x";
+  write_log_file(c);
+  EXPECT_TRUE(std::filesystem::exists(log_dir / "RKN0001.LOG"));
+  EXPECT_FALSE(std::filesystem::exists(log_dir / "RKN0003.LOG"));
+  write_log_file(c);
+  EXPECT_TRUE(std::filesystem::exists(log_dir / "RKN0003.LOG"));
+}
+
+// A leg moving fast (a long sampling period) so that consecutive cycles differ by many counts.
+TEST_F(Logger, RowsShowTheAnglesAndOrdersOfTheCycleTheyRecord) {
+  c.params.sampling_time = 0.05;
+  rig.key('1');  // leg 1 under manual control
+  rig.host.process_one_event();
+  rig.ticks(1);
+  ASSERT_EQ(c.mode.selected_leg, 0);
+  c.sensor.vr[2] = 8;  // 40 mm up
+  start_logging(30, 1);
+  std::vector<std::array<double, 4>> live;  // theta11..13 in degrees, order of joint 2
+  for (int k = 0; k < 12; ++k) {
+    rig.ticks(1);
+    const double* a = c.state.angle[0];
+    live.push_back({a[0] * 180 / kPi, a[1] * 180 / kPi, a[2] * 180 / kPi, c.servo[0].order[1]});
+  }
+  ASSERT_EQ(c.mode.mode, kManual);
+  ASSERT_GT(std::fabs(live[11][1] - live[0][1]), 3.0);  // the leg did move
+  write_log_file(c);
+  auto lines = file_lines(log_dir / "RKN0000.LOG");
+  ASSERT_EQ(lines.size(), 3u + 12u);
+  constexpr double kOneCountDeg = 0.1;  // a count is at most 0.088 degrees of a joint
+  for (int r = 0; r < 12; ++r) {
+    auto v = row_values(lines[3 + r]);
+    ASSERT_EQ(v.size(), kRowColumns);
+    EXPECT_DOUBLE_EQ(v[1], r * 0.05);
+    for (int j = 0; j < 3; ++j) EXPECT_NEAR(v[2 + j], live[r][j], kOneCountDeg) << "row " << r;
+    EXPECT_NEAR(v[2 + 12 + 12 + 1], live[r][3], 20.0 / 4096) << "row " << r;  // order 12
+    EXPECT_EQ(v[kModeColumn], -2);                                            // MANUAL
+  }
+}
+
+TEST_F(Logger, UnwritableLogDirectoryEndsTheProgramAndTheReportLogKeepsWhy) {
+  start_logging(10, 1);
+  rig.ticks(3);
+  std::filesystem::remove_all(log_dir);
+  terminate(c, 1);  // the end routine writes the pending records
+  const std::string why = SJ("ERROR: ログファイルが開けませんでした(DEFAULT\\log\\RKN0000.LOG).");
+  EXPECT_EQ(c.console.lines[2], why);
+  EXPECT_TRUE(rig.host.window_closed);
+  EXPECT_EQ(c.console.emg_log, nullptr);
+  auto report = file_lines(rig.dir / "emg" / "emg.log");
+  ASSERT_FALSE(report.empty());
+  EXPECT_EQ(report.back(), why);
+}
+
+}  // namespace
+}  // namespace rokan
