@@ -1,8 +1,8 @@
 // rokan-sim: the controller without a display. It runs in the workspace directory given by
 // --workspace (where user.ini and emg\ are). In script mode it takes its events from a script
 // file or from standard input; dumps go to standard output as JSON lines and the controller's own
-// messages stay on standard error. In batch mode (--auto N) it runs one AUTO program unattended
-// (src/sim/batch.h).
+// messages stay on standard error. In batch mode (--auto N, or --run FILE.RIX) it runs one AUTO
+// program unattended (src/sim/batch.h).
 //
 // Exit status of script mode: 0 when the script ran to its end (also after quitting through the
 // quit confirmation); 2 for a usage error, a script error, or a script that ends while the

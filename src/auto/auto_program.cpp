@@ -5,6 +5,7 @@
 #include "core/controller.h"
 #include "core/modes.h"
 #include "platform/text.h"
+#include "rix/runtime/runtime.h"
 
 namespace rokan {
 
@@ -32,25 +33,13 @@ const std::string& auto_program_name(int n) {
   }
 }
 
-namespace {
-
-// One instruction of the RIX program per cycle.
-//
-// RIX runtime call point: `return rix_step(c);` goes here once the runtime exists. Until then
-// a started RIX program fails its first step and the run ends in EMG.
-int rix_program_step(Controller&) {
-  return 0;
-}
-
-}  // namespace
-
 int run_auto_program(Controller& c, int n) {
   ModeState& m = c.mode;
   if (m.auto_paused) return 1;
   if (m.auto_step == 0) {
     c.auto_state.threshold = 5.0;
     if (n == kRixProgram) {
-      // RIX runtime call point: `rix_reset(c);` goes here.
+      rix_reset(c.rix);
       m.auto_step = kRixRunning;
     }
   } else if (m.auto_step == kRixFinished) {
@@ -58,7 +47,7 @@ int run_auto_program(Controller& c, int n) {
   }
   switch (n) {
     case kRixProgram:
-      return rix_program_step(c);
+      return rix_step(c) ? 1 : 0;
     case 1:
       return gait1_step(c);
     case 2:
@@ -79,8 +68,8 @@ int run_auto_program(Controller& c, int n) {
   }
 }
 
-int auto_rix_pc(const Controller&) {
-  return 0;
+int auto_rix_pc(const Controller& c) {
+  return c.rix.pc;
 }
 
 }  // namespace rokan

@@ -27,7 +27,7 @@ void auto_menu(Controller& c) {
     menu_line(c, SJ("1: (AUTO) 登録されているAUTOプログラム名の表示"));
     menu_line(c, SJ("2: (RIX)  全変数のファイルへの書き出し"));
     menu_line(c, format(SJ("3: (RIX)  RIXプログラム一覧＆選択       (%s)").c_str(),
-                        c.mode.rix_file.c_str()));
+                        c.rix.source_name.c_str()));
     menu_footer(c);
     switch (menu_key(c)) {
       case 'Q':

@@ -98,7 +98,7 @@ void rix_program_list(Controller& c) {
             c, format(SJ("ファイル名が長すぎます(12文字まで): %s").c_str(), file.c_str()));
         continue;
       }
-      c.mode.rix_file = file;
+      c.rix.source_name = file;
       return;
     }
   }

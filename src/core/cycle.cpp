@@ -15,6 +15,7 @@
 #include "platform/host.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "rix/runtime/runtime.h"
 
 namespace rokan {
 namespace {
@@ -113,6 +114,7 @@ int terminate(Controller& c, int /*code*/) {
     c.console.emg_log = nullptr;
   }
   release_log_area(c);
+  rix_stop(c);
   c.cycle.terminated = true;
   c.host.close_main_window();
   return 1;

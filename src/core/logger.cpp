@@ -35,10 +35,10 @@ uint16_t read_count(double pt_volt) {
   return to_u16((pt_volt + 10) * 4096 / 20 + 1e-7);
 }
 
-// Step of the running AUTO program as the log shows it. Only the built-in programs' step counter
-// exists so far; the RIX program counter takes its place once the RIX runtime runs programs.
+// Step of the running AUTO program as the log shows it: the program counter of a RIX program,
+// the step counter of a built-in one.
 int32_t auto_log_step(const Controller& c) {
-  return c.mode.auto_step;
+  return c.mode.program_is_rix ? c.rix.pc : c.mode.auto_step;
 }
 
 int32_t mode_field(const Controller& c, bool& ok) {

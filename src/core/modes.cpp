@@ -12,6 +12,7 @@
 #include "core/servo.h"
 #include "motion/motion.h"
 #include "platform/text.h"
+#include "rix/runtime/runtime.h"
 
 namespace rokan {
 namespace {
@@ -44,13 +45,24 @@ const std::string& auto_prompt(int program_no) {
   return SJ("   [M]: MANUALモード, [S]: RIX自動運転開始, [SPC/CR]: EMG");
 }
 
-// Key S in AUTO with a program chosen. The RIX compile step of a RIX start is not part of the
-// controller yet; both kinds start running and leave the rest to run_auto_program.
+// Key S in AUTO with a program chosen. The RIX program is compiled first from the user's RIX
+// directory, unless its warnings were just acknowledged (AUTO step 152): then this S is the
+// operator's "go on" and starts the program compiled before.
 void start_auto_run(Controller& c) {
+  ModeState& s = c.mode;
   msg_set_prompt_line(
       c, SJ("   [S]:自動運転停止, [ESC]:停止予約，[SPC]:一時停止，[M]: MANUAL, [CR]: EMG"));
-  c.mode.auto_running = 1;
-  c.mode.auto_step = 0;
+  if (s.program_is_rix) {
+    const bool compiled = s.auto_step == kRixWarningsAcknowledged && !c.rix.instructions.empty();
+    if (!compiled) {
+      const std::string dir = format("%s%s", c.params.user_dir.c_str(), c.params.rix_dir.c_str());
+      if (rix_build_for_start(c, dir) != RixBuild::kReady) return;
+    }
+    rix_start(c.rix);
+    c.rix.warning_code = 0;
+  }
+  s.auto_running = 1;
+  s.auto_step = 0;
 }
 
 // A running AUTO program stopped by the operator: the legs stay where they are.
@@ -169,6 +181,7 @@ void set_mode(Controller& c, int m) {
       set_all_control_modes(c, kPositionControl);
       key_wait_end(c);
       copy_file_to_active(c.params);
+      c.rix.trace_on = 0;
       break;
     case kOrigin:
       msg_set_mode_line(c, "ORIGIN");
@@ -188,6 +201,7 @@ void set_mode(Controller& c, int m) {
       s.auto_step = 0;
       s.stop_reserved = 0;
       s.auto_paused = 0;
+      c.rix.warning_code = 0;
       s.emg_enable = 1;
       copy_file_to_auto_ref(c.params);
       break;
@@ -200,6 +214,7 @@ void set_mode(Controller& c, int m) {
       clear_pending(c);
       set_all_control_modes(c, kNoControl);
       key_wait_end(c);
+      rix_stop(c);
       break;
   }
   s.mode = static_cast<uint8_t>(m);
@@ -228,12 +243,17 @@ void leg_control(Controller& c) {
           msg_printf_mode_line(c, SJ("AUTO:自動プログラム動作中 [%d:%d]%s").c_str(), s.program_no,
                                s.auto_step, waiting);
         }
-        if (!run_auto_program(c, s.program_no)) emergency(c, "EMG:Strategy_routine_runtime_error");
+        if (!run_auto_program(c, s.program_no)) {
+          // The RIX program's own report says why; a built-in program has none.
+          const bool rix_error = s.program_is_rix && c.rix.error_code != 0;
+          emergency(c, rix_error ? std::string_view(c.rix.error_text)
+                                 : std::string_view("EMG:Strategy_routine_runtime_error"));
+        }
       } else if (s.program_no > 0) {
         msg_set_mode_line(c, format("AUTO: (Prog:%d = %s)", s.program_no,
                                     auto_program_name(s.program_no).c_str()));
       } else if (s.program_no == 0) {
-        msg_set_mode_line(c, format("AUTO: (Prog:%s)", s.rix_file.c_str()));
+        msg_set_mode_line(c, format("AUTO: (Prog:%s)", c.rix.source_name.c_str()));
       }
       break;
     default:

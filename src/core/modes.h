@@ -33,7 +33,7 @@ struct ModeState {
   uint8_t key_wait_active = 0;  // a RIX KEY_IN waits for a key
   int32_t captured_key = 0;
   uint8_t emg_enable = 1;  // lamp "EMG ENABLE"
-  std::string rix_file = "ROKAN.RIX";  // RIX program file name (CP932, at most 12 bytes)
+  // The RIX program file name is Controller::rix.source_name.
 };
 
 void set_mode(Controller& c, int m);

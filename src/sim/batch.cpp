@@ -85,6 +85,26 @@ bool input_option(std::string_view name, BatchInput& in) {
   return false;
 }
 
+// "K" or "K@T": one printable character, or esc, tab, cr, space.
+bool parse_key(std::string_view arg, BatchInput& in) {
+  std::string_view value;
+  if (!split_at(arg, value, in.at)) return false;
+  if (value == "esc" || value == "ESC") {
+    in.key = 27;
+  } else if (value == "tab" || value == "TAB") {
+    in.key = 9;
+  } else if (value == "cr" || value == "CR") {
+    in.key = 13;
+  } else if (value == "space" || value == "SPACE") {
+    in.key = ' ';
+  } else if (value.size() == 1 && value[0] > ' ' && value[0] < 127) {
+    in.key = value[0];
+  } else {
+    return false;
+  }
+  return true;
+}
+
 bool usage_error(std::string& error, std::string text) {
   error = std::move(text);
   return false;
@@ -111,7 +131,9 @@ const char* rokan_sim_usage() {
   return "usage: rokan-sim --workspace DIR [--script FILE]\n"
          "       rokan-sim --workspace DIR --auto N [--seconds S] [--vr1 V@T] [--vr2 V@T]\n"
          "                 [--vr3 V@T] [--paw1 on|off@T] ... [--paw4 on|off@T]\n"
-         "                 [--antenna on|off@T] [--trace]\n";
+         "                 [--antenna on|off@T] [--key K@T] [--trace]\n"
+         "       rokan-sim --workspace DIR --run FILE.RIX [the options of --auto]\n"
+         "K is a character or esc, tab, cr, space; T is seconds after the program starts.\n";
 }
 
 bool is_batch_command(int argc, char** argv) {
@@ -153,6 +175,14 @@ bool parse_batch_options(int argc, char** argv, BatchOptions& out, std::string& 
         return usage_error(
             error, "--seconds takes one time in seconds above 0, not '" + std::string(arg) + "'");
       has_seconds = true;
+    } else if (opt == "--key") {
+      in.kind = BatchInput::kKey;
+      if (!parse_key(arg, in))
+        return usage_error(error,
+                           "--key takes K@T: a character or esc, tab, cr, space, T in "
+                           "seconds from 0, not '" +
+                               std::string(arg) + "'");
+      out.inputs.push_back(in);
     } else if (opt.substr(0, 2) == "--" && input_option(opt.substr(2), in)) {
       bool ok = in.kind == BatchInput::kVr ? parse_vr(arg, in) : parse_switch(arg, in);
       if (!ok)
@@ -254,6 +284,12 @@ void BatchSession::apply(const BatchInput& in) {
     case BatchInput::kAntenna:
       s.antenna_volt = in.on ? 2.5 : 0.0;
       break;
+    case BatchInput::kKey:
+      if (in.key == 9 || in.key == 27)
+        key_release(c_, in.key);  // Tab and Esc arrive as key releases, as from the windows
+      else
+        key_char(c_, in.key);
+      break;
   }
 }
 
@@ -294,7 +330,15 @@ int BatchSession::run_program(const BatchProgram& program) {
   double& t = program_time_;
   t = 0;
   for (;;) {
-    while (next < inputs.size() && inputs[next].at <= t + kTimeSlack) apply(inputs[next++]);
+    // The key store holds one key: a second key due in the same cycle waits for the next one.
+    bool key_given = false;
+    while (next < inputs.size() && inputs[next].at <= t + kTimeSlack) {
+      if (inputs[next].kind == BatchInput::kKey) {
+        if (key_given) break;
+        key_given = true;
+      }
+      apply(inputs[next++]);
+    }
     if (t >= options_.seconds - kTimeSlack) {
       std::fprintf(err_, "rokan-sim: the program still runs after %g s of simulated time\n",
                    options_.seconds);
@@ -303,7 +347,11 @@ int BatchSession::run_program(const BatchProgram& program) {
     tick();
     if (options_.trace && program.trace) program.trace(*this);
     if (c_.mode.mode == kEmg) return emg();
-    if (c_.mode.mode == kManual) return kBatchEnded;
+    if (c_.mode.mode == kManual) {
+      if (!program.reached_end || program.reached_end(c_)) return kBatchEnded;
+      std::fprintf(err_, "rokan-sim: the run was stopped before the program ended\n");
+      return kBatchEmg;
+    }
     if (c_.cycle.terminated) return fail("the controller ended the program");
     if (!(c_.params.sampling_time > 0)) return fail("SAMPLING_TIME must be above 0");
     t += c_.params.sampling_time;
@@ -353,12 +401,10 @@ int batch_main(int argc, char** argv, std::FILE* out, std::FILE* err) {
     std::fprintf(err, "rokan-sim: %s\n%s", error.c_str(), rokan_sim_usage());
     return kBatchUsage;
   }
-  if (!options.rix_file.empty()) {
-    // A RIX program needs the RIX runtime, which is not part of the controller yet.
-    std::fprintf(err, "rokan-sim: --run is not available: this build cannot run RIX programs\n");
-    return kBatchUsage;
-  }
-  return run_batch(options, builtin_batch_program(options.auto_program), out, err);
+  const BatchProgram program = options.rix_file.empty()
+                                   ? builtin_batch_program(options.auto_program)
+                                   : rix_batch_program(options.rix_file);
+  return run_batch(options, program, out, err);
 }
 
 }  // namespace rokan

@@ -33,13 +33,14 @@ enum BatchStatus : int {
 // Result of a step that leaves the run going.
 inline constexpr int kBatchRunning = -1;
 
-// A change of an operator input at a time after the program starts.
+// A change of an operator input, or a typed key, at a time after the program starts.
 struct BatchInput {
-  enum Kind { kVr, kPaw, kAntenna };
+  enum Kind { kVr, kPaw, kAntenna, kKey };
   Kind kind = kVr;
   int index = 0;     // VR1..VR3 as 0..2, PAW1..PAW4 as 0..3
   double volts = 0;  // kVr: -10..10 V in 0.1 V steps, as the sliders of the control box
   bool on = false;   // kPaw, kAntenna: the check box
+  int key = 0;       // kKey: the character, or 9 (Tab) and 27 (Esc), which arrive as releases
   double at = 0;     // s of simulated time after the program starts
 };
 
@@ -67,11 +68,21 @@ struct BatchProgram {
   std::function<int(BatchSession&)> start;
   // With --trace: called after every cycle of the run.
   std::function<void(BatchSession&)> trace;
+  // When set: whether a return to MANUAL means that the program ran to its end (rather than
+  // being stopped by a key); a stopped run exits with kBatchEmg.
+  std::function<bool(const Controller&)> reached_end;
 };
 
 // Built-in AUTO program n (1..6 or 9): keys n and S. The trace prints each new AUTO step with the
 // program time of the cycle that set it, "step 59 at 2.345 s".
 BatchProgram builtin_batch_program(int n);
+
+// The RIX program `file` (relative to the launch directory, or absolute), compiled with its own
+// directory as the RIX directory: key 0, the compile (an error prints the report line and
+// FILE:LINE: error: TEXT and exits kBatchUsage; warnings are printed as FILE: warning: TEXT and
+// accepted), then S. The trace prints every instruction as it is reached, "pc 12 WAIT_INPOS at
+// 0.123 s", not the cycles a waiting instruction repeats.
+BatchProgram rix_batch_program(const std::string& file);
 
 // Thrown when the controller waits for something a batch run cannot give (a key outside the
 // start-up, a start-up that does not end).

@@ -134,7 +134,7 @@ TEST_F(MenuMode, RixProgramListPagesTenAtATimeAndChoosesAFile) {
   EXPECT_EQ(s.screens[2], page1);
   EXPECT_EQ(s.screens[3], page1);  // no line 2 on this page
   EXPECT_EQ(s.screens[4][5], "3: (RIX)  RIXプログラム一覧＆選択       (P11.RIX)");
-  EXPECT_EQ(s.c.mode.rix_file, "P11.RIX");
+  EXPECT_EQ(s.c.rix.source_name, "P11.RIX");
 }
 
 TEST_F(MenuMode, RixProgramListRefusesANameLongerThanItsField) {
@@ -144,7 +144,7 @@ TEST_F(MenuMode, RixProgramListRefusesANameLongerThanItsField) {
         "key Q\ntick 1\n");
   EXPECT_EQ(s.strips[0][1], "ファイル名が長すぎます(12文字まで): LONGPROGRAM1.RIX");
   EXPECT_EQ(s.screens[0][1], "<AUTO MODE/ RIX選択 : 0page>");
-  EXPECT_EQ(s.c.mode.rix_file, "ROKAN.RIX");
+  EXPECT_EQ(s.c.rix.source_name, "ROKAN.RIX");
 }
 
 TEST_F(MenuMode, EmgMenuTogglesTheEmergencyStopEnable) {

@@ -1,0 +1,163 @@
+// The RIX runtime promises not to allocate while a program runs: every table was sized by the
+// compiler. This binary counts the allocations made through the global operator new while a
+// guard is armed, and holds rix_step to the promise over a program that uses loops, calls,
+// conditions, vector arithmetic, motion, waits and inputs.
+//
+// The console's status line keeps its capacity, so a MESSAGE of a constant length allocates only
+// the first time it is shown, in the unguarded first cycles.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "core/sensors.h"
+#include "core/servo.h"
+#include "rix/runtime_support.h"
+
+// GCC takes the pairing of these replacements with malloc and free for a mismatch once they
+// are inlined into their callers.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+
+namespace {
+std::atomic<bool> g_armed{false};
+std::atomic<long> g_allocations{0};
+}  // namespace
+
+namespace {
+void* counted_alloc(std::size_t size) {
+  if (g_armed.load(std::memory_order_relaxed)) g_allocations.fetch_add(1);
+  return std::malloc(size ? size : 1);
+}
+}  // namespace
+
+// Every plain form is replaced, so that each allocation and its release pair up whichever form
+// the library uses (the aligned forms stay the library's, pairing among themselves).
+void* operator new(std::size_t size) {
+  if (void* p = counted_alloc(size)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+  if (void* p = counted_alloc(size)) return p;
+  throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  return counted_alloc(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  return counted_alloc(size);
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+  std::free(p);
+}
+
+namespace rokan::test {
+namespace {
+
+// Counts the allocations of its lifetime.
+struct AllocationGuard {
+  AllocationGuard() {
+    g_allocations = 0;
+    g_armed = true;
+  }
+  ~AllocationGuard() { g_armed = false; }
+  long count() const { return g_allocations.load(); }
+};
+
+TEST(NoAllocation, GuardCountsAnAllocation) {
+  long counted = 0;
+  {
+    AllocationGuard guard;
+    auto* p = new int(3);
+    counted = guard.count();
+    delete p;
+  }
+  EXPECT_EQ(counted, 1);
+}
+
+TEST(NoAllocation, RunningAProgramDoesNotAllocate) {
+  RuntimeRig r("no_allocation");
+  ASSERT_NO_FATAL_FAILURE(r.compile(R"(
+DEF_VAR I, N, V, X
+DEF_POS P, Q
+N = 0 ; X = 0
+TEACH_POSITION F1 P
+LOOP:
+FOR I = 1 TO 3
+  GOSUB WORK:
+NEXT I
+N += 1
+IF N < 4 GOTO LOOP:
+STAND_UP 5
+EXIT
+WORK:
+  MESSAGE step %I% of 3
+  X = X + I ; V = SQRT X ; V = ATAN2 V X
+  Q = P ; Q.Z += 10 ; Q = ROT_Z Q 30 ; V = NORM Q
+  IF I == 1 THEN
+    PTP F1 Q
+  ELSEIF I == 2 THEN
+    REL_PTP F1 0 0 -10
+  ELSE
+    SLEEP 0.002
+  ENDIF
+  WAIT_INPOS F1
+  AD_IN VR1 V
+  WHILE V < 3
+    V += 1
+  WEND
+  IF !HALT_REQUEST GOSUB DEEPER:
+  RETURN
+DEEPER:
+  RETURN
+END
+)"));
+  // Cycles with a servo pass between the steps, so that the motions complete; only rix_step
+  // runs under the guard.
+  long allocations = 0;
+  int cycles = 0;
+  auto cycle = [&](bool guarded) {
+    bool ok;
+    if (guarded) {
+      AllocationGuard guard;
+      ok = rix_step(r.c);
+      allocations += guard.count();
+    } else {
+      ok = rix_step(r.c);
+    }
+    read_sensors(r.c);
+    update_state(r.c);
+    update_legs(r.c);
+    control(r.c);
+    ++cycles;
+    return ok;
+  };
+  // The first cycles unguarded: one-time set-up outside the runtime happens there.
+  for (int i = 0; i < 50; ++i) ASSERT_TRUE(cycle(false)) << r.report();
+  while (r.c.mode.auto_step != RuntimeRig::kFinished && cycles < 200000)
+    if (!cycle(true)) break;
+  EXPECT_EQ(r.c.rix.error_code, 0) << r.report();
+  EXPECT_EQ(allocations, 0) << "at pc " << r.c.rix.pc;
+  EXPECT_EQ(r.c.mode.auto_step, RuntimeRig::kFinished) << "the program ran to its end";
+  EXPECT_GT(r.c.rix.executed, 500u);
+}
+
+}  // namespace
+}  // namespace rokan::test
