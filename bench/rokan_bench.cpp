@@ -80,6 +80,39 @@ void BM_SamplingCycleGait5(benchmark::State& state) {
 }
 BENCHMARK(BM_SamplingCycleGait5);
 
+// A RIX program running: every leg under position control, moving between two absolute heights
+// for ever, one instruction per cycle (most cycles wait in WAIT_INPOS, as real programs do).
+void BM_SamplingCycleRix(benchmark::State& state) {
+  Workspace ws("cycle_rix");
+  std::ofstream(ws.dir / "DEFAULT" / "rixs" / "BENCH.RIX", std::ios::binary)
+      << "3.1\nBenchmark\nUP:\n"
+         "PTP F1 -301 201 -240; PTP F2 301 201 -240; PTP F3 -301 -201 -240; PTP F4 301 -201 -240\n"
+         "WAIT_INPOS ALL\n"
+         "PTP F1 -301 201 -250; PTP F2 301 201 -250; PTP F3 -301 -201 -250; PTP F4 301 -201 -250\n"
+         "WAIT_INPOS ALL\nGOTO UP:\nEND\n";
+  Session s;
+  s.press('O');
+  s.press('I');
+  for (int i = 0; i < 10000 && !s.c.mode.initial_reached; ++i) s.ticks(1);
+  s.press('A');
+  s.c.rix.source_name = "BENCH.RIX";
+  s.press('0');
+  s.press('S');
+  s.ticks(1000);
+  if (s.c.mode.mode != kAuto || !s.c.mode.auto_running || !s.c.mode.program_is_rix) {
+    state.SkipWithError(
+        ("the RIX program is not running: " + cp932_to_utf8(s.c.console.lines[1])).c_str());
+    return;
+  }
+  s.c.cycle.draw_skip = 1 << 30;
+  for (auto _ : state) sampling_tick(s.c);
+  if (s.c.mode.mode != kAuto)
+    state.SkipWithError(("the run left AUTO: " + cp932_to_utf8(s.c.console.lines[1])).c_str());
+  state.counters["x_real_time"] = benchmark::Counter(state.iterations() * s.c.params.sampling_time,
+                                                     benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_SamplingCycleRix);
+
 // A program of about 10,000 statements with 1,000 labels: every statement form of the language,
 // nested blocks and subroutine calls, repeated with fresh labels.
 std::string large_program(int copies) {
