@@ -4,6 +4,7 @@
 // line 4 down.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -194,6 +195,24 @@ void vector_section(Controller& c, const std::string& heading,
   }
 }
 
+// The trace ring oldest first: from the entry after the newest, once round, empty entries left
+// out.
+void trace_section(Controller& c) {
+  put_line(c, SJ("-- TRACE(RIX) --"));
+  const RixImage& im = c.rix;
+  if (!rix_running(c) || !im.trace_on) return;
+  int slot = im.trace_index + 1;
+  if (slot < 0) slot = kRixTraceEntries - 1;
+  if (slot >= kRixTraceEntries) slot = 0;
+  for (int step = 0; step < kRixTraceEntries; ++step, slot = (slot + 1) % kRixTraceEntries) {
+    if (im.trace_pc[slot] < 0) continue;
+    // The name field is a fixed array; it need not hold its terminator.
+    const std::string name(im.trace_name[slot],
+                           strnlen(im.trace_name[slot], sizeof im.trace_name[slot]));
+    put_line(c, format("%d: %s", im.trace_pc[slot], name.c_str()));
+  }
+}
+
 }  // namespace
 
 void info_refresh(Controller& c) {
@@ -230,6 +249,9 @@ void info_refresh(Controller& c) {
       break;
     case 6:
       vector_section(c, SJ("-- JOINT変数(RIX) --"), c.rix.jnt, ",");
+      break;
+    case 7:
+      trace_section(c);
       break;
     default:
       break;

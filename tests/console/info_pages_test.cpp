@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "console/menus.h"
@@ -181,6 +182,36 @@ TEST_F(InfoPages, RixVariablePagesListVariablesOnlyWhileTheRixProgramRuns) {
   EXPECT_EQ(page(6), (Lines{"", "", "", "-- JOINT変数(RIX) --", " J1=(  90.00,    NAN,   0.00)"}));
   c.mode.program_is_rix = 0;  // a built-in program runs
   EXPECT_EQ(page(5), (Lines{"", "", "", "-- POS変数(RIX) --"}));
+}
+
+TEST_F(InfoPages, TraceShowsTheRingOldestFirstWhileTheRixProgramRuns) {
+  RixImage& im = c.rix;
+  for (int i = 0; i < kRixTraceEntries; ++i) {
+    im.trace_pc[i] = 100 + i;
+    std::snprintf(im.trace_name[i], kRixTraceName, "CMD%d", i);
+  }
+  im.trace_on = 1;
+  im.trace_index = 14;
+  EXPECT_EQ(page(7), (Lines{"", "", "", "-- TRACE(RIX) --"}));
+  c.mode.auto_running = 1;
+  c.mode.program_is_rix = 1;
+  Lines full = page(7);
+  ASSERT_EQ(full.size(), 4u + 15u);
+  EXPECT_EQ(full[4], "100: CMD0");
+  EXPECT_EQ(full[18], "114: CMD14");
+  // A ring not yet round: the empty entries after the newest are left out.
+  im.trace_index = 2;
+  for (int i = 3; i < kRixTraceEntries; ++i) im.trace_pc[i] = -1;
+  im.trace_pc[0] = 7;
+  EXPECT_EQ(page(7), (Lines{"", "", "", "-- TRACE(RIX) --", "7: CMD0", "101: CMD1", "102: CMD2"}));
+  im.trace_index = 12;  // the oldest is entry 13
+  for (int i = 0; i < kRixTraceEntries; ++i) im.trace_pc[i] = i;
+  Lines wrapped = page(7);
+  ASSERT_EQ(wrapped.size(), 4u + 15u);
+  EXPECT_EQ(wrapped[4], "13: CMD13");
+  EXPECT_EQ(wrapped[6], "0: CMD0");
+  im.trace_on = 0;
+  EXPECT_EQ(page(7).size(), 4u);
 }
 
 TEST_F(InfoPages, TabPagesOnlyWhileTheDisplayIsOnAndTheDrawingCycleRefills) {
