@@ -15,6 +15,7 @@
 
 #include "core/controller.h"
 #include "core/cycle.h"
+#include "core/lamps.h"
 #include "gui/about_box.h"
 #include "gui/lamp_shape.h"
 #include "gui/manual_control_box_form.h"
@@ -25,7 +26,6 @@
 #include "gui/qt_text.h"
 #include "gui/robot_view_box.h"
 #include "gui/text_information_window.h"
-#include "core/lamps.h"
 
 namespace rokan {
 namespace {

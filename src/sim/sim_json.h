@@ -7,8 +7,8 @@
 #include <string>
 
 #include "core/controller.h"
-#include "platform/text.h"
 #include "core/lamps.h"
+#include "platform/text.h"
 #include "sim/script.h"
 
 namespace rokan {

@@ -96,7 +96,8 @@ TEST_F(RokanSim, DumpsOneJsonObjectPerLineWithTheDocumentedKeys) {
 }
 
 TEST_F(RokanSim, SameScriptGivesTheSameOutput) {
-  const std::string script = "tick 1\nkey Q\nkey x\nkey 1\ntick 1\nvr2 -2.5\ntick 800\ndump state\n";
+  const std::string script =
+      "tick 1\nkey Q\nkey x\nkey 1\ntick 1\nvr2 -2.5\ntick 800\ndump state\n";
   SimRun a = run_in_workspace(script);
   fs::remove_all(ws);
   fs::copy(fs::path(ROKAN_SOURCE_DIR) / "workspace", ws, fs::copy_options::recursive);
