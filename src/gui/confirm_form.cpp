@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/dialog_buttons.h"
 #include "gui/robot_icon.h"
 
 namespace rokan {
@@ -26,22 +27,12 @@ TconfirmForm::TconfirmForm(QWidget* parent) : QDialog(parent) {
   panel_layout->addWidget(product);
   panel_layout->addStretch();
 
-  auto* ok = new QPushButton(QStringLiteral("OK"), this);
-  ok->setObjectName(QStringLiteral("PB_OK"));
-  ok->setDefault(true);
-  auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-  cancel->setObjectName(QStringLiteral("PB_CANCEL"));
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(question);
   layout->addWidget(panel);
-  layout->addLayout(buttons);
+  const DialogButtons b = add_ok_cancel_row(this, layout, QStringLiteral("PB_CANCEL"));
+  connect(b.ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(b.cancel, &QPushButton::clicked, this, &QDialog::reject);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

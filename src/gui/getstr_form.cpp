@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/dialog_buttons.h"
+
 namespace rokan {
 
 TgetstrForm::TgetstrForm(QWidget* parent) : QDialog(parent) {
@@ -16,21 +18,11 @@ TgetstrForm::TgetstrForm(QWidget* parent) : QDialog(parent) {
   edit_ = new QLineEdit(this);
   edit_->setObjectName(QStringLiteral("Edit_getstr"));
   edit_->setFixedWidth(273);
-  auto* ok = new QPushButton(QStringLiteral("OK"), this);
-  ok->setObjectName(QStringLiteral("PB_OK"));
-  ok->setDefault(true);
-  auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-  cancel->setObjectName(QStringLiteral("PB_CANCEL"));
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &TgetstrForm::reject);
-
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(edit_);
-  layout->addLayout(buttons);
+  const DialogButtons b = add_ok_cancel_row(this, layout, QStringLiteral("PB_CANCEL"));
+  connect(b.ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(b.cancel, &QPushButton::clicked, this, &TgetstrForm::reject);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

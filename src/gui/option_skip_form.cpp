@@ -8,6 +8,7 @@
 #include <climits>
 
 #include "core/controller.h"
+#include "gui/dialog_buttons.h"
 #include "gui/qt_text.h"
 #include "platform/text.h"
 
@@ -18,21 +19,11 @@ TOptionSkipForm::TOptionSkipForm(Controller& c, QWidget* parent) : QDialog(paren
   setWindowTitle(QStringLiteral("Drawing Skip Cycle"));
   edit_ = new QLineEdit(this);
   edit_->setObjectName(QStringLiteral("Edit_Skip"));
-  auto* ok = new QPushButton(QStringLiteral("OK"), this);
-  ok->setObjectName(QStringLiteral("PB_OK"));
-  ok->setDefault(true);
-  auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-  cancel->setObjectName(QStringLiteral("PB_Cancel"));
-  connect(ok, &QPushButton::clicked, this, &TOptionSkipForm::on_ok);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(edit_);
-  layout->addLayout(buttons);
+  const DialogButtons b = add_ok_cancel_row(this, layout, QStringLiteral("PB_Cancel"));
+  connect(b.ok, &QPushButton::clicked, this, &TOptionSkipForm::on_ok);
+  connect(b.cancel, &QPushButton::clicked, this, &QDialog::reject);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
