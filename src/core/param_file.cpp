@@ -40,11 +40,12 @@ std::string strip_line_end(std::string_view v) {
   return std::string(v);
 }
 
-// Floating-point conversion that fails only on a range error, like strtod's contract here.
+// Floating-point conversion that fails on a range error, and on "inf" or "nan", which strtod
+// accepts but no parameter can hold.
 bool to_double(const std::string& value, double& out) {
   errno = 0;
   double v = std::strtod(value.c_str(), nullptr);
-  if (errno == ERANGE) return false;
+  if (errno == ERANGE || !std::isfinite(v)) return false;
   out = v;
   return true;
 }
@@ -135,7 +136,8 @@ bool apply(Params& p, const std::string& label, const std::string& value) {
   if (label == "SAMPLING_TIME") {
     double v;
     // The state update divides by the sampling time; zero or less would fill it with inf/NaN.
-    if (!to_double(value, v) || !(v > 0)) return false;
+    // The timer runs in whole milliseconds held in an int.
+    if (!to_double(value, v) || !(v > 0) || !(v * 1000 < INT_MAX)) return false;
     p.sampling_time = v;
     return true;
   }
@@ -194,8 +196,9 @@ void read_param_file(Controller& c) {
   std::string line;
   double version = 0;
   bool have_version = read_line(f, line) && std::sscanf(line.c_str(), "%*s %lf", &version) == 1;
-  if (!have_version ||
-      static_cast<int>(std::fabs((version - static_cast<double>(kArdoVersion)) * 100)) >= 1) {
+  // The version matches when it agrees to the hundredths; the comparison is written so that a
+  // huge or non-numeric version fails it instead of going through an out-of-range conversion.
+  if (!have_version || !(std::fabs((version - static_cast<double>(kArdoVersion)) * 100) < 1)) {
     write_stderr(SJ("初期設定ファイルのバージョンが違います．\n"));
     std::fclose(f);
     wait_key(c);

@@ -87,6 +87,15 @@ TEST_F(ParamFile, VersionIsComparedToAHundredth) {
   read();
   EXPECT_DOUBLE_EQ(rig.c.params.max_volt[0][0], 1.5);
   EXPECT_TRUE(waited_for_a_key());
+
+  // Versions no integer can hold, and non-numbers, are wrong versions (found by fuzzing).
+  for (const char* version : {"4777777777777777777777777777777777777777777777.20", "nan", "-inf"}) {
+    SCOPED_TRACE(version);
+    write_ini(std::string("V\t") + version + "\nMAX_VOLT11 1.0\n");
+    read();
+    EXPECT_DOUBLE_EQ(rig.c.params.max_volt[0][0], 1.5);
+    EXPECT_TRUE(waited_for_a_key());
+  }
 }
 
 TEST_F(ParamFile, BadLinesStopReadingButKeepEarlierValues) {
@@ -103,6 +112,9 @@ TEST_F(ParamFile, BadLinesStopReadingButKeepEarlierValues) {
       "SAMPLING_SKIP -3\n",  // negative recording interval
       "PT_LIMIT 70000\n",    // beyond the 16-bit field
       "KP1 1e999\n",         // range error
+      "KS111 nan\n",         // strtod reads it, no parameter can hold it
+      "MAX_VOLT11 inf\n",
+      "SAMPLING_TIME 3e6\n",  // beyond the millisecond timer's int
   };
   for (const char* bad : bad_lines) {
     SCOPED_TRACE(bad);
