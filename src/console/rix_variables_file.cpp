@@ -26,23 +26,26 @@ void put_vectors(std::FILE* f, const char* kind, const std::vector<RixVectorVar>
 }
 
 bool has_variables(const RixImage& image) {
-  return !image.vars.empty() || !image.pos.empty() || !image.jnt.empty();
+  return !image.loaded_name.empty() &&
+         (!image.vars.empty() || !image.pos.empty() || !image.jnt.empty());
 }
 
 }  // namespace
 
+// Named after the program the tables came from, next to its source: the AUTO menu may already
+// have chosen another program, and the RIX directory may have changed since the compile.
 std::string rix_variables_path(const Controller& c) {
-  const std::string& program = c.rix.source_name;
+  const std::string& program = c.rix.loaded_name;
   const std::size_t dot = program.rfind('.');
   const std::string base = dot == std::string::npos ? program : program.substr(0, dot);
-  return c.params.user_dir + c.params.rix_dir + base + ".VAR";
+  return c.rix.rix_path + base + ".VAR";
 }
 
 bool write_rix_variables(const Controller& c) {
   std::FILE* f = open_file(rix_variables_path(c), "w");
   if (!f) return false;
   const RixImage& image = c.rix;
-  std::fprintf(f, "RIX_PROGRAM\t%s\n", image.source_name.c_str());
+  std::fprintf(f, "RIX_PROGRAM\t%s\n", image.loaded_name.c_str());
   std::fputs("KIND\tNAME\tVALUE1\tVALUE2\tVALUE3\n", f);
   for (const RixVar& v : image.vars) {
     std::fprintf(f, "VAR\t%s", v.name.c_str());

@@ -154,6 +154,8 @@ bool rix_compile(RixImage& image, std::string_view rix_path, std::string_view so
   if (!ok) {
     rix_reset_image(image);
     image.error_line = line;
+  } else {
+    image.loaded_name = image.source_name;
   }
   return ok;
 }

@@ -16,6 +16,7 @@ void rix_reset_image(RixImage& image) {
   image.message_count = 0;
   image.next_message = 0;
   image.phase = rix::RIX_NONE;
+  image.loaded_name.clear();
 }
 
 bool rix_store(RixImage& image, const RixInstruction& record) {

@@ -72,6 +72,7 @@ using RixMessage = std::array<char, kRixMessageSlot>;  // text and terminator, z
 struct RixImage {
   std::string rix_path;                   // directory of source and work files, ends in '\'
   std::string source_name = "ROKAN.RIX";  // the program chosen in the AUTO menu
+  std::string loaded_name;  // the program the tables below came from; empty when none is loaded
 
   int32_t pc = 0;          // compile: statement being processed; run: next instruction
   int32_t last_index = 0;  // index of the END statement
