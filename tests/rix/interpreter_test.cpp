@@ -82,43 +82,15 @@ TEST_F(Interpreter, TraceRingHoldsTheLatestFifteenPcChangesOnly) {
 
 // Commands with a code but no meaning in this controller name themselves in error 29.
 TEST_F(Interpreter, EveryCommandWithoutAHandlerStopsWithError29NamingIt) {
-  const std::vector<std::string> unimplemented = {"PTP_ANGLE",
-                                                  "PTP_ANGLE_HS",
-                                                  "REL_PTP_ANGLE",
-                                                  "REL_PTP_ANGLE_HS",
-                                                  "ALL_STOP",
-                                                  "ALL_STOP_RELEASE",
-                                                  "VEL_CONTROL",
-                                                  "OMEGA_CONTROL",
-                                                  "COMPLIANCE_ANGLE",
-                                                  "COMPLIANCE_ANGLE_HS",
-                                                  "REL_COMPLIANCE_ANGLE",
-                                                  "REL_COMPLIANCE_ANGLE_HS",
-                                                  "FORCE",
-                                                  "COMPLIANCE_POSITION",
-                                                  "COMPLIANCE_POSITION_HS",
-                                                  "REL_COMPLIANCE_POSITION",
-                                                  "REL_COMPLIANCE_POSITION_HS",
-                                                  "NO_COMPLIANCE",
-                                                  "TORQUE",
-                                                  "TEACH_TORQUE",
-                                                  "TEACH_FORCE",
-                                                  "OUTPUT_VARIABLES",
-                                                  "SET_OMEGA_MAX",
-                                                  "SET_OMEGA_DOT_MAX",
-                                                  "SET_TORQUE_MAX",
-                                                  "SET_OMEGA_MAX_RATE",
-                                                  "SET_OMEGA_DOT_MAX_RATE",
-                                                  "SET_TORQUE_MAX_RATE",
-                                                  "SET_OMEGA_MAX_SLOW",
-                                                  "SET_OMEGA_MAX_FAST",
-                                                  "SET_OMEGA_MAX_NORMAL",
-                                                  "SET_OMEGA_DOT_MAX_SLOW",
-                                                  "SET_OMEGA_DOT_MAX_FAST",
-                                                  "SET_OMEGA_DOT_MAX_NORMAL",
-                                                  "SET_TORQUE_MAX_FIRMLY",
-                                                  "SET_TORQUE_MAX_SOFT",
-                                                  "SET_TORQUE_MAX_NORMAL"};
+  const std::vector<std::string> unimplemented = words_of(
+      "PTP_ANGLE PTP_ANGLE_HS REL_PTP_ANGLE REL_PTP_ANGLE_HS ALL_STOP ALL_STOP_RELEASE VEL_CONTROL "
+      "OMEGA_CONTROL COMPLIANCE_ANGLE COMPLIANCE_ANGLE_HS REL_COMPLIANCE_ANGLE "
+      "REL_COMPLIANCE_ANGLE_HS FORCE COMPLIANCE_POSITION COMPLIANCE_POSITION_HS "
+      "REL_COMPLIANCE_POSITION REL_COMPLIANCE_POSITION_HS NO_COMPLIANCE TORQUE TEACH_TORQUE "
+      "TEACH_FORCE OUTPUT_VARIABLES SET_OMEGA_MAX SET_OMEGA_DOT_MAX SET_TORQUE_MAX "
+      "SET_OMEGA_MAX_RATE SET_OMEGA_DOT_MAX_RATE SET_TORQUE_MAX_RATE SET_OMEGA_MAX_SLOW "
+      "SET_OMEGA_MAX_FAST SET_OMEGA_MAX_NORMAL SET_OMEGA_DOT_MAX_SLOW SET_OMEGA_DOT_MAX_FAST "
+      "SET_OMEGA_DOT_MAX_NORMAL SET_TORQUE_MAX_FIRMLY SET_TORQUE_MAX_SOFT SET_TORQUE_MAX_NORMAL");
   for (int code = 0; code < END_OF_CMD; ++code) {
     const std::string name = rix_command_name(code);
     r.load({ins(static_cast<uint8_t>(code)), ins(END)});

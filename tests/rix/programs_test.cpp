@@ -9,8 +9,6 @@
 // A program without an error expectation must compile.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "platform/text.h"
@@ -19,33 +17,14 @@
 namespace rokan::test {
 namespace {
 
-namespace fs = std::filesystem;
-
-fs::path programs_dir() {
-  return fs::path(ROKAN_SOURCE_DIR) / "tests" / "rix" / "programs";
-}
-
-std::vector<std::string> program_names() {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(programs_dir())) {
-    if (e.path().extension() == ".rix") names.push_back(e.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-std::string unescape_tabs(std::string s) {
-  for (std::size_t p; (p = s.find("\\t")) != std::string::npos;) s.replace(p, 2, "\t");
-  return s;
+std::filesystem::path programs_dir() {
+  return std::filesystem::path(ROKAN_SOURCE_DIR) / "tests" / "rix" / "programs";
 }
 
 class Program : public testing::TestWithParam<std::string> {};
 
 TEST_P(Program, MeetsItsExpectations) {
-  std::ifstream in(programs_dir() / GetParam(), std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  const std::string source = text.str();
+  const std::string source = read_file(programs_dir() / GetParam());
   CompileResult r = compile_source(source);
 
   std::string error;
@@ -53,12 +32,8 @@ TEST_P(Program, MeetsItsExpectations) {
   int checks = 0;
   std::istringstream lines(source);
   for (std::string line; std::getline(lines, line);) {
-    std::size_t at = line.find("// expect: ");
-    if (at == std::string::npos) continue;
-    std::istringstream expect(line.substr(at + 11));
     std::string what, rest;
-    expect >> what;
-    std::getline(expect >> std::ws, rest);
+    if (!expectation(line, what, rest)) continue;
     ++checks;
     if (what == "error") {
       error = rest;
@@ -92,14 +67,8 @@ TEST_P(Program, MeetsItsExpectations) {
   EXPECT_EQ(written, warnings);
 }
 
-INSTANTIATE_TEST_SUITE_P(Annotated, Program, testing::ValuesIn(program_names()),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                           std::string name = info.param.substr(0, info.param.find('.'));
-                           for (char& c : name) {
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           }
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Annotated, Program, testing::ValuesIn(files_in(programs_dir(), ".rix")),
+                         [](const auto& info) { return name_of(info.param, "."); });
 
 }  // namespace
 }  // namespace rokan::test

@@ -1,5 +1,7 @@
 #include "rix/rix_test_support.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -33,10 +35,7 @@ void TempDir::write(const std::string& name, std::string_view bytes) const {
 }
 
 std::string TempDir::read(const std::string& name) const {
-  std::ifstream in(path / name, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return read_file(path / name);
 }
 
 namespace {
@@ -82,6 +81,54 @@ std::string describe(const RixInstruction& r) {
     out += format(" %d=%s:%g", i, kind ? kind : "?", r.arg_value[i]);
   }
   return out;
+}
+
+std::vector<std::string> words_of(std::string_view text) {
+  std::vector<std::string> words;
+  for (std::size_t at = 0; at <= text.size();) {
+    std::size_t blank = std::min(text.find(' ', at), text.size());
+    words.emplace_back(text.substr(at, blank - at));
+    at = blank + 1;
+  }
+  return words;
+}
+
+std::string read_file(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::vector<std::string> files_in(const std::filesystem::path& dir, std::string_view ext) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    if (e.path().extension() == ext) names.push_back(e.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string name_of(std::string_view text, std::string_view stops) {
+  std::string name(text.substr(0, text.find_first_of(stops)));
+  for (char& c : name) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  }
+  return name;
+}
+
+bool expectation(const std::string& line, std::string& what, std::string& rest) {
+  std::size_t at = line.find("// expect: ");
+  if (at == std::string::npos) return false;
+  std::istringstream in(line.substr(at + 11));
+  in >> what;
+  std::getline(in >> std::ws, rest);
+  return true;
+}
+
+std::string unescape_tabs(std::string s) {
+  for (std::size_t p; (p = s.find("\\t")) != std::string::npos;) s.replace(p, 2, "\t");
+  return s;
 }
 
 }  // namespace rokan::test

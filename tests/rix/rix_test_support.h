@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "rix/compiler/image.h"
 
@@ -45,5 +46,18 @@ CompileResult compile_body(std::string_view utf8_body);
 // "PTP TARGET_F1 0=REL_CONSTANT:10 1=CONSTANT:20": the command, the target unless NO_TARGET,
 // and every slot that is not ARG_NONE with value 0 (values printed with %g).
 std::string describe(const RixInstruction& r);
+
+// The words of `text` between single blanks (a tab or a line end is part of a word).
+std::vector<std::string> words_of(std::string_view text);
+// The bytes of a file, "" when it cannot be read.
+std::string read_file(const std::filesystem::path& p);
+// The names of the files in `dir` that end in `ext`, sorted.
+std::vector<std::string> files_in(const std::filesystem::path& dir, std::string_view ext);
+// A test name made of `text` up to the first of `stops`, anything but letters and digits as '_'.
+std::string name_of(std::string_view text, std::string_view stops);
+// Splits a "// expect: WHAT REST" comment of an annotated program; false for other lines.
+bool expectation(const std::string& line, std::string& what, std::string& rest);
+// "\t" in an expectation stands for a tab.
+std::string unescape_tabs(std::string s);
 
 }  // namespace rokan::test

@@ -19,6 +19,7 @@
 #include <sstream>
 
 #include "rix/compiler/tables.h"
+#include "rix/rix_test_support.h"
 #include "scenarios/rix_session.h"
 
 namespace rokan::test {
@@ -30,19 +31,6 @@ constexpr int kCycleLimit = 60000;  // a minute at the workspace's 1 ms sampling
 
 fs::path runs_dir() {
   return fs::path(ROKAN_SOURCE_DIR) / "tests" / "rix" / "runs";
-}
-
-std::vector<std::string> run_names() {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(runs_dir()))
-    if (e.path().extension() == ".rix") names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-std::string unescape_tabs(std::string s) {
-  for (std::size_t p; (p = s.find("\\t")) != std::string::npos;) s.replace(p, 2, "\t");
-  return s;
 }
 
 bool same_number(double actual, const std::string& expected) {
@@ -75,12 +63,8 @@ Expectations read_expectations(const std::string& source) {
       e.inputs[cycle].push_back(line.substr(colon + 2));
       continue;
     }
-    at = line.find("// expect: ");
-    if (at == std::string::npos) continue;
-    std::istringstream expect(line.substr(at + 11));
     std::string what, rest;
-    expect >> what;
-    std::getline(expect >> std::ws, rest);
+    if (!expectation(line, what, rest)) continue;
     ++e.count;
     if (what == "error") {
       e.error = rest;
@@ -124,14 +108,12 @@ void check_value(const RixImage& image, const std::string& spec) {
 class Run : public testing::TestWithParam<std::string> {};
 
 TEST_P(Run, MeetsItsExpectations) {
-  std::ifstream in(runs_dir() / GetParam(), std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  const Expectations e = read_expectations(text.str());
+  const std::string source = read_file(runs_dir() / GetParam());
+  const Expectations e = read_expectations(source);
   EXPECT_GT(e.count, 0) << "a program without expectations tests nothing";
 
   RixSession s("run_" + GetParam());
-  s.write_program(text.str());
+  s.write_program(source);
   ASSERT_NO_FATAL_FAILURE(s.enter_auto());
   s.press_start();
   ASSERT_TRUE(s.c.mode.auto_running) << s.status_line();
@@ -171,13 +153,8 @@ TEST_P(Run, MeetsItsExpectations) {
   for (const std::string& spec : e.values) check_value(s.c.rix, spec);
 }
 
-INSTANTIATE_TEST_SUITE_P(Annotated, Run, testing::ValuesIn(run_names()),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                           std::string name = info.param.substr(0, info.param.find('.'));
-                           for (char& ch : name)
-                             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Annotated, Run, testing::ValuesIn(files_in(runs_dir(), ".rix")),
+                         [](const auto& info) { return name_of(info.param, "."); });
 
 }  // namespace
 }  // namespace rokan::test
