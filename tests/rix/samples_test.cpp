@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "platform/text.h"
@@ -15,46 +13,20 @@
 namespace rokan::test {
 namespace {
 
-namespace fs = std::filesystem;
-
-fs::path samples_dir() {
-  return fs::path(ROKAN_SOURCE_DIR) / "workspace" / "DEFAULT" / "rixs";
-}
-
-std::string read_bytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::vector<std::string> sample_names() {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(samples_dir())) {
-    if (e.path().extension() == ".RIX") names.push_back(e.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-TEST(Samples, TheDefaultProgramAndSomeMoreAreThere) {
-  std::vector<std::string> names = sample_names();
-  EXPECT_NE(std::find(names.begin(), names.end(), "ROKAN.RIX"), names.end());
-  EXPECT_GE(names.size(), 4u);
+std::filesystem::path samples_dir() {
+  return std::filesystem::path(ROKAN_SOURCE_DIR) / "workspace" / "DEFAULT" / "rixs";
 }
 
 class Sample : public testing::TestWithParam<std::string> {};
 
-TEST_P(Sample, CompilesCleanly) {
+TEST_P(Sample, CompilesCleanlyWithANumberAndACommentForTheProgramList) {
+  const std::string text = read_file(samples_dir() / GetParam());
   TempDir dir;
-  dir.write(GetParam(), read_bytes(samples_dir() / GetParam()));
+  dir.write(GetParam(), text);
   RixImage image;
   ASSERT_TRUE(rix_compile(image, dir.rix_path(), GetParam())) << cp932_to_utf8(image.error_text);
   EXPECT_EQ(image.warning_code, 0) << cp932_to_utf8(dir.read("WARNING.LOG"));
-}
 
-TEST_P(Sample, HasANumberAndACommentForTheProgramList) {
-  std::string text = read_bytes(samples_dir() / GetParam());
   EXPECT_EQ(cp932_to_utf8(text).find("\xEF\xBF\xBD"), std::string::npos) << "not CP932";
   std::istringstream lines(text);
   std::string number, comment;
@@ -68,17 +40,8 @@ TEST_P(Sample, HasANumberAndACommentForTheProgramList) {
   EXPECT_LE(shown.size(), 40u) << "the list shows 40 bytes of the comment";
 }
 
-INSTANTIATE_TEST_SUITE_P(Workspace, Sample, testing::ValuesIn(sample_names()),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                           return info.param.substr(0, info.param.find('.'));
-                         });
-
-TEST(Samples, TheDefaultProgramIsShiftJis) {
-  std::string text = read_bytes(samples_dir() / "ROKAN.RIX");
-  std::string heading = text.substr(text.find('\n') + 1);
-  heading = heading.substr(0, heading.find('\n'));
-  EXPECT_EQ(cp932_to_utf8(heading), "ROKANデモ：立ち上がり、脚を順に上げる");
-}
+INSTANTIATE_TEST_SUITE_P(Workspace, Sample, testing::ValuesIn(files_in(samples_dir(), ".RIX")),
+                         [](const auto& info) { return name_of(info.param, "."); });
 
 }  // namespace
 }  // namespace rokan::test
