@@ -62,11 +62,11 @@ class GaitSession : public RixSession {
   }
   // Runs until the AUTO step is `step` and no leg is moving: every move issued by the steps
   // before it is done, and `step` itself has not run yet.
-  bool settle_at(int step, int limit = 60000) {
-    return run_until([this, step] { return c.mode.auto_step == step && !moving(); }, limit);
-  }
-  bool moving() const {
-    return std::any_of(c.servo, c.servo + 4, [](const LegServo& s) { return s.pending != 0; });
+  bool settle_at(int step) {
+    return run_until([this, step] {
+      return c.mode.auto_step == step &&
+             std::none_of(c.servo, c.servo + 4, [](const LegServo& s) { return s.pending; });
+    });
   }
 
   // Runs until the run has ended in MANUAL; the last `n` AUTO steps seen.
