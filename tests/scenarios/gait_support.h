@@ -1,18 +1,18 @@
-// A scripted session for the built-in AUTO programs: brings the robot to its initial posture,
-// enters AUTO and starts a program, then runs cycle by cycle so that a test can stop at a given
-// AUTO step and compare the feet with the gait tables.
+// A scripted session for the built-in AUTO programs: starts a program the operator's way, then
+// runs cycle by cycle so that a test can stop at a given AUTO step and compare the feet with the
+// gait tables.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "core/modes.h"
-#include "platform/text.h"
-#include "support/scripted_session.h"
+#include "scenarios/rix_session.h"
 
 namespace rokan::test {
 
@@ -23,21 +23,15 @@ using Feet = std::array<Xyz, 4>;
 // every axis; goals come straight from the tables and match exactly.
 inline constexpr double kFootTolerance = 5.0;
 
-inline std::string current_test_name() {
-  return ::testing::UnitTest::GetInstance()->current_test_info()->name();
-}
-
-class GaitSession : public ScriptedSession {
+class GaitSession : public RixSession {
  public:
-  explicit GaitSession(const std::string& name) : ScriptedSession("gait_" + name) {}
+  explicit GaitSession(const std::string& name = current_test_name()) : RixSession(name) {}
 
-  // Start-up, ORIGIN, I until the initial posture is reached, AUTO, program n and S. The program
-  // takes its first step in the next cycle.
+  // AUTO entered, program n chosen and S pressed. The program takes its first step in the next
+  // cycle.
   void start_program(int n) {
-    start();
-    run("key O\ntick 1\nkey I\ntick 1\n");
-    ASSERT_TRUE(run_until([this] { return c.mode.initial_reached == 1; }, 10000));
-    run(format("key A\ntick 1\nkey %d\ntick 1\nkey S\ntick 1\n", n));
+    ASSERT_NO_FATAL_FAILURE(enter_auto());
+    run(format("key %d\ntick 1\nkey S\ntick 1\n", n));
     ASSERT_EQ(c.mode.auto_running, 1);
     steps.clear();
   }
@@ -68,49 +62,71 @@ class GaitSession : public ScriptedSession {
   }
   // Runs until the AUTO step is `step` and no leg is moving: every move issued by the steps
   // before it is done, and `step` itself has not run yet.
-  bool settle_at(int step, int limit = 60000) {
-    return run_until([this, step] { return c.mode.auto_step == step && !moving(); }, limit);
+  bool settle_at(int step) {
+    return run_until([this, step] {
+      return c.mode.auto_step == step &&
+             std::none_of(c.servo, c.servo + 4, [](const LegServo& s) { return s.pending; });
+    });
   }
-  bool moving() const {
-    for (const LegServo& s : c.servo)
-      if (s.pending) return true;
-    return false;
+
+  // Runs until the run has ended in MANUAL; the last `n` AUTO steps seen.
+  std::vector<int> last_steps_to_manual(std::size_t n) {
+    if (!run_until([this] { return get_mode(c) == kManual; })) return {};
+    return {steps.end() - static_cast<long>(std::min(n, steps.size())), steps.end()};
   }
 
   void slider(int vr, double volts) { run(format("vr%d %.1f\n", vr, volts)); }
 
   Feet goals() const {
-    Feet f;
-    for (int leg = 0; leg < 4; ++leg)
-      for (int k = 0; k < 3; ++k) f[leg][k] = c.servo[leg].goal[k];
-    return f;
+    return collect([this](int leg) { return c.servo[leg].goal; });
   }
   Feet feet() const {
-    Feet f;
-    for (int leg = 0; leg < 4; ++leg)
-      for (int k = 0; k < 3; ++k) f[leg][k] = c.state.point[leg][kFoot][k];
-    return f;
+    return collect([this](int leg) { return c.state.point[leg][kFoot]; });
   }
 
   std::vector<int> steps;  // AUTO steps seen by cycle(), in order, without repeats
 
  private:
+  template <class Row>
+  static Feet collect(Row row) {
+    Feet f;
+    for (int leg = 0; leg < 4; ++leg)
+      for (int k = 0; k < 3; ++k) f[leg][k] = row(leg)[k];
+    return f;
+  }
   std::vector<ScriptEvent> one_tick_ = parse_script("tick 1\n");
 };
 
+// Feet within `tolerance` of `expected`.
+inline void expect_feet_near(const GaitSession& s, const Feet& expected, const std::string& where,
+                             double tolerance = kFootTolerance) {
+  const Feet feet = s.feet();
+  for (int leg = 0; leg < 4; ++leg)
+    for (int k = 0; k < 3; ++k)
+      EXPECT_NEAR(feet[leg][k], expected[leg][k], tolerance)
+          << where << ": foot of leg " << leg + 1 << " axis "
+          << "xyz"[k];
+}
+
 // Goals equal `expected`; feet are in position on them.
 inline void expect_feet_at(const GaitSession& s, const Feet& expected, const std::string& where) {
-  const Feet goals = s.goals(), feet = s.feet();
-  for (int leg = 0; leg < 4; ++leg) {
-    for (int k = 0; k < 3; ++k) {
+  const Feet goals = s.goals();
+  for (int leg = 0; leg < 4; ++leg)
+    for (int k = 0; k < 3; ++k)
       EXPECT_NEAR(goals[leg][k], expected[leg][k], 1e-9)
           << where << ": goal of leg " << leg + 1 << " axis "
           << "xyz"[k];
-      EXPECT_NEAR(feet[leg][k], expected[leg][k], kFootTolerance)
-          << where << ": foot of leg " << leg + 1 << " axis "
-          << "xyz"[k];
-    }
+  expect_feet_near(s, expected, where);
+}
+
+// Settles at each step of `phases` in turn and compares the feet with its table; false when a step
+// was not reached.
+inline bool expect_phases(GaitSession& s, const std::vector<std::pair<int, Feet>>& phases) {
+  for (const auto& [step, feet] : phases) {
+    if (!s.settle_at(step)) return false;
+    expect_feet_at(s, feet, "before step " + std::to_string(step));
   }
+  return true;
 }
 
 }  // namespace rokan::test

@@ -3,43 +3,27 @@
 #include <gtest/gtest.h>
 
 #include "console/console.h"
-#include "support/scripted_session.h"
+#include "scenarios/rix_session.h"
 
 namespace rokan {
 namespace {
 
 using test::ScriptedSession;
 
-std::string test_name() {
-  return ::testing::UnitTest::GetInstance()->current_test_info()->name();
-}
-
 struct OperatorSession : ::testing::Test {
-  ScriptedSession s{test_name()};
+  ScriptedSession s{test::current_test_name()};
   Controller& c = s.c;
   void SetUp() override { s.start(); }
-  const nlohmann::json& last_dump() const { return s.dumps.back(); }
 };
 
+// VR1 moves the selected leg's goal 10 mm per volt in x (core/servo has the leg follow its goal).
 TEST_F(OperatorSession, Leg3UnderManualControlFollowsVr1) {
-  s.run("key 3\ntick 1\ndump state\n");
-  const nlohmann::json before = last_dump()["legs"][2];
-  EXPECT_EQ(last_dump()["selected_leg"], 2);
-  // Taking the leg does not move it.
-  EXPECT_EQ(before["goal"], before["foot"]);
-
-  s.run("vr1 1.5\ntick 1\ndump state\n");
-  const double x0 = before["goal"][0];
-  EXPECT_NEAR(last_dump()["legs"][2]["goal"][0].get<double>(), x0 + 15, 1e-9);
-  EXPECT_EQ(last_dump()["legs"][2]["goal"][1], before["goal"][1]);
-
-  s.run("tick 2000\ndump state\ndump strip\n");
-  const nlohmann::json& leg = s.dumps[2]["legs"][2];
-  EXPECT_NEAR(leg["foot"][0].get<double>(), x0 + 15, 0.1);
-  EXPECT_NEAR(leg["foot"][2].get<double>(), before["foot"][2].get<double>(), 0.1);
-  EXPECT_EQ(s.dumps[3]["status_line"], "leg_control: 3");
-  // The other legs had no servo pass and did not move.
-  EXPECT_EQ(s.dumps[2]["legs"][0]["raw"], nlohmann::json({2048.0, 2048.0, 2048.0}));
+  s.run("key 3\ntick 1\ndump state\nvr1 1.5\ntick 1\ndump state\n");
+  const nlohmann::json &before = s.dumps[0]["legs"][2]["goal"],
+                       &after = s.dumps[1]["legs"][2]["goal"];
+  EXPECT_NEAR(after[0].get<double>(), before[0].get<double>() + 15, 1e-9);
+  EXPECT_EQ(after[1], before[1]);
+  EXPECT_EQ(after[2], before[2]);
 }
 
 TEST_F(OperatorSession, InitialPostureIsReachedInOriginThenAutoOpens) {
@@ -66,30 +50,11 @@ TEST_F(OperatorSession, InitialPostureIsReachedInOriginThenAutoOpens) {
 }
 
 TEST_F(OperatorSession, CrAndSpaceAreEmergencyStops) {
-  s.run("key CR\ntick 1\ndump strip\ndump lamps\ndump state\n");
-  EXPECT_EQ(s.dumps[0]["mode_line"], "EMG");
-  EXPECT_EQ(s.dumps[0]["status_line"], "EMG Key input");
-  EXPECT_TRUE(s.dumps[1]["lamps"][3]);
-  EXPECT_EQ(s.dumps[2]["legs"][3]["control_mode"], nlohmann::json({0, 0, 0}));
-
-  s.run("key c\ntick 1\nkey O\ntick 1\nkey SPACE\ntick 1\n");
+  s.run("key CR\ntick 1\ndump lamps\nkey c\ntick 1\nkey O\ntick 1\nkey SPACE\ntick 1\n");
+  EXPECT_TRUE(s.dumps[0]["lamps"][3]);
   EXPECT_EQ(get_mode(c), kEmg);
+  EXPECT_EQ(s.status_line(), "EMG Key input");
   EXPECT_EQ(s.emg_log(), "EMG Key input\nEMG Key input\n");
-}
-
-TEST_F(OperatorSession, CountOutOfTheBandStopsAndIsLoggedEveryCycle) {
-  c.sensor.raw[1][2] = 4049.5;
-  s.run("tick 2\n");
-  EXPECT_EQ(get_mode(c), kEmg);
-  const std::string log = s.emg_log();
-  EXPECT_EQ(log.find("EMG:PT_LIMIT_OVER: PT12 = 4049\n"), 0u) << log;
-  EXPECT_NE(log.find("EMG:PT_LIMIT_OVER: PT12 = 4049", 1), std::string::npos)
-      << "reported again in the second cycle";
-
-  c.safety.pt_check_off = 1;
-  const std::size_t size = s.emg_log().size();
-  s.run("tick 3\n");
-  EXPECT_EQ(s.emg_log().size(), size);
 }
 
 TEST_F(OperatorSession, MenuWaitKeepsTheSamplingCycleRunning) {
@@ -104,41 +69,34 @@ TEST_F(OperatorSession, MenuWaitKeepsTheSamplingCycleRunning) {
   EXPECT_EQ(c.mode.selected_leg, -1) << "the key was taken by the wait";
 }
 
-TEST_F(OperatorSession, QuitConfirmationRunsCyclesAndCanBeCancelled) {
-  s.run("key O\ntick 1\nkey E\ntick 1\n");
-  EXPECT_EQ(get_mode(c), kManual) << "E outside MANUAL and EMG only returns to MANUAL";
-
+// Cycles go on while the quit confirmation is open; cancel leaves the program running.
+TEST_F(OperatorSession, QuitConfirmationRunsCyclesUntilItIsAnswered) {
   const uint64_t ticks = c.cycle.tick_count;
   s.run("key E\ntick 1\ntick 40\nconfirm cancel\ntick 1\n");
   EXPECT_EQ(c.cycle.tick_count, ticks + 42);
   EXPECT_FALSE(s.host.window_closed());
-
-  s.run("key e\ntick 1\nconfirm ok\ntick 5\ndump state\n");
-  EXPECT_TRUE(s.host.window_closed());
-  EXPECT_TRUE(s.dumps.empty()) << "nothing runs after the main window closed";
-  EXPECT_EQ(c.console.emg_log, nullptr);
 }
 
-TEST_F(OperatorSession, ScriptMistakesAreReportedWithTheirLine) {
-  try {
-    s.run("key E\ntick 1\n# the dialog is open now\nkey x\n");
-    FAIL() << "a key while the quit confirmation is open";
-  } catch (const ScriptError& e) {
-    EXPECT_EQ(e.line(), 4);
-    EXPECT_NE(std::string(e.what()).find("quit confirmation"), std::string::npos);
-  }
-}
-
-TEST(OperatorSessionStart, ScriptEndingInTheStartUpWaitSaysWhere) {
-  ScriptedSession s(test_name());
-  try {
-    s.run("# start\ntick 1\nkey q\n");
-    FAIL() << "the start-up wait found no key";
-  } catch (const ScriptExhausted& e) {
-    const std::string what = e.what();
-    EXPECT_NE(what.find("after line 3"), std::string::npos) << what;
-    EXPECT_NE(what.find("during start-up"), std::string::npos) << what;
-    EXPECT_NE(what.find("キーを押してください"), std::string::npos) << what;
+// A script that does not fit what the program waits for stops with the line and the wait named.
+TEST(OperatorSessionScript, MistakesAreReportedWithTheirLineAndTheWait) {
+  const struct {
+    const char* script;
+    std::vector<const char*> said;
+  } cases[] = {
+      {"tick 1\nkey Q\nkey x\nkey E\ntick 1\n# the dialog is open now\nkey x\n",
+       {"line 7", "quit confirmation"}},
+      {"# start\ntick 1\nkey q\n", {"after line 3", "during start-up", "キーを押してください"}},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.script);
+    ScriptedSession s(test::current_test_name());
+    try {
+      s.run(k.script);
+      ADD_FAILURE() << "the script ran";
+    } catch (const std::exception& e) {
+      for (const char* part : k.said)
+        EXPECT_NE(std::string(e.what()).find(part), std::string::npos) << e.what();
+    }
   }
 }
 

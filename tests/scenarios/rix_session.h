@@ -1,6 +1,6 @@
-// A scripted session that runs RIX programs the way an operator does: start-up, ORIGIN, the move
-// to the initial posture, AUTO, program 0 and S. Programs are written into the user's RIX
-// directory of the session's workspace copy (as CP932, like files on the robot's disks).
+// A scripted session that runs AUTO programs the way an operator does: start-up, ORIGIN, the move
+// to the initial posture, AUTO, the program's number and S. RIX programs are written into the
+// user's RIX directory of the session's workspace copy (as CP932, like files on the robot's disks).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -19,9 +19,15 @@
 
 namespace rokan::test {
 
+// Suite and name of the running test, unique across the binary: it names the workspace copy.
+inline std::string current_test_name() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  return std::string(info->test_suite_name()) + "_" + info->name();
+}
+
 class RixSession : public ScriptedSession {
  public:
-  explicit RixSession(const std::string& name) : ScriptedSession(name) {}
+  explicit RixSession(const std::string& name = current_test_name()) : ScriptedSession(name) {}
 
   // Writes `utf8_source` as DEFAULT\rixs\<file> in CP932.
   void write_program(std::string_view utf8_source, const std::string& file = "ROKAN.RIX") {
@@ -48,6 +54,13 @@ class RixSession : public ScriptedSession {
     run("key 0\ntick 1\nkey S\ntick 1\n");
     if (accept_warnings && !c.mode.auto_running && c.mode.auto_step == kRixWarningsAcknowledged)
       run("key S\ntick 1\n");
+  }
+
+  // `utf8_source` written, AUTO entered and S pressed.
+  void start_program(std::string_view utf8_source, bool accept_warnings = true) {
+    write_program(utf8_source);
+    ASSERT_NO_FATAL_FAILURE(enter_auto());
+    press_start(accept_warnings);
   }
 
   void tick(int n = 1) { run("tick " + std::to_string(n) + "\n"); }
