@@ -38,11 +38,9 @@ TEST_F(GuiTest, TicksLightTheLampsOfTheStateAndShowTheElapsedTime) {
   session_->host().update_lamps();
   EXPECT_TRUE(lamp(f, 11));
   EXPECT_TRUE(lamp(f, 8));
-  EXPECT_EQ(child<LampShape>(f, "LAMP8").colour(), QColor(Qt::yellow));
   c().logger.count = c().params.max_buf - 1;  // the area has overflowed
   session_->host().update_lamps();
   EXPECT_FALSE(lamp(f, 8));
-  EXPECT_EQ(child<LampShape>(f, "LAMP8").colour(), QColor(Qt::white));
 }
 
 TEST_F(GuiTest, SideViewDrawsTheStartPoseStandingOnTheGroundLine) {
@@ -86,12 +84,11 @@ TEST_F(GuiTest, SpeedButtonsOpenTheManualBoxAndTheTextWindow) {
 TEST_F(GuiTest, PtLimitOffTogglesTheSafetyFlagWithItsCheckMark) {
   auto& action = child<QAction>(main_form(), "PTLIMITCHECK");
   EXPECT_FALSE(action.isChecked());
-  action.trigger();
-  EXPECT_EQ(c().safety.pt_check_off, 1);
-  EXPECT_TRUE(action.isChecked());
-  action.trigger();
-  EXPECT_EQ(c().safety.pt_check_off, 0);
-  EXPECT_FALSE(action.isChecked());
+  for (int off : {1, 0}) {
+    action.trigger();
+    EXPECT_EQ(c().safety.pt_check_off, off);
+    EXPECT_EQ(action.isChecked(), off == 1);
+  }
 }
 
 TEST_F(GuiTest, AboutBoxShowsBothVersionsWithTwoDecimals) {

@@ -1,72 +1,43 @@
 #include "gui/tick_driver.h"
 
-#include <QDialog>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QPushButton>
 
+#include "gui/confirm_form.h"
 #include "gui_fixture.h"
 
 namespace rokan {
 namespace {
 
-// A stand-in for the sampling cycle whose first tick blocks in a wait, as a menu does.
-struct BlockingTicks {
-  int count = 0;
-  int deepest = 0;
-  bool outer_done = false;
-};
-
 TEST(TickDriver, TicksRunNestedWhileATickWaitsForEvents) {
   test_app();
   QTimer timer;
   timer.setInterval(1);
-  BlockingTicks t;
+  int count = 0, deepest = 0;
+  bool outer_done = false;
   TickDriver* driver = nullptr;
+  // The first tick blocks in a wait, as a menu does.
   TickDriver d(timer, [&] {
-    ++t.count;
-    t.deepest = std::max(t.deepest, driver->depth());
-    if (t.count != 1) return;
+    ++count;
+    deepest = std::max(deepest, driver->depth());
+    if (count != 1) return;
     QElapsedTimer limit;
     limit.start();
     QTimer wake;  // lets the loop see its time limit should no nested tick come
     wake.start(100);
-    while (t.count < 20 && limit.elapsed() < 3000) {
+    while (count < 20 && limit.elapsed() < 3000) {
       driver->arm_for_wait();
       QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    t.outer_done = true;
+    outer_done = true;
   });
   driver = &d;
   timer.start();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return t.outer_done; }, 5000));
-  EXPECT_GE(t.count, 20);
-  EXPECT_EQ(t.deepest, 2);         // nested one level deep, never deeper
+  ASSERT_TRUE(QTest::qWaitFor([&] { return outer_done; }, 5000));
+  EXPECT_GE(count, 20);
+  EXPECT_EQ(deepest, 2);           // nested one level deep, never deeper
   EXPECT_FALSE(d.nested_armed());  // the wait is over: only the SamplingTimer remains
-}
-
-TEST(TickDriver, TicksRunInsideAModalDialogOpenedByATick) {
-  test_app();
-  QTimer timer;
-  timer.setInterval(1);
-  BlockingTicks t;
-  TickDriver* driver = nullptr;
-  TickDriver d(timer, [&] {
-    ++t.count;
-    if (t.count != 1) return;
-    QDialog dialog;
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&] {
-      if (t.count >= 20) dialog.accept();
-    });
-    closer.start(2);
-    QTimer::singleShot(3000, &dialog, &QDialog::reject);
-    driver->arm_for_wait();
-    t.outer_done = dialog.exec() == QDialog::Accepted;
-  });
-  driver = &d;
-  timer.start();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return t.outer_done; }, 5000));
-  EXPECT_FALSE(d.nested_armed());
 }
 
 TEST(TickDriver, ANewIntervalReachesARunningTimerWhenItsTickReturns) {
@@ -86,6 +57,35 @@ TEST(TickDriver, ANewIntervalReachesARunningTimerWhenItsTickReturns) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return ticks >= 1; }, 2000));
   EXPECT_EQ(interval_inside, 1);  // not restarted from inside its own handler
   EXPECT_EQ(timer.interval(), 7);
+}
+
+TEST_F(GuiTest, SamplingGoesOnWhileTheQuitConfirmationOpenedByAKeyWaits) {
+  start_past_startup();
+  TconfirmForm& form = session_->host().confirm_form();
+  uint64_t ticks_at_open = 0, ticks_while_open = 0;
+  bool answered = false;
+  QElapsedTimer open_for;
+  QTimer watcher;
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    if (answered || !form.isVisible()) return;
+    if (ticks_at_open == 0) {
+      ticks_at_open = c().cycle.tick_count;
+      open_for.start();
+    }
+    // Should no tick come, the dialog is still closed after a while, and the count tells.
+    if (c().cycle.tick_count < ticks_at_open + 20 && open_for.elapsed() < 3000) return;
+    ticks_while_open = c().cycle.tick_count - ticks_at_open;
+    answered = true;
+    child<QPushButton>(form, "PB_CANCEL").click();
+  });
+  watcher.start(5);
+
+  QTest::keyClick(&main_form(), Qt::Key_E);  // E in MANUAL: the quit confirmation, in a tick
+  ASSERT_TRUE(QTest::qWaitFor([&] { return answered && !form.isVisible(); }, 10000));
+  EXPECT_GE(ticks_while_open, 20u);
+  EXPECT_FALSE(c().cycle.terminated) << "Cancel goes on";
+  const uint64_t after = c().cycle.tick_count;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return c().cycle.tick_count > after + 5; }, 5000));
 }
 
 }  // namespace

@@ -23,12 +23,10 @@ TEST(ViewProjection, ToesStandOnTheGroundLineAndTheBodyOriginAboveThem) {
   const double origin[3] = {0, 0, 0};
   EXPECT_EQ(project(kSideView, origin, 0.4, w, h, g).y, h - 10 - 120);
   EXPECT_EQ(project(kSideView, origin, 0.4, w, h, g).x, 200);
-}
 
-TEST(ViewProjection, TheLowestToeSetsTheGround) {
-  RobotState s = standing_at(-250);
-  s.point[2][kFoot][2] = -280;
-  EXPECT_DOUBLE_EQ(ground_offset(s), 280.0);
+  RobotState lifted = standing_at(-250);
+  lifted.point[2][kFoot][2] = -280;
+  EXPECT_DOUBLE_EQ(ground_offset(lifted), 280.0) << "the lowest toe sets the ground";
 }
 
 TEST(ViewProjection, EachViewMapsItsOwnAxesAndTruncatesTowardZero) {
