@@ -130,6 +130,34 @@ TEST_F(Batch, StartUpWaitsAreAnsweredAndOtherWaitsStopTheRun) {
   std::fclose(out);
 }
 
+// A minute of walking for every gait at the slider settings the gait scenario tests use: no EMG
+// (no target out of reach, no angle limit), and the gait still walking when the time runs out.
+TEST_F(Batch, EveryGaitWalksAMinuteWithoutEmg) {
+  struct Walk {
+    std::vector<std::string> args;
+    int walking_step;  // a step of the walking cycle, passed once per cycle
+  };
+  const Walk walks[] = {
+      {{"--auto", "1", "--vr2", "1@2", "--vr1", "-8@5"}, 12},                    // Z = -235
+      {{"--auto", "2", "--vr3", "6@0.5", "--vr3", "0@3", "--vr1", "5@14"}, 50},  // S = 50
+      {{"--auto", "3", "--vr1", "-2", "--vr1", "10@1"}, 76},                     // S = 100
+      {{"--auto", "4", "--vr1", "0.6@3"}, 99},
+      {{"--auto", "5", "--vr2", "2@1", "--vr3", "4@1", "--vr1", "10@3"}, 118},  // Z -300, W 40
+      {{"--auto", "6", "--vr1", "10@1"}, 135},
+  };
+  for (const Walk& w : walks) {
+    SCOPED_TRACE("gait " + w.args[1]);
+    std::vector<std::string> args = {"--seconds", "60", "--trace"};
+    args.insert(args.end(), w.args.begin(), w.args.end());
+    const Outcome o = batch(args);
+    EXPECT_EQ(o.status, kBatchTimeout) << o.err;
+    const std::string step = "step " + std::to_string(w.walking_step) + " at ";
+    std::size_t cycles = 0;
+    for (std::size_t pos = 0; (pos = o.out.find(step, pos)) != std::string::npos; ++pos) ++cycles;
+    EXPECT_GE(cycles, 2u) << "fewer than two walking cycles";
+  }
+}
+
 // The executable chooses batch mode for --auto and --run and reports through its exit status; a
 // program is found relative to the directory rokan-sim starts in.
 TEST_F(Batch, RokanSimRunsABatchAndReportsUsageErrors) {
