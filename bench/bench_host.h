@@ -8,11 +8,11 @@
 
 #include "console/console.h"
 #include "core/controller.h"
-#include "platform/host.h"
+#include "sim/silent_host.h"
 
 namespace rokan::bench {
 
-class BenchHost : public Host {
+class BenchHost : public SilentHost {
  public:
   std::deque<int> keys;
   Controller* c = nullptr;
@@ -22,18 +22,7 @@ class BenchHost : public Host {
     key_char(*c, keys.front());
     keys.pop_front();
   }
-  void run_input_dialog(std::string& field) override { field.clear(); }
-  bool run_quit_confirmation() override { return false; }
-  void run_log_notice(const std::string&, const std::string&, const std::string&) override {}
-  void paint_strip() override {}
-  void paint_views() override {}
-  void set_time_field(const std::string&) override {}
-  void update_lamps() override {}
-  void text_screen_changed() override {}
-  void set_timer_interval(int) override {}
-  void close_main_window() override {}
   void exit_process(int code) override { throw std::runtime_error("exit " + std::to_string(code)); }
-  double monotonic_seconds() override { return 0; }
 };
 
 }  // namespace rokan::bench

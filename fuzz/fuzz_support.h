@@ -11,12 +11,12 @@
 
 #include "console/console.h"
 #include "core/controller.h"
-#include "platform/host.h"
 #include "platform/paths.h"
+#include "sim/silent_host.h"
 
 namespace rokan::fuzz {
 
-class KeyHost : public Host {
+class KeyHost : public SilentHost {
  public:
   Controller* c = nullptr;
   int waits = 0;
@@ -24,18 +24,7 @@ class KeyHost : public Host {
     // 'q' leaves every menu and screen; after many waits give up with the Esc key release.
     key_char(*c, ++waits > 1000 ? 27 : 'q');
   }
-  void run_input_dialog(std::string& field) override { field.clear(); }
-  bool run_quit_confirmation() override { return false; }
-  void run_log_notice(const std::string&, const std::string&, const std::string&) override {}
-  void paint_strip() override {}
-  void paint_views() override {}
-  void set_time_field(const std::string&) override {}
-  void update_lamps() override {}
-  void text_screen_changed() override {}
-  void set_timer_interval(int) override {}
-  void close_main_window() override {}
   void exit_process(int) override {}
-  double monotonic_seconds() override { return 0; }
 };
 
 // A fresh copy of the workspace, made once per process (ROKAN_SOURCE_DIR/workspace). The

@@ -43,17 +43,6 @@ bool two_words(const std::string& line, std::string& first, std::string& second)
   return true;
 }
 
-// Reads one line without its end; false at the end of the file.
-bool read_line(std::FILE* f, std::string& line) {
-  line.clear();
-  int ch;
-  while ((ch = std::fgetc(f)) != EOF) {
-    if (ch == '\n') return true;
-    line.push_back(static_cast<char>(ch));
-  }
-  return !line.empty();
-}
-
 // Shows why the user file was refused and ends the program. The status line alone would vanish
 // with the window, so the reason also goes to the report log (when open) and standard error.
 bool refuse(Controller& c, const std::string& text) {
@@ -67,7 +56,7 @@ bool read_users(Controller& c, std::vector<User>& users) {
   std::FILE* f = open_file("user.ini", "rt");
   if (!f) return refuse(c, SJ("ユーザー情報管理ファイルが存在しません．"));
   std::string line;
-  for (int n = 1; n <= kMaxUsers && read_line(f, line); ++n) {
+  for (int n = 1; n <= kMaxUsers && read_text_line(f, line); ++n) {
     User u;
     const char* why = nullptr;
     if (!two_words(line, u.name, u.dir))

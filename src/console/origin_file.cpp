@@ -13,16 +13,6 @@ namespace {
 constexpr std::size_t kLineMax = 255;  // bytes of a line that are parsed
 constexpr double kOriginMaxVolts = 10.0;
 
-bool read_line(std::FILE* f, std::string& line) {
-  line.clear();
-  int ch;
-  while ((ch = std::fgetc(f)) != EOF) {
-    if (ch == '\n') return true;
-    line.push_back(static_cast<char>(ch));
-  }
-  return !line.empty();
-}
-
 bool parse_leg(const std::string& line, double out[3]) {
   const std::string head = line.substr(0, kLineMax);
   if (std::sscanf(head.c_str(), "%lf %lf %lf", &out[0], &out[1], &out[2]) != 3) return false;
@@ -45,7 +35,7 @@ bool read_origin_file(Controller& c) {
   std::string line;
   for (auto& leg : origin) {
     // Every line is read even after a bad one, as the file is judged as a whole.
-    if (!read_line(f, line) || !parse_leg(line, leg)) valid = false;
+    if (!read_text_line(f, line) || !parse_leg(line, leg)) valid = false;
   }
   std::fclose(f);
   if (!valid) return false;

@@ -16,16 +16,6 @@ constexpr std::size_t kNumberLineMax = 255;    // bytes of line 1 that are parse
 constexpr std::size_t kCommentLineMax = 1023;  // bytes of line 2 that are kept
 constexpr std::size_t kFileNameMax = 12;       // the program file name field holds 12 bytes
 
-bool read_line(std::FILE* f, std::string& line) {
-  line.clear();
-  int ch;
-  while ((ch = std::fgetc(f)) != EOF) {
-    if (ch == '\n') return true;
-    line.push_back(static_cast<char>(ch));
-  }
-  return !line.empty();
-}
-
 std::string strip_blanks(const std::string& s) {
   std::size_t b = 0, e = s.size();
   while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
@@ -38,11 +28,11 @@ bool read_entry(const std::string& dir, const std::string& file, RixSourceEntry&
   if (!f) return false;
   out.file = file;
   std::string line;
-  if (read_line(f, line)) {
+  if (read_text_line(f, line)) {
     double number;
     if (std::sscanf(line.substr(0, kNumberLineMax).c_str(), "%lf", &number) == 1)
       out.number = number;
-    if (read_line(f, line)) out.comment = sjis_truncate(strip_blanks(line), kCommentLineMax);
+    if (read_text_line(f, line)) out.comment = sjis_truncate(strip_blanks(line), kCommentLineMax);
   }
   std::fclose(f);
   return true;

@@ -40,6 +40,16 @@ std::FILE* open_file(std::string_view cp932_path, const char* mode) {
   return std::fopen(local_path(cp932_path).c_str(), mode);
 }
 
+bool read_text_line(std::FILE* f, std::string& line) {
+  line.clear();
+  int ch;
+  while ((ch = std::fgetc(f)) != EOF) {
+    if (ch == '\n') return true;
+    line.push_back(static_cast<char>(ch));
+  }
+  return !line.empty();
+}
+
 bool path_exists(std::string_view cp932_path) {
   std::error_code ec;
   return std::filesystem::exists(local_path(cp932_path), ec);

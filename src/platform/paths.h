@@ -21,6 +21,10 @@ std::string controller_path(std::string_view local);
 // fopen() on the mapped name.
 std::FILE* open_file(std::string_view cp932_path, const char* mode);
 
+// Reads one line of f without its '\n'; false at the end of the file. A last line without a
+// line end still counts.
+bool read_text_line(std::FILE* f, std::string& line);
+
 bool path_exists(std::string_view cp932_path);
 bool is_directory(std::string_view cp932_path);
 

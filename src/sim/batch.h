@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "core/controller.h"
-#include "platform/host.h"
+#include "sim/silent_host.h"
 
 namespace rokan {
 
@@ -93,7 +93,7 @@ class BatchStuck : public std::runtime_error {
 
 // The controller of one batch run together with its host. The host answers the start-up waits,
 // cancels input dialogs, refuses to quit, answers the log notice OK and echoes the status line.
-class BatchSession : public Host {
+class BatchSession : public SilentHost {
  public:
   BatchSession(const BatchOptions& options, std::FILE* out, std::FILE* err, std::string launch_dir);
 
@@ -120,20 +120,10 @@ class BatchSession : public Host {
   // "rokan-sim: " and `what`. Both go to the error stream.
   int fail(const std::string& what);
 
-  // Host
+  // Host: a start-up wait is answered, the status line is echoed, the rest stays silent.
   void process_one_event() override;
-  void run_input_dialog(std::string& field) override { field.clear(); }
-  bool run_quit_confirmation() override { return false; }
-  void run_log_notice(const std::string&, const std::string&, const std::string&) override {}
   void paint_strip() override;
-  void paint_views() override {}
-  void set_time_field(const std::string&) override {}
-  void update_lamps() override {}
-  void text_screen_changed() override {}
-  void set_timer_interval(int) override {}
-  void close_main_window() override {}
   [[noreturn]] void exit_process(int code) override;
-  double monotonic_seconds() override { return 0.0; }
 
  private:
   int prepare();
