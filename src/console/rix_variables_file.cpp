@@ -25,11 +25,6 @@ void put_vectors(std::FILE* f, const char* kind, const std::vector<RixVectorVar>
   }
 }
 
-bool has_variables(const RixImage& image) {
-  return !image.loaded_name.empty() &&
-         (!image.vars.empty() || !image.pos.empty() || !image.jnt.empty());
-}
-
 }  // namespace
 
 // Named after the program the tables came from, next to its source: the AUTO menu may already
@@ -58,7 +53,7 @@ bool write_rix_variables(const Controller& c) {
 }
 
 void rix_variables_menu_item(Controller& c) {
-  if (!has_variables(c.rix)) {
+  if (c.rix.loaded_name.empty()) {  // nothing compiled, or the last compile failed
     msg_set_status_line(c, SJ("RIX変数がありません(RIXプログラムが未コンパイルです)．"));
     return;
   }
