@@ -6,6 +6,7 @@
 #include "auto/auto_state.h"
 #include "console/console.h"
 #include "core/cycle.h"
+#include "core/kinematics.h"
 #include "core/logger.h"
 #include "core/modes.h"
 #include "core/params.h"
@@ -39,6 +40,7 @@ struct Controller {
   ViewState view{};
   RixImage rix{};          // the compiled RIX program, shared by compiler and runtime
   AutoState auto_state{};  // values shared by the built-in AUTO programs
+  KinematicsMemo kin_memo{};  // trigonometry the cycle reuses while its inputs stand still
 };
 
 }  // namespace rokan

@@ -28,7 +28,7 @@ void draw(Controller& c) {
   if (--c.cycle.draw_countdown >= 0) return;
   if (c.console.info_display) info_refresh(c);
   c.host.paint_views();
-  c.host.set_time_field(format("%8.3lf[sec]", c.cycle.elapsed));
+  c.host.set_time_field(c.cycle.elapsed);
   c.cycle.draw_countdown = c.cycle.draw_skip;
 }
 
@@ -43,6 +43,10 @@ bool open_report_log(Controller& c) {
 }
 
 }  // namespace
+
+std::string time_field_text(double elapsed) {
+  return format("%8.3lf[sec]", elapsed);
+}
 
 void startup(Controller& c) {
   set_default_params(c.params, c.sensor);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace rokan {
 
@@ -20,6 +21,8 @@ struct CycleState {
 };
 
 void sampling_tick(Controller& c);
+// The time field's text for an elapsed time in seconds: "%8.3lf[sec]".
+std::string time_field_text(double elapsed);
 void startup(Controller& c);
 int terminate(Controller& c, int code);
 // The quit confirmation and, on OK, the end routine (File/Quit and key E).

@@ -1,5 +1,6 @@
 #include "core/kinematics.h"
 
+#include <bit>
 #include <cmath>
 
 #include "console/console.h"
@@ -47,6 +48,15 @@ bool solve_leg(const double target[3], double bx, double by, double out[3]) {
   return true;
 }
 
+void refresh(AngleTrig& t, double angle) {
+  const uint64_t bits = std::bit_cast<uint64_t>(angle);
+  if (t.valid && t.bits == bits) return;
+  t.cos = std::cos(angle);
+  t.sin = std::sin(angle);
+  t.bits = bits;
+  t.valid = true;
+}
+
 bool check_leg(Controller& c, int leg) {
   if (leg >= 0 && leg <= 3) return true;
   set_mode(c, kEmg);
@@ -82,8 +92,13 @@ void advance_lead(Controller& c, int leg, const double wanted[3]) {
 }  // namespace
 
 void forward_leg(RobotState& st, int leg) {
-  const double t1 = st.angle[leg][0], t2 = st.angle[leg][1], t3 = st.angle[leg][2];
-  const double c1 = std::cos(t1), s1 = std::sin(t1);
+  AngleTrig trig[3];
+  forward_leg(st, leg, trig);
+}
+
+void forward_leg(RobotState& st, int leg, AngleTrig trig[3]) {
+  for (int j = 0; j < 3; ++j) refresh(trig[j], st.angle[leg][j]);
+  const double c1 = trig[0].cos, s1 = trig[0].sin;
   const double* b = st.point[leg][kBase];
   double* hip = st.point[leg][kHip];
   double* knee = st.point[leg][kKnee];
@@ -91,19 +106,37 @@ void forward_leg(RobotState& st, int leg) {
   hip[0] = b[0] + kLink1 * c1;
   hip[1] = b[1] + kLink1 * s1;
   hip[2] = b[2];
-  knee[0] = hip[0] + kLink2 * c1 * std::cos(t2);
-  knee[1] = hip[1] + kLink2 * s1 * std::cos(t2);
-  knee[2] = hip[2] + kLink2 * std::sin(t2);
-  foot[0] = knee[0] + kLink3 * c1 * std::cos(t3);
-  foot[1] = knee[1] + kLink3 * s1 * std::cos(t3);
-  foot[2] = knee[2] + kLink3 * std::sin(t3);
+  knee[0] = hip[0] + kLink2 * c1 * trig[1].cos;
+  knee[1] = hip[1] + kLink2 * s1 * trig[1].cos;
+  knee[2] = hip[2] + kLink2 * trig[1].sin;
+  foot[0] = knee[0] + kLink3 * c1 * trig[2].cos;
+  foot[1] = knee[1] + kLink3 * s1 * trig[2].cos;
+  foot[2] = knee[2] + kLink3 * trig[2].sin;
 }
 
 int Position2angle(Controller& c, int leg, const double target[3], double out[3]) {
+  IkMemo& memo = c.kin_memo.ik[leg];
+  const uint64_t key[3] = {std::bit_cast<uint64_t>(target[0]), std::bit_cast<uint64_t>(target[1]),
+                           std::bit_cast<uint64_t>(target[2])};
+  if (memo.valid && key[0] == memo.target[0] && key[1] == memo.target[1] &&
+      key[2] == memo.target[2]) {
+    for (int k = 0; k < 3; ++k) out[k] = memo.out[k];
+    return 1;
+  }
+  const double bx = kLegBase[leg][0], by = kLegBase[leg][1];
   out[0] = c.state.angle[leg][0];
-  bool ok = solve_leg(target, kLegBase[leg][0], kLegBase[leg][1], out);
+  bool ok = solve_leg(target, bx, by, out);
   if (!ok) hold_all(c);
   out[0] = wrap_leg_theta1(leg, out[0]);
+  // On the joint 1 axis the result keeps the present theta1, so it depends on more than the
+  // target; failures are not kept either (each one holds the legs again).
+  memo.valid = ok && !(target[0] - bx == 0 && target[1] - by == 0);
+  if (memo.valid) {
+    for (int k = 0; k < 3; ++k) {
+      memo.target[k] = key[k];
+      memo.out[k] = out[k];
+    }
+  }
   return ok ? 1 : 0;
 }
 

@@ -2,13 +2,41 @@
 // per-cycle reference generators that move a leg's lead point within A_MAX and V_MAX.
 #pragma once
 
+#include <cstdint>
+
 #include "core/robot_state.h"
 
 namespace rokan {
 
 struct Controller;
 
+// Cosine and sine of one angle, kept with the bit pattern of the angle they belong to (so -0.0
+// and +0.0, whose sines differ, are told apart). A joint that has not moved since the last
+// cycle reuses them: the values are the very same doubles the library would return again.
+struct AngleTrig {
+  uint64_t bits = 0;
+  bool valid = false;
+  double cos = 0, sin = 0;
+};
+
+// The last successful inverse kinematics of a leg: the target's bit patterns and the angles.
+// A leg held at its goal asks for the same target every cycle.
+struct IkMemo {
+  uint64_t target[3] = {};
+  bool valid = false;
+  double out[3] = {};
+};
+
+// Results the cycle may reuse while their inputs stay bit for bit the same. Only speed depends
+// on it: every value handed out equals a fresh computation.
+struct KinematicsMemo {
+  AngleTrig joint[4][3];
+  IkMemo ik[4];
+};
+
 void forward_leg(RobotState& state, int leg);
+// forward_leg with the sines and cosines taken from (and kept in) `trig`, the leg's three joints.
+void forward_leg(RobotState& state, int leg, AngleTrig trig[3]);
 // Foot position to chain-form angles; out[0] starts as the leg's present theta1. 1 on success;
 // on failure every leg is held (hold_all) and 0 is returned.
 int Position2angle(Controller& c, int leg, const double target[3], double out[3]);

@@ -224,6 +224,30 @@ int get_mode(const Controller& c) {
   return c.mode.mode;
 }
 
+namespace {
+
+void show_running_line(Controller& c) {
+  const ModeState& s = c.mode;
+  RunningLine& line = c.mode.running_line;
+  const int step = s.program_is_rix ? auto_rix_pc(c) : s.auto_step;
+  if (!line.valid || line.rix != s.program_is_rix || line.program_no != s.program_no ||
+      line.step != step || line.stop_reserved != s.stop_reserved) {
+    const char* waiting = s.stop_reserved ? SJ("  終了待ち").c_str() : "";
+    line.text = s.program_is_rix
+                    ? format(SJ("AUTO:自動プログラム動作中 [RIX:%d]%s").c_str(), step, waiting)
+                    : format(SJ("AUTO:自動プログラム動作中 [%d:%d]%s").c_str(), s.program_no,
+                             step, waiting);
+    line.valid = true;
+    line.rix = s.program_is_rix;
+    line.program_no = s.program_no;
+    line.step = step;
+    line.stop_reserved = s.stop_reserved;
+  }
+  msg_set_mode_line(c, line.text);
+}
+
+}  // namespace
+
 void leg_control(Controller& c) {
   ModeState& s = c.mode;
   switch (s.mode) {
@@ -235,14 +259,7 @@ void leg_control(Controller& c) {
       break;
     case kAuto:
       if (s.auto_running) {
-        const char* waiting = s.stop_reserved ? SJ("  終了待ち").c_str() : "";
-        if (s.program_is_rix) {
-          msg_printf_mode_line(c, SJ("AUTO:自動プログラム動作中 [RIX:%d]%s").c_str(),
-                               auto_rix_pc(c), waiting);
-        } else {
-          msg_printf_mode_line(c, SJ("AUTO:自動プログラム動作中 [%d:%d]%s").c_str(), s.program_no,
-                               s.auto_step, waiting);
-        }
+        show_running_line(c);
         if (!run_auto_program(c, s.program_no)) {
           // The RIX program's own report says why; a built-in program has none.
           const bool rix_error = s.program_is_rix && c.rix.error_code != 0;

@@ -14,6 +14,17 @@ enum Mode : uint8_t { kManual = 0, kOrigin = 1, kAuto = 2, kEmg = 3 };
 // Value of ModeState::auto_step that marks acknowledged RIX compiler warnings.
 inline constexpr uint8_t kRixWarningsAcknowledged = 152;
 
+// The mode line of a running AUTO program and the numbers it was formatted from: the line is
+// shown every cycle but its numbers change only now and then.
+struct RunningLine {
+  bool valid = false;
+  uint8_t rix = 0;
+  int32_t program_no = 0;
+  int32_t step = 0;  // the RIX program counter or the built-in program's step
+  uint8_t stop_reserved = 0;
+  std::string text;  // CP932
+};
+
 struct ModeState {
   uint8_t mode = kManual;
   int32_t selected_leg = -1;       // MANUAL: leg under manual control, -1 none
@@ -34,6 +45,7 @@ struct ModeState {
   int32_t captured_key = 0;
   uint8_t emg_enable = 1;  // lamp "EMG ENABLE"
   // The RIX program file name is Controller::rix.source_name.
+  RunningLine running_line;
 };
 
 void set_mode(Controller& c, int m);

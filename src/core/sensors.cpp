@@ -74,14 +74,17 @@ void update_state(const Sensor& s, RobotState& st, double dt) {
   }
 }
 
-void update_legs(RobotState& st, double dt) {
+void update_legs(RobotState& st, double dt, AngleTrig (*trig)[3]) {
   for (int leg = 0; leg < 4; ++leg) {
     double old_foot[3];
     for (int k = 0; k < 3; ++k) {
       st.point[leg][kBase][k] = kLegBase[leg][k];
       old_foot[k] = st.point[leg][kFoot][k];
     }
-    forward_leg(st, leg);
+    if (trig)
+      forward_leg(st, leg, trig[leg]);
+    else
+      forward_leg(st, leg);
     for (int k = 0; k < 3; ++k) {
       double v = (st.point[leg][kFoot][k] - old_foot[k]) / dt;
       st.foot_acc[leg][k] = (v - st.foot_vel[leg][k]) / dt;
@@ -110,7 +113,7 @@ void update_state(Controller& c) {
   update_state(c.sensor, c.state, c.params.sampling_time);
 }
 void update_legs(Controller& c) {
-  update_legs(c.state, c.params.sampling_time);
+  update_legs(c.state, c.params.sampling_time, c.kin_memo.joint);
 }
 void prime_state(Controller& c) {
   prime_state(c.sensor, c.state, c.params.sampling_time);

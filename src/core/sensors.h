@@ -2,6 +2,7 @@
 // derivatives, and the leg points by forward kinematics.
 #pragma once
 
+#include "core/kinematics.h"
 #include "core/robot_state.h"
 
 namespace rokan {
@@ -13,7 +14,8 @@ void read_sensors(Sensor& sensor);
 void update_state(const Sensor& sensor, RobotState& state, double dt);
 // Base, hip, knee and foot of legs 0..3 from the stored angles, then foot velocity and
 // acceleration over dt.
-void update_legs(RobotState& state, double dt);
+// `trig`, when given, is the [4][3] memo of the joints' sines and cosines (KinematicsMemo).
+void update_legs(RobotState& state, double dt, AngleTrig (*trig)[3] = nullptr);
 // Zeroes the derivatives and settles them with three updates without a sensor read.
 void prime_state(const Sensor& sensor, RobotState& state, double dt);
 

@@ -88,8 +88,8 @@ void QtHost::paint_views() {
   if (main_) main_->paint_views();
 }
 
-void QtHost::set_time_field(const std::string& text) {
-  if (main_) main_->set_time_field(qt_text(text));
+void QtHost::set_time_field(double elapsed) {
+  if (main_) main_->set_time_field(qt_text(time_field_text(elapsed)));
 }
 
 void QtHost::update_lamps() {

@@ -49,7 +49,7 @@ class QtHost final : public Host {
                       const std::string& overflow_text) override;
   void paint_strip() override;
   void paint_views() override;
-  void set_time_field(const std::string& text) override;
+  void set_time_field(double elapsed) override;
   void update_lamps() override;
   void text_screen_changed() override;
   void set_timer_interval(int milliseconds) override;

@@ -29,7 +29,9 @@ class Host {
   // Repaint requests; each takes effect before it returns.
   virtual void paint_strip() = 0;
   virtual void paint_views() = 0;
-  virtual void set_time_field(const std::string& text) = 0;
+  // The elapsed time of the drawn tick, s; a host that shows it formats it with
+  // time_field_text() (core/cycle.h), so a host that shows nothing pays nothing.
+  virtual void set_time_field(double elapsed) = 0;
   virtual void update_lamps() = 0;
   virtual void text_screen_changed() = 0;
 

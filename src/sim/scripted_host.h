@@ -56,7 +56,7 @@ class ScriptedHost : public Host {
                       const std::string& overflow_text) override;
   void paint_strip() override {}
   void paint_views() override {}
-  void set_time_field(const std::string&) override {}
+  void set_time_field(double) override {}
   void update_lamps() override {}
   void text_screen_changed() override {}
   void set_timer_interval(int milliseconds) override { interval_ms_ = milliseconds; }

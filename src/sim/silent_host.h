@@ -17,7 +17,7 @@ class SilentHost : public Host {
   void run_log_notice(const std::string&, const std::string&, const std::string&) override {}
   void paint_strip() override {}
   void paint_views() override {}
-  void set_time_field(const std::string&) override {}
+  void set_time_field(double) override {}
   void update_lamps() override {}
   void text_screen_changed() override {}
   void set_timer_interval(int) override {}

@@ -56,7 +56,7 @@ class FakeHost : public Host {
   }
   void paint_strip() override { ++strip_paints; }
   void paint_views() override { ++view_paints; }
-  void set_time_field(const std::string& text) override { time_field = text; }
+  void set_time_field(double elapsed) override { time_field = time_field_text(elapsed); }
   void update_lamps() override { ++lamp_updates; }
   void text_screen_changed() override {}
   void set_timer_interval(int ms) override { timer_interval = ms; }
