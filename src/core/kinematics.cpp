@@ -28,12 +28,32 @@ void clamp_length(double v[3], double limit) {
   }
 }
 
+void refresh(AngleTrig& t, double angle) {
+  const uint64_t bits = std::bit_cast<uint64_t>(angle);
+  if (t.valid && t.bits == bits) return;
+  // One library call for both, as the compiler makes of a cos and a sin of the same angle
+  // elsewhere, so the values are those of that call wherever they are taken.
+  ::sincos(angle, &t.sin, &t.cos);
+  t.bits = bits;
+  t.valid = true;
+}
+
 // Inverse kinematics in the leg plane, knee-up solution. out[0] holds the present theta1,
 // kept when the target lies on the joint 1 axis.
-bool solve_leg(const double target[3], double bx, double by, double out[3]) {
+bool solve_leg(const double target[3], double bx, double by, double out[3], IkMemo& memo) {
   double dx = target[0] - bx, dy = target[1] - by;
-  if (!(dx == 0 && dy == 0)) out[0] = std::atan2(dy, dx);
-  double u = std::cos(-out[0]) * dx - std::sin(-out[0]) * dy;
+  if (!(dx == 0 && dy == 0)) {
+    const uint64_t key[2] = {std::bit_cast<uint64_t>(dx), std::bit_cast<uint64_t>(dy)};
+    if (!memo.theta1_valid || key[0] != memo.offset[0] || key[1] != memo.offset[1]) {
+      memo.theta1 = std::atan2(dy, dx);
+      memo.offset[0] = key[0];
+      memo.offset[1] = key[1];
+      memo.theta1_valid = true;
+    }
+    out[0] = memo.theta1;
+  }
+  refresh(memo.rotation, -out[0]);
+  double u = memo.rotation.cos * dx - memo.rotation.sin * dy;
   double r = u - kLink1, h = target[2];
   if (r == 0 && h == 0) return false;
   double alpha = std::atan2(h, r);
@@ -46,15 +66,6 @@ bool solve_leg(const double target[3], double bx, double by, double out[3]) {
   out[1] = t2;
   out[2] = std::atan2(h - kh, r - kr);
   return true;
-}
-
-void refresh(AngleTrig& t, double angle) {
-  const uint64_t bits = std::bit_cast<uint64_t>(angle);
-  if (t.valid && t.bits == bits) return;
-  t.cos = std::cos(angle);
-  t.sin = std::sin(angle);
-  t.bits = bits;
-  t.valid = true;
 }
 
 bool check_leg(Controller& c, int leg) {
@@ -125,7 +136,7 @@ int Position2angle(Controller& c, int leg, const double target[3], double out[3]
   }
   const double bx = kLegBase[leg][0], by = kLegBase[leg][1];
   out[0] = c.state.angle[leg][0];
-  bool ok = solve_leg(target, bx, by, out);
+  bool ok = solve_leg(target, bx, by, out, memo);
   if (!ok) hold_all(c);
   out[0] = wrap_leg_theta1(leg, out[0]);
   // On the joint 1 axis the result keeps the present theta1, so it depends on more than the

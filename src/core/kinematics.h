@@ -19,12 +19,18 @@ struct AngleTrig {
   double cos = 0, sin = 0;
 };
 
-// The last successful inverse kinematics of a leg: the target's bit patterns and the angles.
-// A leg held at its goal asks for the same target every cycle.
+// The inverse kinematics of a leg: the last successful solution by the target's bit patterns
+// (a leg held at its goal asks for the same target every cycle), and theta1 by the target's
+// offset from the base (a foot moving up or down keeps it), with the rotation into the leg
+// plane.
 struct IkMemo {
   uint64_t target[3] = {};
   bool valid = false;
   double out[3] = {};
+  uint64_t offset[2] = {};
+  bool theta1_valid = false;
+  double theta1 = 0;
+  AngleTrig rotation;  // of -theta1
 };
 
 // Results the cycle may reuse while their inputs stay bit for bit the same. Only speed depends
