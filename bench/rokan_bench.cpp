@@ -1,5 +1,6 @@
 // Speed of the controller's hot paths: one sampling cycle with every leg under position control
-// and an AUTO program running, compiling a large RIX program, and writing a large sampling log.
+// and an AUTO program running, whole batch runs, compiling a large RIX program, and writing a
+// large sampling log.
 // Each benchmark works in a fresh copy of the bundled workspace.
 #include <benchmark/benchmark.h>
 
@@ -7,6 +8,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "bench/bench_host.h"
 #include "core/controller.h"
@@ -15,6 +17,7 @@
 #include "core/modes.h"
 #include "platform/text.h"
 #include "rix/compiler/compiler.h"
+#include "sim/batch.h"
 
 namespace rokan::bench {
 namespace {
@@ -112,6 +115,55 @@ void BM_SamplingCycleRix(benchmark::State& state) {
                                                      benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_SamplingCycleRix);
+
+// Whole batch runs as rokan-sim makes them (start-up, login, initial posture, the program for 60 s
+// of simulated time, end routine), each in a fresh copy of the workspace: what a CI run of a
+// program costs. x_real_time is simulated time over CPU time.
+void run_batch_bench(benchmark::State& state, std::vector<std::string> program_args) {
+  constexpr double kSeconds = 60;
+  std::FILE* sink = std::fopen("/dev/null", "w");
+  if (!sink) {
+    state.SkipWithError("cannot open /dev/null");
+    return;
+  }
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto ws = std::make_unique<Workspace>("batch");
+    fs::copy_file(fs::path(ROKAN_SOURCE_DIR) / "tests" / "speed" / "FOUR_LEGS.RIX",
+                  ws->dir / "DEFAULT" / "rixs" / "FOUR_LEGS.RIX");
+    std::vector<std::string> args = {"rokan-sim", "--workspace", ws->dir.string(), "--seconds",
+                                     "60"};
+    for (const std::string& a : program_args)
+      args.push_back(a == "FOUR_LEGS.RIX" ? (ws->dir / "DEFAULT" / "rixs" / a).string() : a);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    state.ResumeTiming();
+    const int status = batch_main(static_cast<int>(argv.size()), argv.data(), sink, sink);
+    state.PauseTiming();
+    ws.reset();
+    state.ResumeTiming();
+    if (status != kBatchTimeout) {
+      state.SkipWithError(
+          ("the run ended early with exit status " + std::to_string(status)).c_str());
+      break;
+    }
+  }
+  std::fclose(sink);
+  state.counters["x_real_time"] =
+      benchmark::Counter(state.iterations() * kSeconds, benchmark::Counter::kIsRate);
+}
+
+// rokan-sim --auto 5 --seconds 60 --vr1 10@3: gait 5 walking.
+void BM_BatchRunGait5(benchmark::State& state) {
+  run_batch_bench(state, {"--auto", "5", "--vr1", "10@3"});
+}
+BENCHMARK(BM_BatchRunGait5)->Unit(benchmark::kMillisecond);
+
+// rokan-sim --run FOUR_LEGS.RIX --seconds 60: every leg moving up, forward, down, back, sideways.
+void BM_BatchRunFourLegs(benchmark::State& state) {
+  run_batch_bench(state, {"--run", "FOUR_LEGS.RIX"});
+}
+BENCHMARK(BM_BatchRunFourLegs)->Unit(benchmark::kMillisecond);
 
 // A program of about 10,000 statements with 1,000 labels: every statement form of the language,
 // nested blocks and subroutine calls, repeated with fresh labels.

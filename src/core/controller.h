@@ -38,8 +38,8 @@ struct Controller {
   ConsoleState console{};
   FloorDetectState floor{};
   ViewState view{};
-  RixImage rix{};          // the compiled RIX program, shared by compiler and runtime
-  AutoState auto_state{};  // values shared by the built-in AUTO programs
+  RixImage rix{};             // the compiled RIX program, shared by compiler and runtime
+  AutoState auto_state{};     // values shared by the built-in AUTO programs
   KinematicsMemo kin_memo{};  // trigonometry the cycle reuses while its inputs stand still
 };
 

@@ -235,8 +235,8 @@ void show_running_line(Controller& c) {
     const char* waiting = s.stop_reserved ? SJ("  終了待ち").c_str() : "";
     line.text = s.program_is_rix
                     ? format(SJ("AUTO:自動プログラム動作中 [RIX:%d]%s").c_str(), step, waiting)
-                    : format(SJ("AUTO:自動プログラム動作中 [%d:%d]%s").c_str(), s.program_no,
-                             step, waiting);
+                    : format(SJ("AUTO:自動プログラム動作中 [%d:%d]%s").c_str(), s.program_no, step,
+                             waiting);
     line.valid = true;
     line.rix = s.program_is_rix;
     line.program_no = s.program_no;

@@ -1,0 +1,183 @@
+// The cycle reuses trigonometry and texts while their inputs stand still. These runs check, cycle
+// by cycle, that what it reused is bit for bit what a fresh computation gives: the leg points
+// against forward kinematics without a memo, the reference angles against Position2angle on a
+// controller that has never solved anything, and the AUTO mode line against its format.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "core/kinematics.h"
+#include "core/param_file.h"
+#include "core/sensors.h"
+#include "core/servo.h"
+#include "scenarios/gait_support.h"
+#include "support/fake_host.h"
+
+namespace rokan::test {
+namespace {
+
+bool same_bits(const double* a, const double* b, int n) {
+  return std::memcmp(a, b, sizeof(double) * static_cast<std::size_t>(n)) == 0;
+}
+
+// Checks the state and the servo set-points of the cycle just run against fresh computations.
+// Returns the number of legs whose reference angles were checked.
+int expect_fresh(const Controller& c, const std::string& where) {
+  RobotState fresh = c.state;
+  for (int leg = 0; leg < 4; ++leg) {
+    forward_leg(fresh, leg);
+    EXPECT_TRUE(same_bits(&fresh.point[leg][0][0], &c.state.point[leg][0][0], 12))
+        << "leg points of leg " << leg + 1 << " " << where;
+  }
+  if (c.mode.mode != kAuto) return 0;
+  FakeHost host;
+  Controller solver{host};
+  solver.state = c.state;
+  int checked = 0;
+  for (int leg = 0; leg < 4; ++leg) {
+    double out[3];
+    if (!Position2angle(solver, leg, c.servo[leg].ik_input, out)) continue;
+    EXPECT_TRUE(same_bits(out, c.servo[leg].reference, 3))
+        << "reference angles of leg " << leg + 1 << " " << where;
+    ++checked;
+  }
+  return checked;
+}
+
+TEST(ReusedResults, WalkingGaitMatchesFreshKinematicsEveryCycle) {
+  GaitSession s;
+  ASSERT_NO_FATAL_FAILURE(s.start_program(5));
+  s.cycles(100);
+  s.slider(1, 10.0);  // stride input after the gait captured the sliders
+  int checked = 0;
+  for (int i = 0; i < 6000 && !HasFailure(); ++i) {
+    s.cycle();
+    checked += expect_fresh(s.c, "in cycle " + std::to_string(i));
+  }
+  EXPECT_EQ(s.c.mode.mode, kAuto) << s.status_line();
+  EXPECT_GT(s.steps.size(), 4u) << "the gait walked through its steps";
+  EXPECT_EQ(checked, 4 * 6000);
+}
+
+TEST(ReusedResults, RixProgramMovingEveryLegMatchesFreshKinematicsEveryCycle) {
+  RixSession s;
+  // Up and down (theta1 kept), then along y and x (theta1 changes), and a stretch of waiting.
+  ASSERT_NO_FATAL_FAILURE(
+      s.start_program("3.1\nUp, along, down\nINITIAL_POSTURE\nWAIT_INPOS ALL\n"
+                      "PTP F1 -301 201 -220 ; PTP F2 301 201 -220 ; PTP F3 -301 -201 -220 ; "
+                      "PTP F4 301 -201 -220\nWAIT_INPOS ALL\n"
+                      "PTP F1 -301 241 -220 ; PTP F2 321 201 -220\nWAIT_INPOS ALL\n"
+                      "SLEEP 0.3\nPTP ALL -301 201 -250\nWAIT_INPOS F1\nEND\n"));
+  int cycles = 0;
+  for (; cycles < 20000 && s.c.mode.mode == kAuto && !::testing::Test::HasFailure(); ++cycles) {
+    s.tick();
+    expect_fresh(s.c, "in cycle " + std::to_string(cycles));
+  }
+  EXPECT_EQ(s.c.mode.mode, kManual) << "the program ended: " << s.status_line();
+  EXPECT_GT(cycles, 1000);
+}
+
+struct Memo : ::testing::Test {
+  FakeHost host;
+  Controller c{host};
+  void SetUp() override {
+    set_default_params(c.params, c.sensor);
+    for (auto& leg : c.sensor.raw)
+      for (double& r : leg) r = 2048;
+    read_sensors(c);
+    prime_state(c);
+    hold_all(c);
+  }
+};
+
+// The sines of -0.0 and +0.0 differ in sign; a memo that compared angles with == would hand
+// out the wrong one.
+TEST_F(Memo, SignedZeroAnglesAreNotTakenForEachOther) {
+  AngleTrig trig[3];
+  c.state.angle[1][1] = 0.0;
+  forward_leg(c.state, 1, trig);
+  c.state.angle[1][1] = -0.0;
+  forward_leg(c.state, 1, trig);
+  EXPECT_TRUE(std::signbit(trig[1].sin));
+  RobotState fresh = c.state;
+  forward_leg(fresh, 1);
+  EXPECT_TRUE(same_bits(&fresh.point[1][0][0], &c.state.point[1][0][0], 12));
+}
+
+// Straight above the base the solution keeps the leg's present theta1: the same target must
+// give a different answer once the leg has turned.
+TEST_F(Memo, TargetOnTheJointOneAxisFollowsThePresentTheta1) {
+  const double above_base[3] = {101, 201, -300};
+  double first[3], second[3];
+  c.state.angle[1][0] = 0.5;
+  ASSERT_EQ(Position2angle(c, 1, above_base, first), 1);
+  c.state.angle[1][0] = -0.25;
+  ASSERT_EQ(Position2angle(c, 1, above_base, second), 1);
+  EXPECT_EQ(first[0], 0.5);
+  EXPECT_EQ(second[0], -0.25);
+}
+
+// Every failing solution holds the legs again, also when the same target failed just before.
+TEST_F(Memo, RepeatedUnreachableTargetHoldsTheLegsEachTime) {
+  const double far[3] = {-1000, 201, -250};
+  double out[3];
+  EXPECT_EQ(Position2angle(c, 0, far, out), 0);
+  c.servo[2].goal[2] = -200;
+  c.servo[2].control_mode[0] = kVelocityControl;
+  EXPECT_EQ(Position2angle(c, 0, far, out), 0);
+  EXPECT_EQ(c.servo[2].goal[2], c.state.point[2][kFoot][2]) << "goal held at the foot again";
+  EXPECT_EQ(c.servo[2].control_mode[0], kPositionControl);
+}
+
+// A foot moved straight down keeps theta1 and its rotation; the rest must still be solved anew.
+TEST_F(Memo, VerticalMoveAfterAHorizontalOneSolvesLikeAFreshController) {
+  const double targets[][3] = {{-301, 201, -250},
+                               {-321, 221, -250},
+                               {-321, 221, -200},
+                               {-321, 221, -200},
+                               {-301, 201, -200}};
+  for (const auto& t : targets) {
+    double kept[3], fresh[3];
+    ASSERT_EQ(Position2angle(c, 0, t, kept), 1);
+    FakeHost other_host;
+    Controller other{other_host};
+    other.state = c.state;
+    ASSERT_EQ(Position2angle(other, 0, t, fresh), 1);
+    EXPECT_TRUE(same_bits(kept, fresh, 3)) << "target " << t[0] << " " << t[1] << " " << t[2];
+  }
+}
+
+// The running program's mode line follows its step and the reserved stop, although it is only
+// formatted again when one of them changes.
+TEST(ReusedResults, RunningModeLineFollowsStepAndReservedStop) {
+  GaitSession s;
+  ASSERT_NO_FATAL_FAILURE(s.start_program(5));
+  // The line is set before the program's step in each cycle: it shows the step the cycle began
+  // with.
+  auto cycle_shows = [&](const std::string& suffix) {
+    const int step = s.c.mode.auto_step;
+    s.cycle();
+    EXPECT_EQ(cp932_to_utf8(s.c.console.lines[0]),
+              "AUTO:自動プログラム動作中 [5:" + std::to_string(step) + "]" + suffix);
+  };
+  s.cycles(3);
+  cycle_shows("");
+  s.c.mode.stop_reserved = 1;
+  cycle_shows("  終了待ち");
+  s.c.mode.stop_reserved = 0;
+  cycle_shows("");
+  s.slider(1, 10.0);
+  const int first = s.c.mode.auto_step;
+  std::set<int> shown;
+  for (int i = 0; i < 20000 && shown.size() < 4 && !HasFailure(); ++i) {
+    shown.insert(s.c.mode.auto_step);
+    cycle_shows("");
+  }
+  EXPECT_GE(shown.size(), 4u) << "the gait went on from step " << first;
+}
+
+}  // namespace
+}  // namespace rokan::test
