@@ -31,8 +31,8 @@ void clamp_length(double v[3], double limit) {
 void refresh(AngleTrig& t, double angle) {
   const uint64_t bits = std::bit_cast<uint64_t>(angle);
   if (t.valid && t.bits == bits) return;
-  // One library call for both, as the compiler makes of a cos and a sin of the same angle
-  // elsewhere, so the values are those of that call wherever they are taken.
+  // One sincos call, the call the compiler makes of a cos and a sin of one angle, so a kept
+  // value is the very one a fresh evaluation gives.
   ::sincos(angle, &t.sin, &t.cos);
   t.bits = bits;
   t.valid = true;
