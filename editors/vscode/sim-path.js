@@ -32,7 +32,7 @@ function findOnPath(name, searchPath) {
 //            are expanded; a bare name is looked up on the PATH, any other relative path
 //            counts from the first workspace folder.
 //   folders: the workspace folders' paths, in order.
-//   searchPath: the PATH to search.
+//   searchPath: the PATH to search; home: the home directory that "~/" stands for.
 // Returns {program} or {error} with a text for the user: a configured path that is not an
 // executable file is an error rather than a silent fall-back, so a typo is noticed.
 function resolveSimPath(setting, folders, searchPath, home) {
