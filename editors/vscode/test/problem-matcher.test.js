@@ -8,17 +8,13 @@ const {execFileSync} = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
+const {binPath, notBuilt} = require('./bin');
 
 const manifest = require('../package.json');
 const matcher = manifest.contributes.problemMatchers.find((m) => m.name === 'rixc');
 
-// rixc from the build the tests run against (ROKAN_BIN_DIR, set by CTest), else the default build.
-function rixcPath() {
-  const dir = process.env.ROKAN_BIN_DIR || path.join(__dirname, '..', '..', '..', 'build', 'bin');
-  return path.join(dir, 'rixc');
-}
-const rixc = rixcPath();
-const noRixc = !process.env.ROKAN_BIN_DIR && !fs.existsSync(rixc) && 'rixc is not built';
+const rixc = binPath('rixc');
+const noRixc = notBuilt('rixc');
 
 // Runs rixc on `source` written as NAME in a scratch directory; returns its exit status, its
 // output (stdout and stderr, as a task's terminal shows them) and the path it was given.
