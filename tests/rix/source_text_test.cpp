@@ -80,7 +80,8 @@ TEST(SourceText, StrayBytesEndInAReportNotACrash) {
   std::string line;
   ASSERT_TRUE(rix_read_source_line(dir.rix_path() + "N.RIX", 4, line));
   EXPECT_EQ(line, "A\\0B");
-  CompileResult unused = compile_bytes(std::string("3.1\nheading\nDEF_VAR U\0V\nEND\n", 31));
+  const char unused_source[] = "3.1\nheading\nDEF_VAR U\0V\nEND\n";
+  CompileResult unused = compile_bytes(std::string(unused_source, sizeof unused_source - 1));
   ASSERT_TRUE(unused.ok) << unused.report;
   EXPECT_EQ(unused.warnings.find('\0'), std::string::npos);
   EXPECT_NE(unused.warnings.find("(U\\0V)"), std::string::npos) << unused.warnings;
