@@ -43,6 +43,7 @@ int run_auto_program(Controller& c, int n) {
       m.auto_step = kRixRunning;
     }
   } else if (m.auto_step == kRixFinished) {
+    m.program_ended = 1;
     set_mode(c, kManual);  // the step function still runs once below
   }
   switch (n) {

@@ -22,6 +22,7 @@ int step_entry(const Controller& c, int first, int last) {
 }
 
 int finish_run(Controller& c) {
+  c.mode.program_ended = 1;
   set_mode(c, kManual);
   return 1;
 }

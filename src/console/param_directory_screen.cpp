@@ -42,6 +42,12 @@ void change_directory(Controller& c, int key) {
     msg_set_status_line(c, SJ("ディレクトリ名が長すぎます(30バイトまで)．変更しません．"));
     return;
   }
+  if (name.find_first_of(" \t") != std::string::npos) {
+    // rokan.ini ends a value at its first blank: such a name would come back from the file as
+    // another directory at the next start.
+    msg_set_status_line(c, SJ("ディレクトリ名に空白・タブは使えません．変更しません．"));
+    return;
+  }
   if (!exists) return;
   name += '\\';
   if (key == '1') {

@@ -63,6 +63,7 @@ void start_auto_run(Controller& c) {
   }
   s.auto_running = 1;
   s.auto_step = 0;
+  s.program_ended = 0;
 }
 
 // A running AUTO program stopped by the operator: the legs stay where they are.
@@ -199,6 +200,7 @@ void set_mode(Controller& c, int m) {
       clear_pending(c);
       set_all_control_modes(c, kPositionControl);
       s.auto_step = 0;
+      s.program_ended = 0;
       s.stop_reserved = 0;
       s.auto_paused = 0;
       c.rix.warning_code = 0;

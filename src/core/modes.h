@@ -41,6 +41,7 @@ struct ModeState {
   uint8_t auto_step = 0;
   uint8_t auto_paused = 0;
   uint8_t stop_reserved = 0;
+  uint8_t program_ended = 0;    // the AUTO program came to its own end (not stopped by a key)
   uint8_t key_wait_active = 0;  // a RIX KEY_IN waits for a key
   int32_t captured_key = 0;
   uint8_t emg_enable = 1;  // lamp "EMG ENABLE"

@@ -116,6 +116,11 @@ bool apply(Params& p, const std::string& label, const std::string& value) {
     }
     double v;
     if (!to_double(value, v)) return false;
+    // The servo divides by the speed and acceleration limits of a leg: zero or less would fill
+    // the simulated robot with inf/NaN.
+    const bool leg_limit =
+        key.prefix == std::string_view("A_MAX") || key.prefix == std::string_view("V_MAX");
+    if (leg_limit && !(v > 0)) return false;
     *indexed_slot(p, key.prefix, leg_digit - '1', joint) = key.degrees ? v * kDegToRad : v;
     return true;
   }
@@ -187,7 +192,9 @@ bool split(const std::string& line, std::string& label, std::string& value) {
 
 void read_param_file(Controller& c) {
   Params& p = c.params;
-  std::FILE* f = open_file(param_file_path(p), "r");
+  // A directory of that name opens on some systems but holds no parameters.
+  const std::string path = param_file_path(p);
+  std::FILE* f = is_directory(path) ? nullptr : open_file(path, "r");
   if (!f) {
     write_stderr(SJ("ROKAN.INIがオープンできません(Read/Text)"));
     wait_key(c);

@@ -15,7 +15,10 @@ namespace rokan {
 // byte of a double-byte character is part of that character, not a separator.
 std::string local_path(std::string_view cp932_path);
 
-// The controller form of a local path: UTF-8 to CP932, '/' to backslash.
+// The controller form of a local path: UTF-8 to CP932, '/' to backslash. A character CP932
+// does not have (or a byte that is no UTF-8) is kept as its raw bytes, each written as 0xFD and
+// two hex digits, which local_path turns back into that byte: a file named on the command line
+// opens by the bytes it was given, and only the name shown to the operator is approximated.
 std::string controller_path(std::string_view local);
 
 // fopen() on the mapped name.

@@ -115,6 +115,9 @@ TEST_F(ParamFile, BadLinesStopReadingButKeepEarlierValues) {
       "KS111 nan\n",         // strtod reads it, no parameter can hold it
       "MAX_VOLT11 inf\n",
       "SAMPLING_TIME 3e6\n",  // beyond the millisecond timer's int
+      "V_MAX1 0\n",           // the servo divides by the speed and acceleration limits
+      "A_MAX3 -500\n",
+      "V_MAX4 -inf\n",
   };
   for (const char* bad : bad_lines) {
     SCOPED_TRACE(bad);
@@ -125,6 +128,25 @@ TEST_F(ParamFile, BadLinesStopReadingButKeepEarlierValues) {
     EXPECT_DOUBLE_EQ(rig.c.params.file.b1.v_max[0], 80);
     EXPECT_DOUBLE_EQ(rig.c.params.file.b1.v_max[1], 100);
   }
+}
+
+// The reader's reports go to stderr: a limit of zero names its label and value, and a
+// directory in the file's place cannot be opened (it is not a file of another version).
+TEST_F(ParamFile, ZeroLimitsAndADirectoryAreReportedAsSuch) {
+  write_ini("ARDO_VERSION\t4.20\nV_MAX1\t0\n");
+  testing::internal::CaptureStderr();
+  read();
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("V_MAX1 = 0"), std::string::npos) << err;
+  EXPECT_DOUBLE_EQ(rig.c.params.file.b1.v_max[0], 100);
+
+  std::filesystem::remove(ini);
+  std::filesystem::create_directory(ini);
+  testing::internal::CaptureStderr();
+  read();
+  err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err, "ROKAN.INIがオープンできません(Read/Text)");
+  EXPECT_TRUE(waited_for_a_key());
 }
 
 TEST_F(ParamFile, CommentsFlagsAndDegreesAreReadAsWritten) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -34,6 +35,46 @@ TEST(Paths, BackslashesBecomeSlashesButNotInsideDoubleByteCharacters) {
   std::string p = "DEFAULT\\" + SJ("表") + "\\rokan.ini";
   EXPECT_EQ(local_path(p), "DEFAULT/表/rokan.ini");
   EXPECT_EQ(controller_path("DEFAULT/表/rokan.ini"), p);
+}
+
+// Names that CP932 cannot hold (ü, an emoji, a byte that is no UTF-8) still name their file:
+// the mapping back gives the very bytes, and separators inside them stay separators.
+TEST(Paths, NamesWithoutACp932FormKeepTheirBytes) {
+  for (std::string local :
+       {"Pr\xC3\xBC"
+        "fung/表/a.RIX",
+        "a\xF0\x9F\x98\x80/b", "x\xFFy/\xC3z", "/tmp/caf\xC3\xA9 \xE2\x82\xAC/\xE8\xA1\xA8.RIX"}) {
+    SCOPED_TRACE(local);
+    const std::string cp = controller_path(local);
+    EXPECT_EQ(local_path(cp), local);
+    EXPECT_EQ(std::count(cp.begin(), cp.end(), '/'), 0) << "every separator is a backslash";
+  }
+  EXPECT_EQ(controller_path("DEFAULT/rixs/A.RIX"), "DEFAULT\\rixs\\A.RIX")
+      << "plain names as before";
+
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / "rokan_paths_raw_test";
+  fs::remove_all(dir);
+  fs::create_directories(dir /
+                         "Pr\xC3\xBC"
+                         "fung");
+  std::ofstream(dir /
+                "Pr\xC3\xBC"
+                "fung" /
+                "\xC3\x9C"
+                "ber.rix")
+      << "x";
+  const std::string base = controller_path((dir / "Pr\xC3\xBC"
+                                                  "fung")
+                                               .string()) +
+                           "\\";
+  EXPECT_TRUE(is_directory(base));
+  const std::vector<std::string> names = list_files_with_extension(base, "RIX");
+  ASSERT_EQ(names.size(), 1u);
+  std::FILE* f = open_file(base + names[0], "rb");
+  EXPECT_NE(f, nullptr);
+  if (f) std::fclose(f);
+  fs::remove_all(dir);
 }
 
 TEST(Paths, FilesOpenAndListUnderTheirMappedNames) {

@@ -156,11 +156,6 @@ TEST_F(Interpreter, DamagedImagesStopWithTheirNumberedError) {
        {ins(FOR, {var(1), constant(1), constant(2), label(2), constant(1)}),
         ins(NEXT, {var(2), label(0)}), ins(END)},
        39},
-      {"FOR reached from below, not from its NEXT",
-       {ins(EQUAL, {var(1), constant(1)}), ins(GOTO, {label(3)}),
-        ins(FOR, {var(1), constant(1), constant(2), label(5), constant(1)}), ins(GOTO, {label(2)}),
-        ins(NEXT, {var(1), label(2)}), ins(END)},
-       39},
       {"SUBROUTINE reached by GOTO", {ins(GOTO, {label(1)}), ins(SUBROUTINE), ins(END)}, 51},
       {"SUBROUTINE fallen into",
        {ins(EQUAL, {var(1), constant(1)}), ins(SUBROUTINE), ins(END)},
@@ -194,6 +189,23 @@ TEST_F(Interpreter, DamagedImagesStopWithTheirNumberedError) {
     EXPECT_NE(r.c.mode.auto_step, RuntimeRig::kFinished);
     EXPECT_EQ(r.c.rix.error_code, d.code) << r.report();
   }
+}
+
+// Only the loop's own NEXT continues a FOR. A jump that lands on the FOR from below without
+// passing its NEXT (here a GOTO; in programs the RETURN of a call made just before the FOR)
+// starts the loop again from its start value.
+TEST_F(Interpreter, ForReachedFromBelowOtherThanByItsNextStartsAfresh) {
+  r.load({ins(EQUAL, {var(2), constant(0)}),                                    // 0
+          ins(FOR, {var(1), constant(1), constant(2), label(4), constant(1)}),  // 1
+          ins(EQUAL, CAL_LEFT_ADD, {var(2), constant(1)}),                      // 2
+          ins(NEXT, {var(1), label(1)}),                                        // 3
+          ins(IF_GOTO_LT, {var(2), constant(4), label(1)}),                     // 4
+          ins(END)});                                                           // 5
+  r.run(100);
+  EXPECT_EQ(r.c.rix.error_code, 0) << r.report();
+  EXPECT_EQ(r.c.mode.auto_step, RuntimeRig::kFinished);
+  EXPECT_EQ(r.value(2), 4) << "two passes, then two more after the jump back";
+  EXPECT_EQ(r.value(1), 3);
 }
 
 TEST_F(Interpreter, APcOutsideTheProgramIsNeverRead) {

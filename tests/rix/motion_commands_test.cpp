@@ -68,6 +68,36 @@ TEST_F(MotionCommands, SlowTwiceGivesAQuarterOfTheFirstReferenceValue) {
   EXPECT_DOUBLE_EQ(p.active.b1.a_max[3], 150);
 }
 
+// Three values after a leg (or ALL) set that leg's three joints one by one, in degrees; a joint
+// takes one value, and every value must be above 0.
+TEST_F(MotionCommands, AngleTolerancesTakeOneValuePerJointOfALeg) {
+  r.compile(
+      "DEF_VAR V\nV = 6\nSET_JUST_ANGLE F2 1 2 3\nSET_NEAR_ANGLE ALL 4 5 V\n"
+      "SET_JUST_ANGLE J43 9\nEND");
+  r.run();
+  ASSERT_EQ(r.c.rix.error_code, 0) << r.report();
+  const LimitBlock2& b = r.c.params.active.b2;
+  const double deg = kPi / 180;
+  EXPECT_DOUBLE_EQ(b.angle_err[1][0], 1 * deg);
+  EXPECT_DOUBLE_EQ(b.angle_err[1][1], 2 * deg);
+  EXPECT_DOUBLE_EQ(b.angle_err[1][2], 3 * deg);
+  EXPECT_DOUBLE_EQ(b.angle_err[3][2], 9 * deg);
+  EXPECT_DOUBLE_EQ(b.angle_err[3][1], 3 * deg) << "the default stays on the other joints";
+  for (int leg = 0; leg < 4; ++leg) {
+    EXPECT_DOUBLE_EQ(b.angle_err_near[leg][0], 4 * deg);
+    EXPECT_DOUBLE_EQ(b.angle_err_near[leg][1], 5 * deg);
+    EXPECT_DOUBLE_EQ(b.angle_err_near[leg][2], 6 * deg);
+  }
+
+  r.load({ins(SET_JUST_ANGLE, target_leg(1), {constant(1), constant(0), constant(2)}), ins(END)});
+  r.run();
+  EXPECT_EQ(r.c.rix.error_code, 23) << "a zero tolerance";
+  r.load(
+      {ins(SET_JUST_ANGLE, target_joint(1, 1), {constant(1), constant(2), constant(3)}), ins(END)});
+  r.run();
+  EXPECT_EQ(r.c.rix.error_code, 30) << "three values for one joint";
+}
+
 TEST_F(MotionCommands, SamplingFrequencyAndTimeSetTheSamplingTime) {
   r.load({ins(SET_SAMPLING_FREQ, {constant(100)}), ins(END)});
   r.run();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/text.h"
+#include "rix/compiler/diagnostics.h"
 #include "rix/compiler/lex.h"
 #include "rix/rix_test_support.h"
 
@@ -29,6 +30,29 @@ TEST(SourceText, LinesLongerThan1023BytesAreReadInPieces) {
   EXPECT_EQ(r.image.source_lines, (std::vector<int32_t>{3, 3, 4}));
 }
 
+TEST(SourceText, ACommentRunsToTheEndOfItsLineHoweverLong) {
+  // The comment's text beyond the first 1023 bytes would be statements if read as a piece.
+  const std::string tail = ";MESSAGE leaked;BOGUS";
+  std::string line = "MESSAGE a // " + std::string(1100, 'c') + tail;
+  CompileResult r = compile_source("3.1\nheading\n" + line + "\nMESSAGE b\nEND\n");
+  ASSERT_TRUE(r.ok) << r.report;
+  EXPECT_EQ(message(r, 0), "a");
+  EXPECT_EQ(message(r, 1), "b");
+  EXPECT_EQ(r.image.source_lines, (std::vector<int32_t>{3, 4, 5}));
+
+  // "//" cut by the piece boundary: '/' is byte 1023, the second '/' starts the next piece.
+  line = "MESSAGE a" + std::string(1013, ' ') + "//" + std::string(1100, 'c') + tail;
+  r = compile_source("3.1\nheading\n" + line + "\nEND\n");
+  ASSERT_TRUE(r.ok) << r.report;
+  EXPECT_EQ(message(r, 0), "a");
+  EXPECT_EQ(r.image.messages.size(), 1u);
+
+  // A lone '/' at the boundary stays what it was: the first character of the next piece.
+  line = "MESSAGE a" + std::string(1013, ' ') + "/x";
+  r = compile_source("3.1\nheading\n" + line + "\nEND\n");
+  EXPECT_EQ(r.report, "[PHASE3]0001: Unknown command(x).");
+}
+
 TEST(SourceText, APieceNeverEndsInsideADoubleByteCharacter) {
   // "ソ" (0x83 0x5C) would straddle bytes 1023 and 1024; it moves whole into the next piece,
   // which is then the label "ソ:" (split, it would be a stray byte and a "\:" label).
@@ -46,8 +70,21 @@ TEST(SourceText, OverLongVersionAndHeadingLinesAreNotCompiled) {
 }
 
 TEST(SourceText, StrayBytesEndInAReportNotACrash) {
+  // A NUL byte is shown as "\0" wherever a source token reaches the operator: the report
+  // line (which AUTO also writes to emg.log), the warnings and the failing source line.
   CompileResult nul = compile_bytes(std::string("3.1\nheading\nREM a\0b\nA\0B\nEND\n", 28));
   EXPECT_EQ(nul.image.error_code, 22);
+  EXPECT_EQ(nul.report, "[PHASE3]0001: Unknown command(A\\0B).");
+  TempDir dir;
+  dir.write("N.RIX", std::string("3.1\nheading\nREM a\0b\nA\0B\nEND\n", 28));
+  std::string line;
+  ASSERT_TRUE(rix_read_source_line(dir.rix_path() + "N.RIX", 4, line));
+  EXPECT_EQ(line, "A\\0B");
+  const char unused_source[] = "3.1\nheading\nDEF_VAR U\0V\nEND\n";
+  CompileResult unused = compile_bytes(std::string(unused_source, sizeof unused_source - 1));
+  ASSERT_TRUE(unused.ok) << unused.report;
+  EXPECT_EQ(unused.warnings.find('\0'), std::string::npos);
+  EXPECT_NE(unused.warnings.find("(U\\0V)"), std::string::npos) << unused.warnings;
   CompileResult lone_lead = compile_bytes("3.1\nheading\nMESSAGE abc\x81\nEND\n");
   ASSERT_TRUE(lone_lead.ok) << lone_lead.report;
   EXPECT_EQ(message(lone_lead, 0), "abc\x81");

@@ -140,9 +140,8 @@ const Form kControl[] = {
     {"REPEAT;UNTIL V >= W", "UNTIL_GE 0=VAR:1 1=VAR:2 2=LABEL:7", 8},
     {"REPEAT;UNTIL INPOS_ALL", "UNTIL_EVENT 0=INPOS_ALL:1 2=LABEL:7", 8},
     {"FOR V = 1 TO 10;NEXT V", "FOR 0=VAR:1 1=CONSTANT:1 2=CONSTANT:10 3=LABEL:9 4=CONSTANT:1"},
-    {"FOR V = -W TO W step -2;NEXT", "FOR 0=VAR:1 1=M_VAR:2 2=VAR:2 3=LABEL:9 4=CONSTANT:-2"},
+    {"FOR V = -W TO W step -2;NEXT V", "FOR 0=VAR:1 1=M_VAR:2 2=VAR:2 3=LABEL:9 4=CONSTANT:-2"},
     {"FOR V = -W TO W STEP -2;NEXT V", "NEXT 0=VAR:1 1=LABEL:7", 8},
-    {"FOR V = -W TO W STEP -2;NEXT", "NEXT 1=LABEL:7", 8},
 };
 INSTANTIATE_TEST_SUITE_P(Control, StatementForm, testing::ValuesIn(kControl), form_name);
 

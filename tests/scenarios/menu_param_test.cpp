@@ -163,6 +163,19 @@ TEST_F(MenuParam, DirectoryScreenTakesOnlyExistingDirectoriesThatFit) {
   EXPECT_EQ(s.screens[1][3], "1: RIX program  (DEFAULT\\progs\\)");
 }
 
+// The settings file ends a value at its first blank, so a name with a blank or a tab would read
+// back as another directory: refused, even when the directory exists.
+TEST_F(MenuParam, DirectoryScreenRefusesNamesWithBlanks) {
+  std::filesystem::create_directories(s.dir / "DEFAULT" / "my progs");
+  std::filesystem::create_directories(s.dir / "DEFAULT" / "my\tlogs");
+  s.run(kToParam + "key C\nkey D\nkey 1\ninput my progs\ndump strip\nkey 2\ninput my\tlogs\n" +
+        "dump strip\nkey Q\n" + kOut);
+  EXPECT_EQ(s.strips[0][1], "ディレクトリ名に空白・タブは使えません．変更しません．");
+  EXPECT_EQ(s.strips[1][1], "ディレクトリ名に空白・タブは使えません．変更しません．");
+  EXPECT_EQ(p.rix_dir, "rixs\\");
+  EXPECT_EQ(p.log_dir, "log\\");
+}
+
 TEST_F(MenuParam, WrittenSettingsFileReadsBackWithTheEdits) {
   std::filesystem::create_directories(s.dir / "DEFAULT" / "progs");
   s.run(kToParam + "key C\nkey G\nkey 2\nkey 3\ninput 1.75\nkey Q\nkey Q\nkey S\nkey 3\ninput 4\n" +

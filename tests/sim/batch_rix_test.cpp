@@ -94,5 +94,34 @@ TEST_F(BatchRix, KeysReachKeyInAndAStopKeyIsNoEnd) {
   EXPECT_EQ(lines_of(o.err).back(), "rokan-sim: the run was stopped before the program ended");
 }
 
+// A folder name with a character CP932 does not have (here UTF-8 "ü") still holds the program:
+// the file opens by the bytes given on the command line, for --run as for rixc.
+TEST_F(BatchRix, ProgramsInFoldersWithoutACp932NameRunAndCompile) {
+  const fs::path folder = dir /
+                          "Pr\xC3\xBC"
+                          "fung";
+  fs::create_directories(folder);
+  std::ofstream(folder / "U.RIX", std::ios::binary) << "3.1\nh\nMESSAGE found\nEND\n";
+  Outcome o = batch({"--run", (folder / "U.RIX").string()});
+  EXPECT_EQ(o.status, kBatchEnded) << o.err;
+  EXPECT_EQ(lines_of(o.out).at(0), "found");
+  EXPECT_TRUE(fs::exists(folder / "FORMAL.TMP")) << "work files beside the program";
+
+  const std::string cmd =
+      std::string(ROKAN_BIN_DIR) + "/rixc '" + (folder / "U.RIX").string() + "' > /dev/null 2>&1";
+  const int rc = std::system(cmd.c_str());
+  EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 0) << rc;
+}
+
+// A built-in program stopped by a key is no program that ran to its end: exit 1 as for --run.
+TEST_F(BatchRix, ABuiltInProgramStoppedByAKeyExits1) {
+  for (const char* key : {"s@0.5", "q@0.5", "m@0.5", "E@0.5"}) {
+    SCOPED_TRACE(key);
+    Outcome o = batch({"--auto", "1", "--key", key, "--seconds", "5"});
+    EXPECT_EQ(o.status, kBatchEmg);
+    EXPECT_EQ(lines_of(o.err).back(), "rokan-sim: the run was stopped before the program ended");
+  }
+}
+
 }  // namespace
 }  // namespace rokan::test

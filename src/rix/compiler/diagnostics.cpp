@@ -124,6 +124,14 @@ std::string variable_name(const RixImage& image, int kind) {
   return name_at(image.jnt, image.error_index);
 }
 
+// Text for the operator, the report line and emg.log: a NUL byte of the source (which C text
+// would end at, and which a log line must not carry) is shown as the two characters "\0".
+std::string without_nul(std::string text) {
+  for (std::size_t i = text.find('\0'); i != std::string::npos; i = text.find('\0', i + 2))
+    text.replace(i, 1, "\\0");
+  return text;
+}
+
 }  // namespace
 
 const char* rix_phase_name(int phase) {
@@ -176,7 +184,7 @@ std::string rix_error_message(const RixImage& image, int code) {
 }
 
 void rix_report_error(RixImage& image, int code) {
-  std::string message = rix_error_message(image, code);
+  std::string message = without_nul(rix_error_message(image, code));
   image.error_code = static_cast<uint8_t>(code);
   std::string line = format("[%s]%04d: ", rix_phase_name(image.phase), image.pc);
   line += sjis_truncate(message, kRixMessageCut);
@@ -192,8 +200,8 @@ std::string rix_warning_text(const RixImage& image, int code) {
   if (code < 1 || code >= kWarningCount) {
     return fill(utf8_to_cp932(kUndefinedWarning), format("%d", code));
   }
-  return fill(warning_messages()[static_cast<std::size_t>(code)],
-              variable_name(image, (code - 1) % 3));
+  return without_nul(fill(warning_messages()[static_cast<std::size_t>(code)],
+                          variable_name(image, (code - 1) % 3)));
 }
 
 void rix_write_warning(RixImage& image, std::FILE* log, int code) {
@@ -216,6 +224,7 @@ bool rix_read_source_line(std::string_view path, int line, std::string& out) {
   }
   std::fclose(f);
   if (!found) out.clear();
+  out = without_nul(std::move(out));
   return found;
 }
 

@@ -33,6 +33,13 @@ std::string normalise_message(const std::vector<std::string_view>& tokens) {
   return out;
 }
 
+// True when the last character of s is a '/' (not the second byte of a double-byte one).
+bool ends_in_slash(std::string_view s) {
+  std::size_t last = std::string_view::npos;
+  for (std::size_t i = 0; i < s.size(); i = sjis_next(s, i)) last = i;
+  return last != std::string_view::npos && last + 1 == s.size() && s[last] == '/';
+}
+
 struct Pass1 {
   RixCompile& cx;
   RixFile formal, variables;
@@ -91,11 +98,31 @@ bool rix_pass1(RixCompile& cx, RixLineReader& source) {
   if (!write_line(p.variables.f, "V VAR_KEY")) return rix_fail(cx, 5);
   cx.declaration_lines.push_back(0);
 
-  std::string piece;
-  while (source.next_piece(piece, kRixPieceMax)) {
+  std::string piece, ahead;
+  bool have_ahead = false;
+  for (;;) {
+    if (have_ahead) {
+      piece.swap(ahead);
+      have_ahead = false;
+    } else if (!source.next_piece(piece, kRixPieceMax)) {
+      break;
+    }
     cx.source_line = source.line;
+    std::size_t comment = find_comment(piece);
+    // A "//" split by the piece boundary still starts a comment: look at the next piece of the
+    // same line when this one ends in a lone '/'.
+    if (comment == std::string::npos && !source.at_line_start && ends_in_slash(piece) &&
+        source.next_piece(ahead, kRixPieceMax)) {
+      if (!ahead.empty() && ahead[0] == '/') {
+        comment = piece.size() - 1;
+      } else {
+        have_ahead = true;
+      }
+    }
+    // A comment runs to the end of the physical line, however many pieces that takes.
+    if (comment != std::string::npos) source.skip_rest_of_line();
     std::string_view rest(piece);
-    rest = rest.substr(0, std::min(rest.size(), find_comment(rest)));
+    rest = rest.substr(0, std::min(rest.size(), comment));
     for (;;) {
       std::size_t semi = find_semicolon(rest);
       if (!p.statement(rest.substr(0, semi))) return false;

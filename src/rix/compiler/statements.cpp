@@ -614,14 +614,14 @@ bool compile(Statement& s, const Keyword& k, std::string_view statement) {
       return true;
     case Form::kFor:
       return for_loop(s);
-    case Form::kNext:
-      if (s.more()) {
-        RixOperand var;
-        if (!s.loop_variable(0, var)) return false;
-        rix_mark_referenced(s.cx, var);
-      }
+    case Form::kNext: {
+      if (!s.more()) return s.fail(11);  // NEXT names its loop variable
+      RixOperand var;
+      if (!s.loop_variable(0, var)) return false;
+      rix_mark_referenced(s.cx, var);
       s.set(1, LABEL, 0);
       return s.done();
+    }
     case Form::kSubroutine:
       if (!s.more() || !ends_with_colon(s.take())) return s.fail(11);
       return s.done();

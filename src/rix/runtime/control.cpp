@@ -212,15 +212,17 @@ void h_for(Exec& x) {
   int32_t after = 0;
   if (!read_label(x, 3, after)) return;
 
-  // Reached by a jump from below: only the NEXT of this loop may do that, and the loop
-  // variable must hold a value.
-  const bool from_next = im.prev_pc > im.pc;
+  // The loop goes on only when its own NEXT sent the program here; reached in any other way
+  // (from above, or by a RETURN or SUBEND of a call made just before the FOR) it starts afresh.
+  // The loop variable must hold a value when its NEXT is reached by a jump into the body.
+  bool from_next = false;
+  if (im.prev_pc >= 0 && im.prev_pc <= im.last_index && im.prev_pc != im.pc) {
+    const RixInstruction& prev = at(x, im.prev_pc);
+    from_next = prev.command == rix::NEXT && prev.arg_type[1] == rix::LABEL &&
+                prev.arg_value[1] == static_cast<double>(im.pc);
+  }
   double value = 0;
   if (from_next) {
-    if (at(x, im.prev_pc).command != rix::NEXT) {
-      fail(x, 39);
-      return;
-    }
     if (!read_scalar(x, rix::VAR, ins.arg_value[0], value)) {
       if (im.error_code == 19) fail(x, 54);
       return;

@@ -245,7 +245,7 @@ void h_special(Exec& x) {
   }
   for (int slot = 1; slot <= 2; ++slot) {
     const uint8_t kind = ins.arg_type[slot];
-    if (kind != rix::CONSTANT && kind != rix::VAR && kind != rix::M_VAR && !is_none(ins, slot)) {
+    if (kind != rix::CONSTANT && kind != rix::VAR && !is_none(ins, slot)) {
       fail(x, 30);
       return;
     }

@@ -285,9 +285,19 @@ void h_set_tolerance_position(Exec& x) {
 void h_set_tolerance_angle(Exec& x) {
   const RixInstruction& ins = x.ins;
   int leg = 0, joint = 0;
-  if (!require_none(x, 1, 2) || !resolve_leg_or_joint(x, leg, joint)) return;
+  if (!resolve_leg_or_joint(x, leg, joint)) return;
+  // A leg (or all legs) takes one value for its three joints, a joint variable, or three values
+  // in slots 0..2, one per joint; a single joint takes one value.
+  const bool three_values = !is_none(ins, 1) || !is_none(ins, 2);
   double deg[3];
-  if (ins.arg_type[0] == rix::JNT) {
+  if (three_values) {
+    if (joint >= 0) {
+      fail(x, 30);
+      return;
+    }
+    for (int j = 0; j < 3; ++j)
+      if (!read_constant_or_var(x, j, deg[j])) return;
+  } else if (ins.arg_type[0] == rix::JNT) {
     if (!read_vector(x, true, ins.arg_value[0], deg)) return;
   } else {
     if (!read_constant_or_var(x, 0, deg[0])) return;
