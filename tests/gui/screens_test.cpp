@@ -32,11 +32,16 @@ TEST_F(GuiTest, GaitFiveWalksUnderTheSlidersOfTheManualBox) {
   ASSERT_TRUE(QTest::qWaitFor([this] { return c().mode.auto_step != 0; }, 5000))
       << cp932_to_utf8(c().console.lines[0]) << " / " << cp932_to_utf8(c().console.lines[1])
       << " / " << cp932_to_utf8(c().console.lines[2]);
-  QTest::qWait(300);
-  child<QSlider>(f.manual_box(), "TrackBar_VR1").setValue(50);  // +5.0 V: walk
-  const double start_y = c().state.point[0][kFoot][1];
-  ASSERT_TRUE(QTest::qWaitFor([&] { return std::abs(c().state.point[0][kFoot][1] - start_y) > 20; },
-                              10000));
+  // The gait captures the sliders once its home posture is reached, then stands at steps 107
+  // and 108 until VR1 moves: +10.0 V above the captured value is the least input that walks.
+  ASSERT_TRUE(QTest::qWaitFor(
+      [this] { return c().mode.auto_step == 107 || c().mode.auto_step == 108; }, 30000))
+      << "step " << int(c().mode.auto_step) << " after " << c().cycle.tick_count << " ticks";
+  child<QSlider>(f.manual_box(), "TrackBar_VR1").setValue(100);
+  // Gait 5 stands with the front feet at y = 151; only a walking cycle swings leg 1 forward
+  // past its initial-posture y of 201 (to 251, steps 111 and 112).
+  ASSERT_TRUE(QTest::qWaitFor([&] { return c().state.point[0][kFoot][1] > 221; }, 30000))
+      << "step " << int(c().mode.auto_step);
   EXPECT_EQ(c().mode.mode, kAuto);
   EXPECT_EQ(cp932_to_utf8(c().console.lines[0]).rfind("AUTO:自動プログラム動作中 [5:", 0), 0u);
   stop_ticks();
