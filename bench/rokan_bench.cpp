@@ -68,11 +68,17 @@ void BM_SamplingCycleGait5(benchmark::State& state) {
   s.press('A');
   s.press('5');
   s.press('S');
-  s.ticks(100);
-  s.c.sensor.vr[0] = 5.0;  // stride input after the gait captured the sliders
-  s.ticks(100);
-  if (s.c.mode.mode != kAuto || !s.c.mode.auto_running) {
-    state.SkipWithError("gait 5 is not running");
+  // The gait captures the sliders once its home posture is reached and then stands in its
+  // height loop (steps 107, 108) until VR1 moves: +10 V gives the stride of 100 that walks.
+  for (int i = 0; i < 20000 && s.c.mode.auto_step != 107 && s.c.mode.auto_step != 108; ++i)
+    s.ticks(1);
+  s.c.sensor.vr[0] = 10.0;
+  // Measure a walking robot: wait until the first walking step (109..120) has been reached.
+  for (int i = 0; i < 20000 && !(s.c.mode.auto_step >= 109 && s.c.mode.auto_step <= 120); ++i)
+    s.ticks(1);
+  if (s.c.mode.mode != kAuto || !s.c.mode.auto_running || s.c.mode.auto_step < 109 ||
+      s.c.mode.auto_step > 120) {
+    state.SkipWithError("gait 5 is not walking");
     return;
   }
   s.c.cycle.draw_skip = 1 << 30;  // no drawing: the host draws nothing anyway

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <clocale>
 
 #include "gui/key_router.h"
 #include "gui/main_form.h"
@@ -14,6 +15,10 @@ namespace rokan {
 GuiSession::GuiSession()
     : main_(std::make_unique<TmainForm>(controller_, host_)),
       keys_(std::make_unique<KeyRouter>(controller_, host_)) {
+  // Constructing the QApplication took the C library's locale from the desktop's environment.
+  // The controller reads and writes its files and texts with strtod and printf, which must
+  // keep the decimal point whatever the desktop uses ("0.5" in rokan.ini, "3.100" in a report).
+  std::setlocale(LC_NUMERIC, "C");
   QApplication::setWindowIcon(QIcon(robot_icon(32)));
   host_.attach(controller_, *main_);
   keys_->attach(*main_);

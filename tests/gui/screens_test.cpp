@@ -1,8 +1,10 @@
 // Whole operator sequences in the real windows: a gait walking, the <TOP> menu waiting for a key
 // while the robot stays under control, and an information page. scripts/screenshot saves what
 // they show for the README.
+#include <QEventLoop>
 #include <QSlider>
 #include <QTimer>
+#include <functional>
 
 #include "core/modes.h"
 #include "gui/manual_control_box_form.h"
@@ -12,6 +14,21 @@
 
 namespace rokan {
 namespace {
+
+// Runs the event loop until `done` holds or `ms` have passed; true when it holds. Unlike
+// QTest::qWaitFor, which sleeps 10 ms between its passes and so lets a 1 ms sampling timer tick
+// only about a hundred times a second, this keeps the cycle at its rate for seconds of walking.
+bool run_until(const std::function<bool()>& done, int ms) {
+  QEventLoop loop;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (done()) loop.quit();
+  });
+  poll.start(5);
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  if (!done()) loop.exec();
+  return done();
+}
 
 // Types a key and waits until a tick has taken it (a second key would replace it).
 void type(Controller& c, QWidget& w, char key) {
@@ -32,11 +49,16 @@ TEST_F(GuiTest, GaitFiveWalksUnderTheSlidersOfTheManualBox) {
   ASSERT_TRUE(QTest::qWaitFor([this] { return c().mode.auto_step != 0; }, 5000))
       << cp932_to_utf8(c().console.lines[0]) << " / " << cp932_to_utf8(c().console.lines[1])
       << " / " << cp932_to_utf8(c().console.lines[2]);
-  QTest::qWait(300);
-  child<QSlider>(f.manual_box(), "TrackBar_VR1").setValue(50);  // +5.0 V: walk
-  const double start_y = c().state.point[0][kFoot][1];
-  ASSERT_TRUE(QTest::qWaitFor([&] { return std::abs(c().state.point[0][kFoot][1] - start_y) > 20; },
-                              10000));
+  // The gait captures the sliders once its home posture is reached, then stands at steps 107
+  // and 108 until VR1 moves: +10.0 V above the captured value is the least input that walks.
+  ASSERT_TRUE(
+      run_until([this] { return c().mode.auto_step == 107 || c().mode.auto_step == 108; }, 20000))
+      << "step " << int(c().mode.auto_step) << " after " << c().cycle.tick_count << " ticks";
+  child<QSlider>(f.manual_box(), "TrackBar_VR1").setValue(100);
+  // Gait 5 stands with the front feet at y = 151; only a walking cycle swings leg 1 forward
+  // past its initial-posture y of 201 (to 251, steps 111 and 112).
+  ASSERT_TRUE(run_until([this] { return c().state.point[0][kFoot][1] > 221; }, 20000))
+      << "step " << int(c().mode.auto_step);
   EXPECT_EQ(c().mode.mode, kAuto);
   EXPECT_EQ(cp932_to_utf8(c().console.lines[0]).rfind("AUTO:自動プログラム動作中 [5:", 0), 0u);
   stop_ticks();

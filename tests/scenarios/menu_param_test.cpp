@@ -88,6 +88,13 @@ TEST_F(MenuParam, OmegaLimitsAreShownAndEnteredInDegrees) {
   EXPECT_NEAR(p.file.b1.omega_max[3][2], kPi / 2, 1e-12);
 }
 
+TEST_F(MenuParam, AngularAccelerationLimitsAreShownAndEnteredInDegrees) {
+  s.run(kToParam + "key C\nkey L\nkey 4\nkey 2\nkey 1\ninput 45\ndump screen\nkey Q\n" + kOut);
+  EXPECT_EQ(s.screens[0][5], "2: F2 = ± 45.00, 10.00, 10.00 [deg/sec^2]");
+  EXPECT_NEAR(p.file.b1.omega_dot_max[1][0], kPi / 4, 1e-12);
+  EXPECT_NEAR(p.file.b1.omega_dot_max[1][1], 10 * kDeg, 1e-12);
+}
+
 TEST_F(MenuParam, AngleLimitScreenEditsTheSelectedSide) {
   s.run(kToParam + "key C\nkey L\nkey 6\ndump screen\nkey -\nkey 1\ninput -45\ndump screen\n" +
         "key +\nkey 7\ninput 150\nkey 8\ninput -1500.7\nkey 8\ninput 0.4\nkey 8\ninput 40000\n" +

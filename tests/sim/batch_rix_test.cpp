@@ -1,6 +1,10 @@
 // rokan-sim --run: RIX programs in batch runs. Every sample program of the bundled workspace
 // runs to its end; compile errors, warnings, keys and the trace come out as an operator checking
 // programs in CI needs them.
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+
 #include "platform/text.h"
 #include "sim/sim_test_support.h"
 
@@ -51,6 +55,40 @@ INSTANTIATE_TEST_SUITE_P(
       std::string name = info.param.file;
       return name.substr(0, name.find('.'));
     });
+
+// The samples that run until the operator stops them keep going for ten minutes of simulated
+// time without an emergency stop: their moves go to fixed points, so the in-position tolerance
+// a foot stops within does not add up from one cycle or key press to the next.
+TEST_F(BatchRix, CrawlWalksTenMinutesUntilEscAndStopsWhenAsked) {
+  Outcome o = batch({"--run", (ws / "DEFAULT" / "rixs" / "CRAWL.RIX").string(), "--seconds", "700",
+                     "--key", "esc@600"});
+  ASSERT_EQ(o.status, kBatchEnded) << o.err;
+  std::vector<std::string> shown = lines_of(o.out);
+  ASSERT_GE(shown.size(), 2u);
+  int steps = 0;
+  ASSERT_EQ(std::sscanf(shown[shown.size() - 2].c_str(), "停止しました（%d", &steps), 1)
+      << shown[shown.size() - 2];
+  EXPECT_GE(steps, 55) << "a crawl cycle takes about ten seconds";
+}
+
+TEST_F(BatchRix, KeysTakesTenMinutesOfLiftsAndHeightChangesUntilQ) {
+  // Every two seconds a key: lifts of each leg, and runs of U and D past the height limits.
+  std::vector<std::string> args = {"--run", (ws / "DEFAULT" / "rixs" / "KEYS.RIX").string()};
+  const char* keys[] = {"u", "u", "u", "u", "u", "1", "2", "3", "4", "d", "d", "d", "d", "d", "d"};
+  int n = 0;
+  for (int t = 1; t < 600; t += 2, ++n) {
+    args.insert(args.end(),
+                {"--key", std::string(keys[n % std::size(keys)]) + "@" + std::to_string(t)});
+  }
+  args.insert(args.end(), {"--key", "q@605", "--seconds", "620"});
+  Outcome o = batch(args);
+  ASSERT_EQ(o.status, kBatchEnded) << o.err;
+  std::vector<std::string> shown = lines_of(o.out);
+  EXPECT_GE(std::count(shown.begin(), shown.end(), "脚\t3\tを上げます"), 15);
+  EXPECT_GE(std::count(shown.begin(), shown.end(), "これ以上立てません"), 5);
+  EXPECT_GE(std::count(shown.begin(), shown.end(), "これ以上座れません"), 5);
+  EXPECT_EQ(shown.at(shown.size() - 2), "終了します");
+}
 
 TEST_F(BatchRix, CompileErrorPrintsTheReportAndTheSourceLineAndExits2) {
   std::string file = write("BAD.RIX", "DEF_VAR X\nX = 1\nFLY F1\nEND");
