@@ -6,7 +6,10 @@
 //
 // Exit status of script mode: 0 when the script ran to its end (also after quitting through the
 // quit confirmation); 2 for a usage error, a script error, or a script that ends while the
-// program waits for a key or an answer; otherwise the status the program itself ended with.
+// program waits for a key or an answer; 128 + signal when SIGINT, SIGTERM or SIGHUP stopped the
+// run; 4 (over all of these) when the pending sampling data could not be written at the end;
+// otherwise the status the program itself ended with. However the run ends, the end routine
+// runs, so pending sampling data are written.
 #include <unistd.h>
 
 #include <cstdio>
@@ -17,6 +20,7 @@
 #include <string>
 
 #include "core/controller.h"
+#include "platform/stop_signals.h"
 #include "sim/batch.h"
 #include "sim/script.h"
 #include "sim/scripted_host.h"
@@ -34,6 +38,7 @@ int usage(const char* message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  rokan::install_stop_signals();
   if (rokan::is_batch_command(argc, argv)) return rokan::batch_main(argc, argv, stdout, stderr);
   const char* workspace = nullptr;
   const char* script_file = nullptr;
@@ -83,18 +88,22 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
   });
 
+  int status = 0;
   try {
     host.run();
   } catch (const rokan::ScriptError& e) {
     std::fprintf(stderr, "rokan-sim: %s: %s\n", script_name, e.what());
-    return kUsageOrScriptError;
+    status = kUsageOrScriptError;
   } catch (const rokan::ScriptExhausted& e) {
     std::fprintf(stderr, "rokan-sim: %s: %s\n", script_name, e.what());
-    return kUsageOrScriptError;
+    status = kUsageOrScriptError;
   } catch (const rokan::ProcessExit& e) {
     std::fflush(stdout);
-    return e.code;
+    return e.code;  // the program ended the process itself, before it had anything to write
+  } catch (const rokan::StopRequested& e) {
+    std::fprintf(stderr, "rokan-sim: stopped by signal %d (%s)\n", e.signal, strsignal(e.signal));
   }
+  status = host.end_run(status);
   std::fflush(stdout);
-  return 0;
+  return status;
 }

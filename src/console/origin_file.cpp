@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/controller.h"
+#include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
@@ -45,13 +46,14 @@ bool read_origin_file(Controller& c) {
 }
 
 bool write_origin_file(const Controller& c) {
-  std::FILE* f = open_file(origin_file_path(c.params), "wt");
+  // The old file stays whole until the new one is complete.
+  ReplacingFile f(origin_file_path(c.params));
   if (!f) return false;
   for (const auto& leg : c.sensor.origin) {
     for (double v : leg) std::fprintf(f, "%lf\t", v);
     std::fputc('\n', f);
   }
-  return std::fclose(f) == 0;
+  return f.commit();
 }
 
 }  // namespace rokan
