@@ -198,12 +198,12 @@ TEST_F(MenuParam, FailedForcedLogWriteKeepsTheRecordsAndTheMenuForAnotherTry) {
       "ERROR: ログファイルが開けませんでした(DEFAULT\\log\\RKN0000.LOG). No such file or directory";
   EXPECT_EQ(s.strips[0][2], cp932_to_utf8(utf8_to_cp932(why).substr(0, 80)));  // 80 bytes
   EXPECT_EQ(s.screens[0][1], "<Parameter : Sampling>");
-  EXPECT_EQ(s.screens[0][10], "C : ログ記録領域の初期化(カウンター(8 -> 0)リセット)");
+  EXPECT_EQ(s.screens[0][10], "C : ログ記録領域の初期化(カウンター(7 -> 0)リセット)");
   EXPECT_NE(s.read("emg/emg.log").find(why + "\n"), std::string::npos);
   std::ifstream log(log_dir / "RKN0000.LOG");
   int lines = 0;
   for (std::string l; std::getline(log, l);) ++lines;
-  EXPECT_EQ(lines, 3 + 8);
+  EXPECT_EQ(lines, 3 + 7);
 }
 
 }  // namespace

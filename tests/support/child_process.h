@@ -36,7 +36,10 @@ inline int in_child(const std::function<int()>& body) {
 // In the child: files may not grow beyond `bytes`; a write past it fails with EFBIG.
 inline void limit_file_size(rlim_t bytes) {
   std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit limit = {bytes, bytes};
+  // Only the soft limit: the child can lift it again (a disk with room once more).
+  struct rlimit limit;
+  ::getrlimit(RLIMIT_FSIZE, &limit);
+  limit.rlim_cur = bytes;
   ::setrlimit(RLIMIT_FSIZE, &limit);
 }
 
