@@ -29,7 +29,7 @@ std::string origin_file_path(const Params& p) {
 }
 
 bool read_origin_file(Controller& c) {
-  std::FILE* f = open_file(origin_file_path(c.params), "rt");
+  File f = File::open(origin_file_path(c.params), "rt");
   if (!f) return false;
   double origin[4][3];
   bool valid = true;
@@ -38,7 +38,7 @@ bool read_origin_file(Controller& c) {
     // Every line is read even after a bad one, as the file is judged as a whole.
     if (!read_text_line(f, line) || !parse_leg(line, leg)) valid = false;
   }
-  std::fclose(f);
+  f.reset();
   if (!valid) return false;
   for (int leg = 0; leg < 4; ++leg)
     for (int j = 0; j < 3; ++j) c.sensor.origin[leg][j] = origin[leg][j];
