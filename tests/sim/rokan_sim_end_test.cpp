@@ -140,8 +140,8 @@ TEST_F(RokanSimEnd, StopSignalEndsAScriptThroughTheEndRoutine) {
 
 TEST_F(RokanSimEnd, StopSignalEndsABatchRunThroughTheEndRoutine) {
   Background sim(dir, {"--workspace", ws.string(), "--auto", "5", "--seconds", "100000", "--vr1",
-                       "5@1", "--key", "L@0"});
-  std::this_thread::sleep_for(std::chrono::seconds(1));  // well into the walk
+                       "5@1", "--key", "L@0", "--trace"});
+  ASSERT_TRUE(sim.wait_for_output("step "));  // the program runs, logging from its start
   EXPECT_EQ(sim.stop(SIGTERM), 128 + SIGTERM);
   expect_complete_log(kRows);
 }
