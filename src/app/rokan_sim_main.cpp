@@ -38,8 +38,10 @@ int usage(const char* message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  rokan::install_stop_signals();
-  if (rokan::is_batch_command(argc, argv)) return rokan::batch_main(argc, argv, stdout, stderr);
+  if (rokan::is_batch_command(argc, argv)) {
+    rokan::install_stop_signals();
+    return rokan::batch_main(argc, argv, stdout, stderr);
+  }
   const char* workspace = nullptr;
   const char* script_file = nullptr;
   for (int i = 1; i < argc; ++i) {
@@ -79,6 +81,8 @@ int main(int argc, char** argv) {
   if (chdir(workspace) != 0)
     return usage((std::string("cannot enter the workspace '") + workspace + "'").c_str());
 
+  // Only now: until the script has been read, Ctrl-C ends rokan-sim as any other program.
+  rokan::install_stop_signals();
   rokan::Controller controller(host);
   host.attach(controller);
   host.set_dump_handler([&controller](rokan::DumpKind kind) {

@@ -239,6 +239,15 @@ TEST_F(LoggerFailure, FullDiskRemovesTheBrokenFileSoTheRetryTakesItsNumber) {
   EXPECT_NE(slurp(rig.dir / "emg" / "emg.log").find(why + "\n"), std::string::npos);
 }
 
+TEST_F(LoggerFailure, NoFreeNumberLeftIsAFailureLikeAnyOther) {
+  for (int n = 0; n <= 9999; ++n) std::ofstream(log_dir / format("RKN%04d.LOG", n));
+  EXPECT_FALSE(write_log_file(c));
+  EXPECT_EQ(c.logger.write_error,
+            write_error("DEFAULT\\log\\RKNnnnn.LOG", "RKN0000.LOG to RKN9999.LOG all exist"));
+  EXPECT_EQ(std::filesystem::file_size(log_dir / "RKN9999.LOG"), 0u);
+  expect_records_kept();
+}
+
 TEST_F(LoggerFailure, AnotherFileTakingTheNameIsNeverOverwritten) {
   // The name is taken between the search and the open: the write fails, the file stays.
   std::filesystem::path taken = log_dir / "RKN0000.LOG";
