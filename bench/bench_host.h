@@ -22,7 +22,9 @@ class BenchHost : public SilentHost {
     key_char(*c, keys.front());
     keys.pop_front();
   }
-  void exit_process(int code) override { throw std::runtime_error("exit " + std::to_string(code)); }
+  [[noreturn]] void exit_process(int code) override {
+    throw std::runtime_error("exit " + std::to_string(code));
+  }
 };
 
 }  // namespace rokan::bench

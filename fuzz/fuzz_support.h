@@ -16,6 +16,11 @@
 
 namespace rokan::fuzz {
 
+// What KeyHost throws for exit_process, which never returns to the controller.
+struct FuzzExit {
+  int code;
+};
+
 class KeyHost : public SilentHost {
  public:
   Controller* c = nullptr;
@@ -24,7 +29,7 @@ class KeyHost : public SilentHost {
     // 'q' leaves every menu and screen; after many waits give up with the Esc key release.
     key_char(*c, ++waits > 1000 ? 27 : 'q');
   }
-  void exit_process(int) override {}
+  [[noreturn]] void exit_process(int code) override { throw FuzzExit{code}; }
 };
 
 // A fresh copy of the workspace, made once per process (ROKAN_SOURCE_DIR/workspace). The

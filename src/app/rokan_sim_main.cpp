@@ -6,7 +6,10 @@
 //
 // Exit status of script mode: 0 when the script ran to its end (also after quitting through the
 // quit confirmation); 2 for a usage error, a script error, or a script that ends while the
-// program waits for a key or an answer; otherwise the status the program itself ended with.
+// program waits for a key or an answer; 128 + signal when SIGINT, SIGTERM or SIGHUP stopped the
+// run; 4 (over all of these) when the pending sampling data could not be written at the end;
+// otherwise the status the program itself ended with. However the run ends, the end routine
+// runs, so pending sampling data are written.
 #include <unistd.h>
 
 #include <cstdio>
@@ -17,6 +20,7 @@
 #include <string>
 
 #include "core/controller.h"
+#include "platform/stop_signals.h"
 #include "sim/batch.h"
 #include "sim/script.h"
 #include "sim/scripted_host.h"
@@ -34,7 +38,10 @@ int usage(const char* message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (rokan::is_batch_command(argc, argv)) return rokan::batch_main(argc, argv, stdout, stderr);
+  if (rokan::is_batch_command(argc, argv)) {
+    rokan::install_stop_signals();
+    return rokan::batch_main(argc, argv, stdout, stderr);
+  }
   const char* workspace = nullptr;
   const char* script_file = nullptr;
   for (int i = 1; i < argc; ++i) {
@@ -74,6 +81,8 @@ int main(int argc, char** argv) {
   if (chdir(workspace) != 0)
     return usage((std::string("cannot enter the workspace '") + workspace + "'").c_str());
 
+  // Only now: until the script has been read, Ctrl-C ends rokan-sim as any other program.
+  rokan::install_stop_signals();
   rokan::Controller controller(host);
   host.attach(controller);
   host.set_dump_handler([&controller](rokan::DumpKind kind) {
@@ -83,18 +92,22 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
   });
 
+  int status = 0;
   try {
     host.run();
   } catch (const rokan::ScriptError& e) {
     std::fprintf(stderr, "rokan-sim: %s: %s\n", script_name, e.what());
-    return kUsageOrScriptError;
+    status = kUsageOrScriptError;
   } catch (const rokan::ScriptExhausted& e) {
     std::fprintf(stderr, "rokan-sim: %s: %s\n", script_name, e.what());
-    return kUsageOrScriptError;
+    status = kUsageOrScriptError;
   } catch (const rokan::ProcessExit& e) {
     std::fflush(stdout);
-    return e.code;
+    return e.code;  // the program ended the process itself, before it had anything to write
+  } catch (const rokan::StopRequested& e) {
+    std::fprintf(stderr, "rokan-sim: stopped by signal %d (%s)\n", e.signal, strsignal(e.signal));
   }
+  status = host.end_run(status);
   std::fflush(stdout);
-  return 0;
+  return status;
 }

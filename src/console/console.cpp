@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 #include "core/controller.h"
 #include "platform/host.h"
@@ -79,12 +81,39 @@ void msg_printf_status_line(Controller& c, const char* fmt, ...) {
   va_end(ap);
 }
 
+namespace {
+
+void report_log_failed(Controller& c, const char* what) {
+  const int err = errno;
+  ConsoleState& con = c.console;
+  if (con.report_log_failed) return;
+  con.report_log_failed = true;
+  std::fprintf(stderr, "rokan: %s %s: %s; reports that do not reach it follow here\n", what,
+               local_path(c.params.emg_dir + "emg.log").c_str(), std::strerror(err));
+}
+
+}  // namespace
+
+void append_report_log(Controller& c, std::string_view text) {
+  std::FILE* f = c.console.emg_log;
+  if (!f) return;
+  // Flushed at once: the record of why the robot stopped must survive a crash.
+  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size() &&
+            std::fputc('\n', f) != EOF && std::fflush(f) == 0;
+  if (ok) return;
+  report_log_failed(c, "cannot append to");
+  std::clearerr(f);  // the next report tries again (the disk may have room by then)
+  write_stderr(std::string(text) + "\n");
+  std::fflush(stderr);
+}
+
+void close_report_log(Controller& c) {
+  if (!c.console.emg_log) return;
+  if (!c.console.emg_log.close()) report_log_failed(c, "cannot close");
+}
+
 void report_message(Controller& c, std::string_view text) {
-  if (c.console.emg_log) {
-    std::fwrite(text.data(), 1, text.size(), c.console.emg_log);
-    std::fputc('\n', c.console.emg_log);
-    std::fflush(c.console.emg_log);  // the record of why the robot stopped must survive a crash
-  }
+  append_report_log(c, text);
   msg_set_status_line(c, text);
   std::fputs("\a\a", stderr);
   std::fflush(stderr);

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file.h"
+
 namespace rokan {
 
 struct Controller;
@@ -22,11 +24,12 @@ struct ConsoleState {
   int write_col = 1, write_line = 1;               // write cursor of text_write
   int32_t key_code = 0;
   bool key_hit = false;
-  int wait_depth = 0;            // > 0 while a wait_key or modal dialog is in progress
-  uint8_t info_display = 0;      // information display on/off
-  uint8_t info_page = 1;         // 0..7
-  std::string input_field;       // text of the string input dialog, kept between uses
-  std::FILE* emg_log = nullptr;  // report log, open from start-up to the end routine
+  int wait_depth = 0;              // > 0 while a wait_key or modal dialog is in progress
+  uint8_t info_display = 0;        // information display on/off
+  uint8_t info_page = 1;           // 0..7
+  std::string input_field;         // text of the string input dialog, kept between uses
+  File emg_log;                    // report log, open from start-up to the end routine
+  bool report_log_failed = false;  // an append failed; standard error has been told why
 };
 
 void msg_clear_all(Controller& c);
@@ -42,6 +45,12 @@ void msg_printf_mode_line(Controller& c, const char* fmt, ...)
 void msg_printf_status_line(Controller& c, const char* fmt, ...)
     __attribute__((format(printf, 2, 3)));
 void report_message(Controller& c, std::string_view text);
+// Appends one line to the report log (when open) and checks that it got there. The first failed
+// append tells standard error why; the text of every failed append goes to standard error, so no
+// report is lost.
+void append_report_log(Controller& c, std::string_view text);
+// Closes the report log, saying on standard error when what was appended did not reach it.
+void close_report_log(Controller& c);
 
 void text_clear(Controller& c);
 void text_put(Controller& c, int col, int line, std::string_view text);

@@ -1,5 +1,7 @@
 // The MANUAL, ORIGIN and EMG menus of <TOP>. They change settings of the modes (MANUAL control
 // mode, origins, EMG enable); none of them switches the operating mode itself.
+#include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "console/console.h"
@@ -46,7 +48,11 @@ void origin_read(Controller& c) {
 
 void origin_write(Controller& c) {
   menu_line(c, SJ("原点記憶fileを書き込みます．"));
-  append_to_last_line(c, write_origin_file(c) ? SJ("[完了]") : "Can not write [rkn_org.ini].");
+  // The reason a write failed follows the message: a full disk and a read-only directory need
+  // different mending.
+  append_to_last_line(c, write_origin_file(c)
+                             ? SJ("[完了]")
+                             : std::string("Can not write [rkn_org.ini]. ") + std::strerror(errno));
   wait_key(c);
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/controller.h"
+#include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
@@ -28,7 +29,7 @@ std::string origin_file_path(const Params& p) {
 }
 
 bool read_origin_file(Controller& c) {
-  std::FILE* f = open_file(origin_file_path(c.params), "rt");
+  File f = File::open(origin_file_path(c.params), "rt");
   if (!f) return false;
   double origin[4][3];
   bool valid = true;
@@ -37,7 +38,7 @@ bool read_origin_file(Controller& c) {
     // Every line is read even after a bad one, as the file is judged as a whole.
     if (!read_text_line(f, line) || !parse_leg(line, leg)) valid = false;
   }
-  std::fclose(f);
+  f.reset();
   if (!valid) return false;
   for (int leg = 0; leg < 4; ++leg)
     for (int j = 0; j < 3; ++j) c.sensor.origin[leg][j] = origin[leg][j];
@@ -45,13 +46,14 @@ bool read_origin_file(Controller& c) {
 }
 
 bool write_origin_file(const Controller& c) {
-  std::FILE* f = open_file(origin_file_path(c.params), "wt");
+  // The old file stays whole until the new one is complete.
+  ReplacingFile f(origin_file_path(c.params));
   if (!f) return false;
   for (const auto& leg : c.sensor.origin) {
     for (double v : leg) std::fprintf(f, "%lf\t", v);
     std::fputc('\n', f);
   }
-  return std::fclose(f) == 0;
+  return f.commit();
 }
 
 }  // namespace rokan

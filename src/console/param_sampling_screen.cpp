@@ -27,13 +27,15 @@ void draw(Controller& c) {
   menu_heading(c, "<Parameter : Sampling>");
   menu_blank(c);
   menu_line(c, format(SJ("1: サンプリングタイム(%lfmsec)").c_str(), p.sampling_time * 1000));
-  menu_line(c, format(SJ("2: サンプリング数(%lddata) : %s").c_str(), static_cast<long>(p.max_buf),
+  // The size of the area as allocated: rokan.ini may name another until it is allocated again.
+  const long size = c.logger.area ? c.logger.capacity : p.max_buf;
+  menu_line(c, format(SJ("2: サンプリング数(%lddata) : %s").c_str(), size,
                       c.logger.area ? SJ("確保済み").c_str() : SJ("未確保").c_str()));
   menu_line(c, format(SJ("3: サンプリング間隔(%dcycle毎)").c_str(), p.sampling_skip));
-  menu_line_at(c, 7,
-               format(SJ("→ %lf × %ld × %d = %lf[sec]のサンプリングが可能").c_str(),
-                      p.sampling_time, static_cast<long>(p.max_buf), p.sampling_skip,
-                      p.sampling_time * p.max_buf * p.sampling_skip));
+  menu_line_at(
+      c, 7,
+      format(SJ("→ %lf × %ld × %d = %lf[sec]のサンプリングが可能").c_str(), p.sampling_time, size,
+             p.sampling_skip, p.sampling_time * static_cast<double>(size) * p.sampling_skip));
   menu_line(c, format("4: Watch_Dog Check(%s)", p.over_run_enable == 1 ? "Enable" : "Disable"));
   menu_blank(c);
   menu_line(c, SJ("W : ログファイルの強制書き出し & 初期化"));
@@ -67,7 +69,9 @@ void param_sampling_screen(Controller& c) {
       case '2':
         if (ask_value(c, v)) {
           if (whole_count(v, n)) p.max_buf = n;
-          allocate_log_area(c);  // empties the area and stops logging, also when unchanged
+          // Stops logging and empties the area, also when unchanged; what it held is written
+          // first.
+          reallocate_log_area(c);
         }
         break;
       case '3':
@@ -80,9 +84,13 @@ void param_sampling_screen(Controller& c) {
         p.over_run_enable = p.over_run_enable == 1 ? 0 : 1;
         break;
       case 'W':
-        write_log_file(c);
-        if (program_ended(c)) return;
-        reset_log(c);
+        // A failed write keeps the records and says why: the operator can mend the directory
+        // and press W again.
+        if (write_log_file(c)) {
+          reset_log(c);
+          // A size that rokan.ini changed while records were waiting takes effect now.
+          if (c.logger.capacity != p.max_buf) allocate_log_area(c);
+        }
         break;
       case 'C':
         reset_log(c);

@@ -5,6 +5,7 @@
 #include "console/console.h"
 #include "console/menu_form.h"
 #include "core/controller.h"
+#include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
@@ -24,7 +25,7 @@ std::string strip_blanks(const std::string& s) {
 }
 
 bool read_entry(const std::string& dir, const std::string& file, RixSourceEntry& out) {
-  std::FILE* f = open_file(dir + file, "rt");
+  File f = File::open(dir + file, "rt");
   if (!f) return false;
   out.file = file;
   std::string line;
@@ -34,7 +35,6 @@ bool read_entry(const std::string& dir, const std::string& file, RixSourceEntry&
       out.number = number;
     if (read_text_line(f, line)) out.comment = sjis_truncate(strip_blanks(line), kCommentLineMax);
   }
-  std::fclose(f);
   return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include "console/console.h"
 #include "core/controller.h"
+#include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
@@ -37,7 +38,7 @@ std::string rix_variables_path(const Controller& c) {
 }
 
 bool write_rix_variables(const Controller& c) {
-  std::FILE* f = open_file(rix_variables_path(c), "w");
+  File f = File::open(rix_variables_path(c), "w");
   if (!f) return false;
   const RixImage& image = c.rix;
   std::fprintf(f, "RIX_PROGRAM\t%s\n", image.loaded_name.c_str());
@@ -49,7 +50,7 @@ bool write_rix_variables(const Controller& c) {
   }
   put_vectors(f, "POS", image.pos);
   put_vectors(f, "JNT", image.jnt);
-  return std::fclose(f) == 0;
+  return f.close();
 }
 
 void rix_variables_menu_item(Controller& c) {

@@ -1,9 +1,12 @@
 // The <TOP> menu: root of the console menus, run inside a sampling tick from EMG mode. The
 // information display is off while it runs so that the periodic refresh does not overwrite it.
+#include <utility>
+
 #include "console/console.h"
 #include "console/menu_form.h"
 #include "console/menus.h"
 #include "core/controller.h"
+#include "core/logger.h"
 #include "core/param_file.h"
 #include "platform/text.h"
 
@@ -19,6 +22,24 @@ void draw(Controller& c) {
   menu_line(c, "P : Parameter");
   menu_line(c, "L : Login");
   menu_footer(c);
+}
+
+// Reads the new user's rokan.ini. When it names another MAX_BUF, the log area is allocated
+// again at that size; the records waiting in it are written first, with the settings they were
+// recorded under (the previous user's directories and sampling period). If that write fails,
+// the area keeps its size and its records until the sampling menu's W succeeds.
+void read_user_params(Controller& c, const Params& before) {
+  read_param_file(c);
+  copy_file_to_active(c.params);
+  if (!c.logger.area || c.params.max_buf == c.logger.capacity) return;
+  if (c.logger.count != 0) {
+    Params now = c.params;
+    c.params = before;
+    const bool written = write_log_file(c);
+    c.params = std::move(now);
+    if (!written) return;
+  }
+  allocate_log_area(c);
 }
 
 }  // namespace
@@ -46,11 +67,12 @@ void top_menu(Controller& c) {
       case 'P':
         parameter_menu(c);
         break;
-      case 'L':
+      case 'L': {
+        const Params saved = c.params;
         if (!login_screen(c)) return;
-        read_param_file(c);
-        copy_file_to_active(c.params);
+        read_user_params(c, saved);
         break;
+      }
       default:
         break;
     }

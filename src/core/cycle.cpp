@@ -34,11 +34,12 @@ void draw(Controller& c) {
 
 // Opens emg.log for appending and stamps the session; false when it cannot be opened.
 bool open_report_log(Controller& c) {
-  c.console.emg_log = open_file(c.params.emg_dir + "emg.log", "a+");
+  c.console.emg_log = File::open(c.params.emg_dir + "emg.log", "a+");
   if (!c.console.emg_log) return false;
   std::time_t now = std::time(nullptr);
-  std::fprintf(c.console.emg_log, "----- %s", std::ctime(&now));
-  std::fflush(c.console.emg_log);
+  std::string stamp = format("----- %s", std::ctime(&now));
+  if (!stamp.empty() && stamp.back() == '\n') stamp.pop_back();
+  append_report_log(c, stamp);
   return true;
 }
 
@@ -110,13 +111,10 @@ void startup(Controller& c) {
 }
 
 int terminate(Controller& c, int /*code*/) {
-  if (c.cycle.terminated) return 1;  // a failed log write ends the program from inside here
+  if (c.cycle.terminated) return 1;
   c.cycle.quitting = 1;
-  if (c.logger.count != 0 && !c.logger.write_failed) write_log_file(c);
-  if (c.console.emg_log) {
-    std::fclose(c.console.emg_log);
-    c.console.emg_log = nullptr;
-  }
+  if (c.logger.count != 0 && !write_log_file(c)) c.cycle.log_unsaved = true;
+  close_report_log(c);
   release_log_area(c);
   rix_stop(c);
   c.cycle.terminated = true;

@@ -15,15 +15,22 @@ struct CycleState {
   uint8_t quitting = 0;          // set by the quit confirmation; ticks return at once
   double elapsed = 0;            // s, wraps to 0 at 1000
   int32_t draw_countdown = 0;
-  int32_t draw_skip = 0;    // drawing skip count (views drawn every skip + 1 ticks)
-  uint64_t tick_count = 0;  // sampling cycles run since start-up
-  bool terminated = false;  // the end routine has run
+  int32_t draw_skip = 0;     // drawing skip count (views drawn every skip + 1 ticks)
+  uint64_t tick_count = 0;   // sampling cycles run since start-up
+  bool terminated = false;   // the end routine has run
+  bool log_unsaved = false;  // the end routine could not write the pending sampling data
 };
+
+// Exit status of a run whose end routine could not write the pending sampling data (the front
+// ends use it whatever else the run would have returned).
+inline constexpr int kExitLogUnsaved = 4;
 
 void sampling_tick(Controller& c);
 // The time field's text for an elapsed time in seconds: "%8.3lf[sec]".
 std::string time_field_text(double elapsed);
 void startup(Controller& c);
+// The end routine. Runs once; a failed write of the pending sampling data is reported by the
+// writer and leaves `log_unsaved` set for the front end.
 int terminate(Controller& c, int code);
 // The quit confirmation and, on OK, the end routine (File/Quit and key E).
 void confirm_and_quit(Controller& c);

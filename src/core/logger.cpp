@@ -1,8 +1,12 @@
 #include "core/logger.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <string>
 
@@ -11,8 +15,10 @@
 #include "core/cycle.h"
 #include "core/modes.h"
 #include "core/sensors.h"
+#include "platform/file.h"
 #include "platform/host.h"
 #include "platform/paths.h"
+#include "platform/stop_signals.h"
 #include "platform/text.h"
 
 namespace rokan {
@@ -108,6 +114,51 @@ void write_row(std::FILE* f, long r, double interval, const LogRecord& rec, cons
                code_to_volts(rec.paw[2]), code_to_volts(rec.paw[3]), code_to_volts(rec.antenna));
 }
 
+// A log file being written: created exclusively, named for a second stop signal, and removed
+// unless keep() is called, so a failed or interrupted write leaves no broken RKNnnnn.LOG behind.
+class PartialLog {
+ public:
+  explicit PartialLog(const std::string& cp932_name) : local_(local_path(cp932_name)) {
+    file = File(std::fopen(local_.c_str(), "wx"));
+    created_ = file.get() != nullptr;
+    if (created_) set_file_in_progress(local_);
+  }
+  ~PartialLog() {
+    if (!created_ || kept_) return;
+    const int saved = errno;
+    file.reset();
+    ::unlink(local_.c_str());
+    set_file_in_progress("");
+    errno = saved;
+  }
+  PartialLog(const PartialLog&) = delete;
+  PartialLog& operator=(const PartialLog&) = delete;
+  void keep() {
+    kept_ = true;
+    set_file_in_progress("");
+  }
+
+  File file;
+
+ private:
+  std::string local_;
+  bool created_ = false;
+  bool kept_ = false;
+};
+
+// A failed write: the message with the system's reason on the prompt line, on standard error
+// and in the report log. The records stay in the area for another try.
+bool write_failed(Controller& c, const std::string& name, const char* reason) {
+  const std::string text =
+      format(SJ("ERROR: ログファイルが開けませんでした(%s).").c_str(), name.c_str()) + " " + reason;
+  msg_set_prompt_line(c, text);
+  write_stderr(text + "\n");
+  append_report_log(c, text);
+  c.logger.write_error = text;
+  c.logger.write_error_file = name;
+  return false;
+}
+
 void reset_after_write(Controller& c) {
   LoggerState& lg = c.logger;
   lg.count = 0;
@@ -133,8 +184,6 @@ bool allocate_log_area(Controller& c) {
         format(SJ("ERROR: ログ領域の確保に失敗しました(%dbyte x %lddata).\n").c_str(),
                static_cast<int>(sizeof(LogRecord)), static_cast<long>(n));
     write_stderr(text);
-    lg.area.reset();
-    lg.capacity = 0;
     set_mode(c, kEmg);
     report_message(c, text);
     return false;
@@ -154,7 +203,7 @@ void release_log_area(Controller& c) {
 }
 
 bool logging_lamp(const Controller& c) {
-  return c.logger.state != kLogOff && c.logger.count < c.params.max_buf - 1;
+  return c.logger.state != kLogOff && c.logger.count < c.logger.capacity - 1;
 }
 
 void record_sample(Controller& c) {
@@ -163,9 +212,9 @@ void record_sample(Controller& c) {
     if (--lg.skip_counter > 0) return;
     lg.skip_counter = c.params.sampling_skip;
   }
-  // The area may be smaller than MAX_BUF after the parameter changed without a reallocation.
-  const int32_t limit =
-      std::min(c.params.max_buf, lg.capacity > 0 ? lg.capacity : c.params.max_buf);
+  // The allocated size, not MAX_BUF: rokan.ini can name another size until the area is
+  // allocated again.
+  const int32_t limit = lg.area ? lg.capacity : c.params.max_buf;
   if (lg.count < 0 || lg.count > limit - 1) {
     lg.state = kLogOff;
     set_mode(c, kEmg);
@@ -200,22 +249,22 @@ void record_sample(Controller& c) {
   if (lg.state == kLogOneShot) lg.state = kLogOff;
 }
 
-void write_log_file(Controller& c) {
+bool reallocate_log_area(Controller& c) {
+  if (c.logger.count != 0 && !write_log_file(c)) return false;
+  return allocate_log_area(c);
+}
+
+bool write_log_file(Controller& c) {
   LoggerState& lg = c.logger;
   const std::string name = next_log_name(c);
-  std::FILE* f = name.empty() ? nullptr : open_file(name, "w");
-  if (!f) {
-    std::string text =
-        format(SJ("ERROR: ログファイルが開けませんでした(%s).").c_str(), name.c_str());
-    msg_set_prompt_line(c, text);
-    if (c.console.emg_log) {  // keep the reason in the report log before the program ends
-      std::fprintf(c.console.emg_log, "%s\n", text.c_str());
-      std::fflush(c.console.emg_log);
-    }
-    lg.write_failed = true;
-    terminate(c, 1);
-    return;
+  if (name.empty()) {
+    return write_failed(
+        c, format("%s%sRKNnnnn.LOG", c.params.user_dir.c_str(), c.params.log_dir.c_str()),
+        "RKN0000.LOG to RKN9999.LOG all exist");
   }
+  // Created, never overwritten: a name taken since the search is a failure, not a victim.
+  PartialLog f(name);
+  if (!f.file) return write_failed(c, name, std::strerror(errno));
 
   const std::string file_text =
       format(SJ("ファイル名[%s]で出力します．[CR]").c_str(), name.c_str());
@@ -224,15 +273,24 @@ void write_log_file(Controller& c) {
                               ? std::string()
                               : SJ("サンプリングオーバータイムのチェックは無効です．");
   if (lg.over_run) over_time = SJ("サンプリングオーバータイムが発生した形跡があります．");
-  const std::string overflow = lg.count < c.params.max_buf - 1
+  // The area may be smaller than MAX_BUF: rokan.ini can name another size until the area is
+  // allocated again.
+  const std::string overflow = lg.count < lg.capacity - 1
                                    ? std::string()
                                    : SJ("サンプリング領域をオーバーフローした形跡があります．");
   {
     ConsoleWait wait(c);
     c.host.run_log_notice(file_text, over_time, overflow);
   }
-  std::fprintf(f, "%s\n%s\n", over_time.c_str(), overflow.c_str());
-  write_header(f);
+  // A failed write sets the stream's error flag; errno is taken at once, before anything else
+  // can change it.
+  int write_errno = 0;
+  auto check = [&] {
+    if (!write_errno && std::ferror(f.file)) write_errno = errno ? errno : EIO;
+  };
+  std::fprintf(f.file, "%s\n%s\n", over_time.c_str(), overflow.c_str());
+  write_header(f.file);
+  check();
 
   // Expand the raw records on working copies; the live robot state is left alone.
   Sensor ws = c.sensor;
@@ -241,7 +299,7 @@ void write_log_file(Controller& c) {
     for (int j = 0; j < 3; ++j) ws.origin[leg][j] = c.sensor.origin[leg][j];
   const double interval = c.params.sampling_skip * c.params.sampling_time;
   prime_state(ws, wst, interval);
-  for (int32_t r = 0; r < lg.count; ++r) {
+  for (int32_t r = 0; r < lg.count && !write_errno; ++r) {
     msg_set_status_line(c, format("Saving...%ld", static_cast<long>(r)));
     const LogRecord& rec = lg.area[static_cast<std::size_t>(r)];
     for (int leg = 0; leg < 4; ++leg) {
@@ -254,13 +312,23 @@ void write_log_file(Controller& c) {
       update_state(ws, wst, interval);
       update_legs(wst, interval);
     }
-    write_row(f, r, interval, rec, wst);
+    write_row(f.file, r, interval, rec, wst);
+    check();
   }
+  if (!write_errno && !f.file.close(true)) write_errno = errno;
+  if (write_errno) {
+    msg_set_status_line(c, "");
+    return write_failed(c, name, std::strerror(write_errno));
+  }
+  f.keep();
   msg_set_status_line(c, "");
   msg_set_prompt_line(c, "");
-  std::fclose(f);
+  lg.write_error.clear();
+  lg.write_error_file.clear();
+  lg.written_file = name;
   reset_after_write(c);
   prime_state(c);
+  return true;
 }
 
 }  // namespace rokan

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace rokan {
 
@@ -28,16 +29,26 @@ struct LoggerState {
   int32_t count = 0;  // records filled, 0 .. MAX_BUF - 1
   uint8_t state = kLogOff;
   int32_t skip_counter = 1;
-  uint8_t over_run = 0;       // a sampling cycle over-ran since the last write
-  bool write_failed = false;  // the end routine must not try a failed write again
+  uint8_t over_run = 0;          // a sampling cycle over-ran since the last write
+  std::string write_error;       // message of the last failed write (CP932); empty after a success
+  std::string write_error_file;  // the log file that write tried (controller path)
+  std::string written_file;      // the log file of the last successful write
 };
 
-// (Re)allocates MAX_BUF records; on failure reports it, switches to EMG and returns false.
+// (Re)allocates MAX_BUF records; on failure reports it, switches to EMG and returns false
+// (an area already allocated is then kept, with its records).
 bool allocate_log_area(Controller& c);
+// Writes the records waiting in the area, then allocates MAX_BUF records: nothing recorded is
+// dropped when the size changes. False, with the area and its records kept, when the write
+// or the allocation failed.
+bool reallocate_log_area(Controller& c);
 void release_log_area(Controller& c);
 void record_sample(Controller& c);
-// Writes every filled record to the next free RKNnnnn.LOG and empties the area.
-void write_log_file(Controller& c);
+// Writes every filled record to the next free RKNnnnn.LOG and empties the area. Every step from
+// the open to the close is checked: on a failure the message, with the system's reason, goes
+// to the prompt line, standard error and the report log, the broken file is removed (so its
+// number is used by the next write), the records stay in the area and false is returned.
+bool write_log_file(Controller& c);
 // Lamp "LOGGING": logging is on and the area has not overflowed.
 bool logging_lamp(const Controller& c);
 

@@ -13,6 +13,7 @@
 
 #include "console/console.h"
 #include "core/controller.h"
+#include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
@@ -194,7 +195,7 @@ void read_param_file(Controller& c) {
   Params& p = c.params;
   // A directory of that name opens on some systems but holds no parameters.
   const std::string path = param_file_path(p);
-  std::FILE* f = is_directory(path) ? nullptr : open_file(path, "r");
+  File f = is_directory(path) ? File() : File::open(path, "r");
   if (!f) {
     write_stderr(SJ("ROKAN.INIがオープンできません(Read/Text)"));
     wait_key(c);
@@ -207,7 +208,7 @@ void read_param_file(Controller& c) {
   // huge or non-numeric version fails it instead of going through an out-of-range conversion.
   if (!have_version || !(std::fabs((version - static_cast<double>(kArdoVersion)) * 100) < 1)) {
     write_stderr(SJ("初期設定ファイルのバージョンが違います．\n"));
-    std::fclose(f);
+    f.reset();
     wait_key(c);
     return;
   }
@@ -215,7 +216,7 @@ void read_param_file(Controller& c) {
   while (read_line(f, line)) {
     if (!split(line, label, value)) {
       write_stderr(SJ("初期設定ファイルの書式に誤りがあります．\n") + "[" + line + "]");
-      std::fclose(f);
+      f.reset();
       wait_key(c);
       return;
     }
@@ -226,24 +227,32 @@ void read_param_file(Controller& c) {
       break;
     }
   }
-  std::fclose(f);
 }
+
+namespace {
+
+// The writer's message, with the system's reason, at the write cursor; then a key.
+bool write_failed(Controller& c, int err) {
+  text_write(c, format(SJ("\n\r%sがオープンできません(Write/Text)").c_str(), "rokan.ini") + " " +
+                    std::strerror(err) + "\n\r");
+  wait_key(c);
+  return false;
+}
+
+}  // namespace
 
 bool write_param_file(Controller& c) {
   const Params& p = c.params;
-  std::FILE* f = open_file(param_file_path(p), "w");
-  if (!f) {
-    text_write(c, format(SJ("\n\r%sがオープンできません(Write/Text)\n\r").c_str(), "rokan.ini"));
-    wait_key(c);
-    return false;
-  }
+  // The old file stays whole until the new one is complete.
+  ReplacingFile f(param_file_path(p));
+  if (!f) return write_failed(c, errno);
   const Limits& l = p.file;
-  auto per_joint = [f](const char* key, const double(&v)[4][3], double scale) {
+  auto per_joint = [&f](const char* key, const double(&v)[4][3], double scale) {
     for (int leg = 0; leg < 4; ++leg)
       for (int j = 0; j < 3; ++j)
         std::fprintf(f, "%s%1d%1d\t%lf\n", key, leg + 1, j + 1, v[leg][j] * scale);
   };
-  auto per_leg = [f](const char* key, const double(&v)[4]) {
+  auto per_leg = [&f](const char* key, const double(&v)[4]) {
     for (int leg = 0; leg < 4; ++leg) std::fprintf(f, "%s%1d\t%lf\n", key, leg + 1, v[leg]);
   };
   std::fprintf(f, "ARDO_VERSION\t%.2f\n", static_cast<double>(kArdoVersion));
@@ -271,8 +280,8 @@ bool write_param_file(Controller& c) {
   std::fprintf(f, "DEFAULT_PATH_RIX\t%s\n", p.rix_dir.c_str());
   std::fprintf(f, "DEFAULT_PATH_LOG\t%s\n", p.log_dir.c_str());
   std::fprintf(f, "DEFAULT_PATH_INI\t%s\n", p.ini_dir.c_str());
-  bool ok = std::fclose(f) == 0;
-  return ok;
+  if (!f.commit()) return write_failed(c, errno);
+  return true;
 }
 
 }  // namespace rokan

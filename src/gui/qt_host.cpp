@@ -1,7 +1,9 @@
 #include "gui/qt_host.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
+#include <QMessageBox>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +17,8 @@
 #include "gui/qt_text.h"
 #include "gui/text_information_window.h"
 #include "gui/tick_driver.h"
+#include "platform/paths.h"
+#include "platform/stop_signals.h"
 
 namespace rokan {
 
@@ -56,9 +60,26 @@ int QtHost::run_modal(QDialog& dialog) {
   return dialog.exec();
 }
 
+void QtHost::stop(int signal) {
+  if (stop_signal_) return;
+  stop_signal_ = signal;
+  if (!c_ || c_->cycle.terminated) return;
+  if (c_->cycle.quitting) {
+    // The end routine is running; if it waits in the log notice, close it so the write goes on.
+    if (log_confirm_ && log_confirm_->isVisible()) log_confirm_->accept();
+    return;
+  }
+  terminate(*c_, 1);
+}
+
+int QtHost::exit_status() const {
+  if (c_ && c_->cycle.log_unsaved) return kExitLogUnsaved;
+  return stop_signal_ ? signal_exit_status(stop_signal_) : 0;
+}
+
 void QtHost::process_one_event() {
   // Once the main window has gone, no key can end a wait: the program is over.
-  if (main_closed_) exit_process(0);
+  if (main_closed_) exit_process(exit_status());
   WaitScope wait(waits_, true);
   if (ticks_) ticks_->arm_for_wait();
   QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -76,6 +97,7 @@ bool QtHost::run_quit_confirmation() {
 
 void QtHost::run_log_notice(const std::string& file_text, const std::string& over_time_text,
                             const std::string& overflow_text) {
+  if (stop_signal_) return;  // nobody may be there to close it
   log_confirm_->set_texts(qt_text(file_text), qt_text(over_time_text), qt_text(overflow_text));
   run_modal(*log_confirm_);
 }
@@ -105,9 +127,20 @@ void QtHost::set_timer_interval(int milliseconds) {
 }
 
 void QtHost::close_main_window() {
+  // Pending sampling data that could not be written: the operator learns it before the windows
+  // go (standard error and the report log have it too). Not after a stop signal, when nobody
+  // may be there to close the message.
+  if (c_ && c_->cycle.log_unsaved && main_ && !stop_signal_) {
+    const std::string& name = c_->logger.write_error_file;
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Rokan"),
+                    qt_text(c_->logger.write_error) + QStringLiteral("\n\n") +
+                        QDir::current().absoluteFilePath(QString::fromStdString(local_path(name))),
+                    QMessageBox::Ok, main_);
+    run_modal(box);
+  }
   main_closed_ = true;
   if (main_) main_->close_all_windows();
-  QCoreApplication::quit();  // ends app.exec(); does nothing outside it
+  QCoreApplication::exit(exit_status());  // ends app.exec(); does nothing outside it
 }
 
 void QtHost::exit_process(int code) {

@@ -32,6 +32,13 @@ class QtHost final : public Host {
   // Forgets the windows before they are destroyed.
   void detach();
 
+  // A stop signal (SIGINT, SIGTERM, SIGHUP) came: the run ends through the end routine without
+  // waiting for the operator (the log notice is not shown), and the program exits with
+  // 128 + signal. When the end routine is already running, it is left to finish.
+  void stop(int signal);
+  // The status the program exits with once the main window has closed.
+  int exit_status() const;
+
   // Runs a modal dialog with sampling ticks going on inside it; returns exec()'s result.
   int run_modal(QDialog& dialog);
   // True while the innermost wait in progress is a wait for a key (not a modal dialog).
@@ -54,7 +61,7 @@ class QtHost final : public Host {
   void text_screen_changed() override;
   void set_timer_interval(int milliseconds) override;
   void close_main_window() override;
-  void exit_process(int code) override;
+  [[noreturn]] void exit_process(int code) override;
   double monotonic_seconds() override;
 
  private:
@@ -69,6 +76,7 @@ class QtHost final : public Host {
   TLogConfirmForm* log_confirm_ = nullptr;
   std::vector<bool> waits_;  // waits in progress, innermost last: true = key wait
   bool main_closed_ = false;
+  int stop_signal_ = 0;  // the stop signal that ends the run, or 0
 };
 
 }  // namespace rokan

@@ -7,6 +7,7 @@
 
 #include "console/console.h"
 #include "core/controller.h"
+#include "platform/file.h"
 #include "platform/paths.h"
 
 namespace rokan {
@@ -212,10 +213,7 @@ void key_wait_end(Controller& c) {
 int file_exists(std::string_view cp932_path) {
   // On this platform a directory opens for reading too; only files count.
   if (is_directory(cp932_path)) return 0;
-  std::FILE* f = open_file(cp932_path, "r");
-  if (!f) return 0;
-  std::fclose(f);
-  return 1;
+  return File::open(cp932_path, "r") ? 1 : 0;
 }
 
 }  // namespace rokan

@@ -37,8 +37,14 @@ class Host {
 
   virtual void set_timer_interval(int milliseconds) = 0;
   virtual void close_main_window() = 0;
-  // Ends the process at once with `code` (start-up failures that leave no window to close).
-  virtual void exit_process(int code) = 0;
+  // Ends the run at once with `code` and never returns to the controller. The controller calls
+  // it only where nothing is left to write (a start-up that cannot open its report log); a
+  // host's own wait calls it once the main window has gone. Every host keeps one contract:
+  // either it ends the process itself after flushing the C streams (the Qt host), or it throws
+  // to the loop that runs the controller, which ends the process with `code` (the headless and
+  // test hosts). Files the controller has open are closed by their owner objects as the
+  // exception passes, and a sampling log being written is removed, never left half written.
+  [[noreturn]] virtual void exit_process(int code) = 0;
   // Seconds on a monotonic clock; a host without a wall clock returns a constant.
   virtual double monotonic_seconds() = 0;
 };

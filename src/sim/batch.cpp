@@ -13,6 +13,8 @@
 #include "console/console.h"
 #include "core/cycle.h"
 #include "core/modes.h"
+#include "platform/paths.h"
+#include "platform/stop_signals.h"
 #include "platform/text.h"
 
 namespace rokan {
@@ -228,6 +230,7 @@ BatchSession::BatchSession(const BatchOptions& options, std::FILE* out, std::FIL
     : options_(options), out_(out), err_(err), launch_dir_(std::move(launch_dir)) {}
 
 void BatchSession::tick() {
+  if (int sig = stop_signal()) throw StopRequested{sig};
   sampling_tick(c_);
 }
 
@@ -375,9 +378,20 @@ int BatchSession::run(const BatchProgram& program) {
     status = kBatchUsage;
   } catch (const ProcessExit& e) {
     return e.code;  // the controller ended the process itself, without its end routine
+  } catch (const StopRequested& e) {
+    std::fprintf(err_, "rokan-sim: stopped by signal %d (%s)\n", e.signal, strsignal(e.signal));
+    status = signal_exit_status(e.signal);
   }
   echo_ = false;  // writing the log shows a status line per record
-  if (!c_.cycle.terminated) terminate(c_, 1);
+  if (!c_.cycle.terminated) {
+    const int32_t pending = c_.logger.count;
+    terminate(c_, 1);
+    if (pending != 0 && !c_.cycle.log_unsaved && stop_signal() != 0)
+      std::fprintf(err_, "rokan-sim: %ld sampling records written to %s\n",
+                   static_cast<long>(pending), local_path(c_.logger.written_file).c_str());
+  }
+  // Data that could not be written outweigh whatever else the run would have returned.
+  if (c_.cycle.log_unsaved) status = kExitLogUnsaved;
   std::fflush(out_);
   std::fflush(err_);
   return status;

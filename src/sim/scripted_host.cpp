@@ -1,8 +1,12 @@
 #include "sim/scripted_host.h"
 
+#include <cstdio>
+
 #include "console/console.h"
 #include "core/controller.h"
 #include "core/cycle.h"
+#include "platform/paths.h"
+#include "platform/stop_signals.h"
 #include "platform/text.h"
 
 namespace rokan {
@@ -64,8 +68,27 @@ void ScriptedHost::run() {
   while (!closed_ && has_events()) handle(next_event(nullptr), Dialog::kNone);
 }
 
+int ScriptedHost::end_run(int status) {
+  ending_ = true;
+  if (c_ && !c_->cycle.terminated) {
+    const int32_t pending = c_->logger.count;
+    try {
+      terminate(*c_, 1);
+    } catch (const ProcessExit&) {
+      // The end routine waited for an event: nothing more will come.
+    }
+    if (pending != 0 && !c_->cycle.log_unsaved)
+      std::fprintf(stderr, "rokan-sim: %ld sampling records written to %s\n",
+                   static_cast<long>(pending), local_path(c_->logger.written_file).c_str());
+  }
+  if (c_ && c_->cycle.log_unsaved) return kExitLogUnsaved;
+  if (int sig = stop_signal()) return signal_exit_status(sig);
+  return status;
+}
+
 ScriptEvent ScriptedHost::next_event(const char* waiting_for) {
-  if (closed_) throw ProcessExit{0};
+  if (closed_ || ending_) throw ProcessExit{0};
+  if (int sig = stop_signal()) throw StopRequested{sig};
   if (!has_events()) {
     if (!waiting_for) waiting_for = "an event";
     std::string where = last_line_ ? "after line " + std::to_string(last_line_) : "at its start";
@@ -173,6 +196,7 @@ bool ScriptedHost::run_quit_confirmation() {
 }
 
 void ScriptedHost::run_log_notice(const std::string&, const std::string&, const std::string&) {
+  if (ending_) return;
   wait_for_answer(Dialog::kNotice);
 }
 

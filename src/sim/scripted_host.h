@@ -40,8 +40,14 @@ class ScriptedHost : public Host {
   void set_dump_handler(DumpHandler handler) { dump_ = std::move(handler); }
 
   // Handles the queued events at top level until the queue is empty or the main window closed.
-  // Throws ScriptError, ScriptExhausted or ProcessExit.
+  // Throws ScriptError, ScriptExhausted, ProcessExit, or StopRequested when a stop signal came.
   void run();
+  // Ends the run, however run() ended: from here on no event is taken and the log notice is
+  // acknowledged (nobody is left to answer it); the end routine runs unless the program has
+  // ended itself, so pending sampling data are written (standard error says where). Returns the
+  // exit status: kExitLogUnsaved when those data could not be written, else 128 + signal after
+  // a stop signal, else `status`.
+  int end_run(int status);
 
   bool window_closed() const { return closed_; }
   bool has_events() const { return next_ < events_.size(); }
@@ -82,6 +88,7 @@ class ScriptedHost : public Host {
   int last_line_ = 0;
   int interval_ms_ = 1;
   bool closed_ = false;
+  bool ending_ = false;
 };
 
 }  // namespace rokan

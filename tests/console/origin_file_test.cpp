@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "core/param_file.h"
 #include "platform/paths.h"
+#include "support/child_process.h"
 #include "support/fake_host.h"
 
 namespace rokan {
@@ -53,6 +57,32 @@ TEST_F(OriginFile, TenVoltsIsStillAnOrigin) {
   EXPECT_EQ(c.sensor.origin[0][0], 10.0);
   EXPECT_EQ(c.sensor.origin[0][1], -10.0);
   EXPECT_EQ(c.sensor.origin[3][2], 9.0);
+}
+
+TEST_F(OriginFile, FailedWriteLeavesTheOldFileUntouched) {
+  ASSERT_TRUE(read("1.0 2.0 3.0\n1 1 1\n1 1 1\n1 1 1\n"));
+  const int result = test::in_child([&] {
+    test::limit_file_size(20);  // one line of the four
+    if (write_origin_file(c)) return 1;
+    return errno == EFBIG ? 0 : 2;
+  });
+  ASSERT_EQ(result, 0);
+  std::ifstream in(file);
+  std::string first;
+  std::getline(in, first);
+  EXPECT_EQ(first, "1.0 2.0 3.0");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(file.parent_path()), {}), 2);
+
+  ASSERT_TRUE(write_origin_file(c));
+  ASSERT_TRUE(read_origin_file(c));
+  EXPECT_EQ(c.sensor.origin[0][0], 1.0);
+}
+
+TEST_F(OriginFile, MissingDirectoryFailsWithTheSystemsReason) {
+  c.params.ini_dir = "gone\\";
+  errno = 0;
+  EXPECT_FALSE(write_origin_file(c));
+  EXPECT_EQ(errno, ENOENT);
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ TEST_F(Cycle, MissingReportLogDirectoryEndsTheProcessWithCodeOne) {
   std::filesystem::remove_all(rig.dir / "emg");
   rig.key('Q');  // leaves the login screen
   rig.key(' ');
-  sampling_tick(c);
+  EXPECT_THROW(sampling_tick(c), test::ProcessExited);
   EXPECT_EQ(rig.host.exit_code, 1);
   rig.ticks(5);
   EXPECT_EQ(c.cycle.tick_count, 0u);
@@ -98,7 +98,7 @@ TEST_F(Cycle, QuitConfirmationCancelGoesOnAndOkEndsTheProgram) {
   rig.host.process_one_event();
   rig.ticks(1);
   EXPECT_TRUE(rig.host.window_closed);
-  EXPECT_EQ(c.console.emg_log, nullptr);
+  EXPECT_EQ(c.console.emg_log.get(), nullptr);
   auto ticks = c.cycle.tick_count;
   rig.ticks(3);
   EXPECT_EQ(c.cycle.tick_count, ticks);

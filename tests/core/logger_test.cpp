@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <vector>
 
 #include "core/modes.h"
 #include "platform/text.h"
+#include "support/child_process.h"
 #include "support/fake_host.h"
 
 namespace rokan {
@@ -150,18 +153,157 @@ TEST_F(Logger, RowsShowTheAnglesAndOrdersOfTheCycleTheyRecord) {
   }
 }
 
-TEST_F(Logger, UnwritableLogDirectoryEndsTheProgramAndTheReportLogKeepsWhy) {
-  start_logging(10, 1);
-  rig.ticks(3);
+// What a failed write shows on the prompt line, standard error and the report log.
+std::string write_error(const char* file, const char* reason) {
+  return format(SJ("ERROR: ログファイルが開けませんでした(%s).").c_str(), file) + " " + reason;
+}
+
+std::string slurp(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+struct LoggerFailure : Logger {
+  void SetUp() override {
+    Logger::SetUp();
+    start_logging(10, 1);
+    rig.ticks(4);
+    ASSERT_EQ(c.logger.count, 4);
+  }
+  // The records are still there, as recorded.
+  void expect_records_kept() {
+    EXPECT_EQ(c.logger.count, 4);
+    EXPECT_EQ(c.logger.state, kLogContinuous);
+  }
+  // After the directory is mended, the same records go to the first number.
+  void expect_second_try_writes_them() {
+    std::filesystem::remove_all(log_dir);
+    std::filesystem::create_directories(log_dir);
+    ASSERT_TRUE(write_log_file(c));
+    EXPECT_EQ(file_lines(log_dir / "RKN0000.LOG").size(), 3u + 4u);
+    EXPECT_EQ(c.logger.count, 0);
+    EXPECT_TRUE(c.logger.write_error.empty());
+  }
+};
+
+TEST_F(LoggerFailure, MissingDirectoryKeepsTheRecordsAndTellsWhyOnEveryChannel) {
   std::filesystem::remove_all(log_dir);
-  terminate(c, 1);  // the end routine writes the pending records
-  const std::string why = SJ("ERROR: ログファイルが開けませんでした(DEFAULT\\log\\RKN0000.LOG).");
-  EXPECT_EQ(c.console.lines[2], why);
+  EXPECT_FALSE(write_log_file(c));
+  const std::string why = write_error("DEFAULT\\log\\RKN0000.LOG", "No such file or directory");
+  EXPECT_EQ(c.console.lines[2], why.substr(0, kMessageLineBytes));  // the line holds 80 bytes
+  EXPECT_EQ(c.logger.write_error, why);
+  EXPECT_EQ(file_lines(rig.dir / "emg" / "emg.log").back(), why);
+  EXPECT_EQ(rig.host.notices, 0);
+  EXPECT_FALSE(rig.host.window_closed);  // a write from the menu does not end the program
+  expect_records_kept();
+  expect_second_try_writes_them();
+}
+
+TEST_F(LoggerFailure, LogPathThatIsAFileGivesTheSystemsReason) {
+  std::filesystem::remove_all(log_dir);
+  std::ofstream(log_dir) << "not a directory";
+  EXPECT_FALSE(write_log_file(c));
+  EXPECT_EQ(c.logger.write_error, write_error("DEFAULT\\log\\RKN0000.LOG", "Not a directory"));
+  expect_records_kept();
+  expect_second_try_writes_them();
+}
+
+TEST_F(LoggerFailure, ReadOnlyDirectoryGivesTheSystemsReason) {
+  if (!test::permissions_apply()) GTEST_SKIP() << "running as root: permission bits stop nothing";
+  std::filesystem::permissions(
+      log_dir, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  EXPECT_FALSE(write_log_file(c));
+  std::filesystem::permissions(log_dir, std::filesystem::perms::owner_all);
+  EXPECT_EQ(c.logger.write_error, write_error("DEFAULT\\log\\RKN0000.LOG", "Permission denied"));
+  expect_records_kept();
+}
+
+TEST_F(LoggerFailure, FullDiskRemovesTheBrokenFileSoTheRetryTakesItsNumber) {
+  const int result = test::in_child([&] {
+    if (!std::freopen("stderr.txt", "w", stderr)) return 10;
+    test::limit_file_size(3000);  // the notes and the header fit, the rows do not
+    if (write_log_file(c)) return 1;
+    if (std::filesystem::exists(log_dir / "RKN0000.LOG")) return 2;
+    if (c.logger.count != 4) return 3;
+    if (c.logger.write_error != write_error("DEFAULT\\log\\RKN0000.LOG", "File too large"))
+      return 4;
+    test::limit_file_size(RLIM_INFINITY);  // room again
+    if (!write_log_file(c) || c.logger.count != 0) return 5;
+    return 0;
+  });
+  ASSERT_EQ(result, 0);
+  EXPECT_FALSE(std::filesystem::exists(log_dir / "RKN0001.LOG"));
+  EXPECT_EQ(file_lines(log_dir / "RKN0000.LOG").size(), 3u + 4u);
+  const std::string why = write_error("DEFAULT\\log\\RKN0000.LOG", "File too large");
+  EXPECT_NE(slurp(rig.dir / "stderr.txt").find(cp932_to_utf8(why)), std::string::npos);
+  EXPECT_NE(slurp(rig.dir / "emg" / "emg.log").find(why + "\n"), std::string::npos);
+}
+
+TEST_F(LoggerFailure, NoFreeNumberLeftIsAFailureLikeAnyOther) {
+  for (int n = 0; n <= 9999; ++n) std::ofstream(log_dir / format("RKN%04d.LOG", n));
+  EXPECT_FALSE(write_log_file(c));
+  EXPECT_EQ(c.logger.write_error,
+            write_error("DEFAULT\\log\\RKNnnnn.LOG", "RKN0000.LOG to RKN9999.LOG all exist"));
+  EXPECT_EQ(std::filesystem::file_size(log_dir / "RKN9999.LOG"), 0u);
+  expect_records_kept();
+}
+
+TEST_F(LoggerFailure, AnotherFileTakingTheNameIsNeverOverwritten) {
+  // The name is taken between the search and the open: the write fails, the file stays.
+  std::filesystem::path taken = log_dir / "RKN0000.LOG";
+  // A dangling link makes the name look free to the search but not to an exclusive create.
+  std::filesystem::create_symlink(rig.dir / "elsewhere.txt", taken);
+  EXPECT_FALSE(write_log_file(c));
+  EXPECT_EQ(c.logger.write_error, write_error("DEFAULT\\log\\RKN0000.LOG", "File exists"));
+  EXPECT_TRUE(std::filesystem::is_symlink(taken));
+  EXPECT_FALSE(std::filesystem::exists(rig.dir / "elsewhere.txt"));
+  expect_records_kept();
+}
+
+TEST_F(LoggerFailure, WriteInterruptedWhileTheNoticeWaitsLeavesNoFileAndKeepsTheRecords) {
+  struct Interrupted {};
+  rig.host.on_notice = [] { throw Interrupted{}; };
+  EXPECT_THROW(write_log_file(c), Interrupted);
+  EXPECT_FALSE(std::filesystem::exists(log_dir / "RKN0000.LOG"));
+  expect_records_kept();
+  rig.host.on_notice = nullptr;
+  ASSERT_TRUE(write_log_file(c));
+  EXPECT_TRUE(std::filesystem::exists(log_dir / "RKN0000.LOG"));
+}
+
+TEST_F(LoggerFailure, EndRoutineThatCannotWriteThePendingLogStillEndsAndFlagsIt) {
+  std::filesystem::remove_all(log_dir);
+  terminate(c, 1);
   EXPECT_TRUE(rig.host.window_closed);
-  EXPECT_EQ(c.console.emg_log, nullptr);
-  auto report = file_lines(rig.dir / "emg" / "emg.log");
-  ASSERT_FALSE(report.empty());
-  EXPECT_EQ(report.back(), why);
+  EXPECT_TRUE(c.cycle.log_unsaved);
+  EXPECT_EQ(c.console.emg_log.get(), nullptr);
+  EXPECT_EQ(file_lines(rig.dir / "emg" / "emg.log").back(),
+            write_error("DEFAULT\\log\\RKN0000.LOG", "No such file or directory"));
+}
+
+TEST_F(LoggerFailure, FailedReportLogAppendIsToldOnceAndNoReportIsLost) {
+  const auto report_log = rig.dir / "emg" / "emg.log";
+  std::ofstream(report_log, std::ios::app) << std::string(10000, '-') << "\n";
+  const int result = test::in_child([&] {
+    if (!std::freopen("stderr.txt", "w", stderr)) return 10;
+    // The report log is already as long as this: every append fails (standard error, a file
+    // too, stays far below it).
+    test::limit_file_size(std::filesystem::file_size(report_log));
+    report_message(c, "first report");
+    report_message(c, "second report");
+    close_report_log(c);
+    return 0;
+  });
+  ASSERT_EQ(result, 0);
+  const std::string err = slurp(rig.dir / "stderr.txt");
+  auto count = [&](const std::string& what) {
+    std::size_t n = 0;
+    for (auto pos = err.find(what); pos != std::string::npos; pos = err.find(what, pos + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("cannot append to emg/emg.log: File too large"), 1u) << err;
+  EXPECT_EQ(count("first report\n"), 1u) << err;
+  EXPECT_EQ(count("second report\n"), 1u) << err;
 }
 
 }  // namespace

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
+#include "platform/text.h"
+#include "support/child_process.h"
 #include "support/fake_host.h"
 
 namespace rokan {
@@ -174,11 +178,32 @@ TEST_F(ParamFile, MissingFileKeepsDefaultsAndHugeLinesAreSafe) {
   EXPECT_TRUE(waited_for_a_key());
 }
 
-TEST_F(ParamFile, UnwritableFileIsReportedOnTheTextScreen) {
+TEST_F(ParamFile, UnwritableFileIsReportedOnTheTextScreenWithTheReason) {
   rig.c.params.ini_dir = "no_such_dir\\";
   rig.key(' ');
   EXPECT_FALSE(write_param_file(rig.c));
-  EXPECT_NE(rig.c.console.screen[1].find("rokan.ini"), std::string::npos);
+  EXPECT_EQ(rig.c.console.screen[1],
+            SJ("\n\rrokan.iniがオープンできません(Write/Text) No such file or directory\n\r"));
+  EXPECT_TRUE(waited_for_a_key());
+}
+
+// A write that fails half way (a full disk) leaves the old file whole and no stray file beside
+// it; the next write with room replaces it.
+TEST_F(ParamFile, FailedWriteLeavesTheOldFileUntouched) {
+  const std::string old = slurp(ini);
+  rig.c.params.max_buf = 12345;
+  const int result = test::in_child([&] {
+    test::limit_file_size(1000);  // about a third of the file
+    rig.key(' ');
+    if (write_param_file(rig.c)) return 1;
+    const std::string want = SJ("\n\rrokan.iniがオープンできません(Write/Text) File too large\n\r");
+    return rig.c.console.screen[1] == want && waited_for_a_key() ? 0 : 2;
+  });
+  ASSERT_EQ(result, 0);
+  EXPECT_EQ(slurp(ini), old);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(ini.parent_path()), {}), 1);
+  ASSERT_TRUE(write_param_file(rig.c));
+  EXPECT_NE(slurp(ini).find("MAX_BUF\t12345\n"), std::string::npos);
 }
 
 }  // namespace

@@ -202,18 +202,28 @@ TEST_F(MenuParam, UnwritableSettingsFileShowsTheWritersMessage) {
   std::filesystem::create_directories(s.dir / "DEFAULT" / "ro" / "rokan.ini");
   s.run(kToParam + "key C\nkey D\nkey 3\ninput ro\nkey Q\nkey Q\nkey W\ndump screen\n" +
         "key SPACE\nkey SPACE\nkey Q\nkey Q\ntick 1\n");
-  EXPECT_EQ(s.screens[0].back(), "\n\rrokan.iniがオープンできません(Write/Text)\n\r");
+  EXPECT_EQ(s.screens[0].back(),
+            "\n\rrokan.iniがオープンできません(Write/Text) Is a directory\n\r");
 }
 
-TEST_F(MenuParam, FailedForcedLogWriteEndsTheProgramFromInsideTheMenus) {
-  std::filesystem::remove_all(s.dir / "DEFAULT" / "log");
-  s.run(kToParam + "key C\nkey S\nkey W\n");
-  EXPECT_TRUE(s.host.window_closed());
-  EXPECT_FALSE(s.host.has_events());
-  const std::string why = "ERROR: ログファイルが開けませんでした(DEFAULT\\log\\RKN0000.LOG).";
-  EXPECT_EQ(cp932_to_utf8(s.c.console.lines[2]), why);
-  const std::string report = s.read("emg/emg.log");
-  EXPECT_NE(report.find(why + "\n"), std::string::npos);
+// The operator mends the directory and presses W again: the same records reach the file.
+TEST_F(MenuParam, FailedForcedLogWriteKeepsTheRecordsAndTheMenuForAnotherTry) {
+  const auto log_dir = s.dir / "DEFAULT" / "log";
+  std::filesystem::remove_all(log_dir);
+  s.probe = [&] { std::filesystem::create_directories(log_dir); };
+  s.run(std::string("tick 1\nkey Q\nkey SPACE\ntick 1\nkey L\ntick 6\nkey CR\ntick 1\nkey O\n") +
+        "tick 1\nkey P\nkey C\nkey S\nkey W\ndump strip\ndump screen\nkey W\nnotice ok\n" + kOut);
+  EXPECT_FALSE(s.host.window_closed());
+  const std::string why =
+      "ERROR: ログファイルが開けませんでした(DEFAULT\\log\\RKN0000.LOG). No such file or directory";
+  EXPECT_EQ(s.strips[0][2], cp932_to_utf8(utf8_to_cp932(why).substr(0, 80)));  // 80 bytes
+  EXPECT_EQ(s.screens[0][1], "<Parameter : Sampling>");
+  EXPECT_EQ(s.screens[0][10], "C : ログ記録領域の初期化(カウンター(7 -> 0)リセット)");
+  EXPECT_NE(s.read("emg/emg.log").find(why + "\n"), std::string::npos);
+  std::ifstream log(log_dir / "RKN0000.LOG");
+  int lines = 0;
+  for (std::string l; std::getline(log, l);) ++lines;
+  EXPECT_EQ(lines, 3 + 7);
 }
 
 }  // namespace

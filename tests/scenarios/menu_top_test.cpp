@@ -63,7 +63,8 @@ TEST_F(MenuMode, OriginMenuSaysWhenTheFileCannotBeRead) {
 TEST_F(MenuMode, OriginMenuSaysWhenTheFileCannotBeWritten) {
   std::filesystem::create_directories(s.dir / "DEFAULT/init/rkn_org.ini");
   s.run(std::string(kToTop) + "key O\nkey W\ndump screen\nkey SPACE\nkey Q\nkey Q\ntick 1\n");
-  EXPECT_EQ(s.screens[0].back(), "原点記憶fileを書き込みます．Can not write [rkn_org.ini].");
+  EXPECT_EQ(s.screens[0].back(),
+            "原点記憶fileを書き込みます．Can not write [rkn_org.ini]. Is a directory");
 }
 
 TEST_F(MenuMode, AutoMenuListsTheRegisteredPrograms) {

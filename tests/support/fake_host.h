@@ -16,6 +16,12 @@
 
 namespace rokan::test {
 
+// exit_process never returns: the fake host throws this to the test, as the headless hosts
+// throw to their run loop.
+struct ProcessExited {
+  int code;
+};
+
 struct NoPendingEvent : std::runtime_error {
   NoPendingEvent() : std::runtime_error("the controller waited with no event queued") {}
 };
@@ -31,7 +37,8 @@ class FakeHost : public Host {
   bool window_closed = false;
   int exit_code = -1;
   double clock = 0;
-  double clock_step = 0;  // seconds the clock advances at each reading
+  double clock_step = 0;            // seconds the clock advances at each reading
+  std::function<void()> on_notice;  // runs while the log notice is open
 
   void process_one_event() override {
     if (events.empty()) throw NoPendingEvent();
@@ -53,6 +60,7 @@ class FakeHost : public Host {
   }
   void run_log_notice(const std::string&, const std::string&, const std::string&) override {
     ++notices;
+    if (on_notice) on_notice();
   }
   void paint_strip() override { ++strip_paints; }
   void paint_views() override { ++view_paints; }
@@ -61,7 +69,10 @@ class FakeHost : public Host {
   void text_screen_changed() override {}
   void set_timer_interval(int ms) override { timer_interval = ms; }
   void close_main_window() override { window_closed = true; }
-  void exit_process(int code) override { exit_code = code; }
+  [[noreturn]] void exit_process(int code) override {
+    exit_code = code;
+    throw ProcessExited{code};
+  }
   double monotonic_seconds() override {
     double t = clock;
     clock += clock_step;
@@ -84,7 +95,6 @@ struct Rig {
     std::filesystem::current_path(dir);
   }
   ~Rig() {
-    if (c.console.emg_log) std::fclose(c.console.emg_log);
     std::filesystem::current_path(old_cwd);
     std::filesystem::remove_all(dir);
   }

@@ -36,7 +36,6 @@ class ScriptedSession {
         [this](DumpKind kind) { dumps.push_back(nlohmann::json::parse(sim_json_line(c, kind))); });
   }
   ~ScriptedSession() {
-    if (c.console.emg_log) std::fclose(c.console.emg_log);
     std::filesystem::current_path(old_cwd_);
     std::filesystem::remove_all(dir_);
   }
