@@ -3,6 +3,7 @@
 #include "console/console.h"
 #include "core/controller.h"
 #include "core/cycle.h"
+#include "core/view_options.h"
 #include "platform/text.h"
 
 namespace rokan {
@@ -50,6 +51,8 @@ const char* event_name(EventKind kind) {
       return "notice";
     case EventKind::kDump:
       return "dump";
+    case EventKind::kOption:
+      return "option";
   }
   return "event";
 }
@@ -143,6 +146,14 @@ bool ScriptedHost::handle(const ScriptEvent& e, Dialog dialog) {
         c_->sensor.antenna_volt = e.on ? 2.5 : 0.0;
       else
         c_->sensor.paw_volt[e.index] = e.on ? 2.5 : 0.0;
+      break;
+    case EventKind::kOption:
+      if (e.index == static_cast<int>(OptionKind::kPtLimit))
+        set_pt_check_off(*c_, e.on);
+      else if (e.index == static_cast<int>(OptionKind::kSkip))
+        set_draw_skip(*c_, e.position);
+      else
+        set_view_scale(*c_, e.code, e.position);
       break;
     default:
       break;
