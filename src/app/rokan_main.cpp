@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "gui/gui_session.h"
+#include "gui/stop_reason_box.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -11,5 +12,7 @@ int main(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   rokan::GuiSession session;
   session.start();
-  return app.exec();
+  const int status = app.exec();
+  // A controller that ended itself (bad user.ini, no log area) says why before the program ends.
+  return rokan::show_stop_reason(session.controller()) ? 1 : status;
 }

@@ -5,8 +5,9 @@
 // program unattended (src/sim/batch.h).
 //
 // Exit status of script mode: 0 when the script ran to its end (also after quitting through the
-// quit confirmation); 2 for a usage error, a script error, or a script that ends while the
-// program waits for a key or an answer; otherwise the status the program itself ended with.
+// quit confirmation); 1 when the controller ended itself (the reason on standard error); 2 for a
+// usage error, a script error, or a script that ends while the program waits for a key or an
+// answer; otherwise the status the program itself ended with.
 #include <unistd.h>
 
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include <string>
 
 #include "core/controller.h"
+#include "platform/text.h"
 #include "sim/batch.h"
 #include "sim/script.h"
 #include "sim/scripted_host.h"
@@ -25,10 +27,24 @@
 namespace {
 
 constexpr int kUsageOrScriptError = 2;
+constexpr int kProgramEndedItself = 1;
 
 int usage(const char* message) {
   std::fprintf(stderr, "rokan-sim: %s\n%s", message, rokan::rokan_sim_usage());
   return kUsageOrScriptError;
+}
+
+// The controller ran its end routine without being asked to quit: say why, and where in the
+// script, instead of dropping the rest of the script in silence.
+int ended_by_itself(const char* script_name, const rokan::ScriptedHost& host,
+                    const rokan::Controller& c) {
+  std::string text = rokan::cp932_to_utf8(c.cycle.stop_reason);
+  if (text.empty()) text = "no reason given";
+  std::fprintf(stderr, "rokan-sim: %s: the program ended itself at line %d: %s\n", script_name,
+               host.last_line(), text.c_str());
+  if (host.has_events())
+    std::fprintf(stderr, "rokan-sim: %s: the rest of the script was not run\n", script_name);
+  return kProgramEndedItself;
 }
 
 }  // namespace
@@ -83,6 +99,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
   });
 
+  int status = 0;
   try {
     host.run();
   } catch (const rokan::ScriptError& e) {
@@ -92,9 +109,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "rokan-sim: %s: %s\n", script_name, e.what());
     return kUsageOrScriptError;
   } catch (const rokan::ProcessExit& e) {
-    std::fflush(stdout);
-    return e.code;
+    status = e.code;
   }
   std::fflush(stdout);
-  return 0;
+  if (status == 0 && controller.cycle.ended_by_itself) {
+    return ended_by_itself(script_name, host, controller);
+  }
+  return status;
 }

@@ -42,6 +42,9 @@ void msg_printf_mode_line(Controller& c, const char* fmt, ...)
 void msg_printf_status_line(Controller& c, const char* fmt, ...)
     __attribute__((format(printf, 2, 3)));
 void report_message(Controller& c, std::string_view text);
+// A file reader's message: standard error, and the text screen from line 13 down (below what is
+// already there), bell characters dropped.
+void reader_message(Controller& c, std::string_view text);
 
 void text_clear(Controller& c);
 void text_put(Controller& c, int col, int line, std::string_view text);

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace rokan {
 
@@ -17,11 +19,18 @@ struct CycleState {
   int32_t draw_skip = 0;    // drawing skip count (views drawn every skip + 1 ticks)
   uint64_t tick_count = 0;  // sampling cycles run since start-up
   bool terminated = false;  // the end routine has run
+  // The end routine ran without the operator's quit confirmation (bad user.ini, no log area,
+  // an abnormal leg number, ...): the front ends say why and end with a failure status.
+  bool ended_by_itself = false;
+  std::string stop_reason;  // CP932, the message that ended it
 };
 
 void sampling_tick(Controller& c);
 void startup(Controller& c);
 int terminate(Controller& c, int code);
+// The controller cannot go on: reports `reason` (status line, emg.log when open), keeps it as the
+// stop reason and runs the end routine.
+void fatal_stop(Controller& c, std::string_view reason);
 // The quit confirmation and, on OK, the end routine (File/Quit and key E).
 void confirm_and_quit(Controller& c);
 
