@@ -2,7 +2,10 @@
 // characters kept whole wherever a line is cut or split.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/text.h"
+#include "rix/compiler/compiler.h"
 #include "rix/compiler/lex.h"
 #include "rix/rix_test_support.h"
 
@@ -43,6 +46,18 @@ TEST(SourceText, APieceNeverEndsInsideADoubleByteCharacter) {
 TEST(SourceText, OverLongVersionAndHeadingLinesAreNotCompiled) {
   std::string heading(3000, 'X');
   EXPECT_TRUE(compile_source("3.1" + std::string(2000, ' ') + "Y\n" + heading + "\nEND\n").ok);
+}
+
+TEST(SourceText, AVersionOrHeadingLineThatNeverEndsFailsAfterABoundedRead) {
+  TempDir dir;
+  std::filesystem::create_symlink("/dev/zero", dir.path / "ZERO.RIX");
+  RixImage zero;
+  EXPECT_FALSE(rix_compile(zero, dir.rix_path(), "ZERO.RIX"));
+  EXPECT_EQ(zero.error_code, 7);
+
+  EXPECT_EQ(compile_bytes("3.1" + std::string(70000, ' ') + "\nheading\nEND\n").image.error_code,
+            7);
+  EXPECT_EQ(compile_bytes("3.1\n" + std::string(70000, 'X') + "\nEND\n").image.error_code, 11);
 }
 
 TEST(SourceText, StrayBytesEndInAReportNotACrash) {
