@@ -6,6 +6,7 @@
 
 #include "platform/text.h"
 #include "rix/compiler/compiler.h"
+#include "rix/compiler/diagnostics.h"
 #include "rix/compiler/lex.h"
 #include "rix/rix_test_support.h"
 
@@ -58,6 +59,12 @@ TEST(SourceText, AVersionOrHeadingLineThatNeverEndsFailsAfterABoundedRead) {
   EXPECT_EQ(compile_bytes("3.1" + std::string(70000, ' ') + "\nheading\nEND\n").image.error_code,
             7);
   EXPECT_EQ(compile_bytes("3.1\n" + std::string(70000, 'X') + "\nEND\n").image.error_code, 11);
+
+  // The front ends' excerpt of the failing line reads within bounds too.
+  std::string line;
+  EXPECT_TRUE(rix_read_source_line(dir.rix_path() + "ZERO.RIX", 1, line));
+  EXPECT_EQ(line, std::string(1023, '\0'));
+  EXPECT_FALSE(rix_read_source_line(dir.rix_path() + "ZERO.RIX", 2, line));
 }
 
 TEST(SourceText, StrayBytesEndInAReportNotACrash) {
