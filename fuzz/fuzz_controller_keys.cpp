@@ -177,6 +177,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   rokan::Controller c{host};
   host.c = &c;
   while (!host.exhausted() && !host.closed()) host.process_one_event();
+  // ROKAN_FUZZ_SHOW=1 with one input file tells where a seed leads, for keeping seeds useful.
+  if (std::getenv("ROKAN_FUZZ_SHOW")) {
+    std::fprintf(stderr, "ticks %llu mode %d auto_running %d program %d rix phase %d pc %d\n",
+                 static_cast<unsigned long long>(c.cycle.tick_count), c.mode.mode,
+                 c.mode.auto_running, c.mode.program_no, c.rix.phase, c.rix.pc);
+    for (int line = 1; line <= rokan::kTextLines; ++line)
+      if (!c.console.screen[line].empty())
+        std::fprintf(stderr, "%2d|%s\n", line, c.console.screen[line].c_str());
+    std::fprintf(stderr, "status|%s\nprompt|%s\n", c.console.lines[1].c_str(),
+                 c.console.lines[2].c_str());
+  }
   if (!c.cycle.terminated) rokan::terminate(c, 1);  // writes what the logger holds
   return 0;
 }
