@@ -82,6 +82,15 @@ TEST_F(StartupFailures, FatalStopsKeepTheirReason) {
   }
 }
 
+TEST_F(StartupFailures, ALoginFromTheTopMenuThatFindsNoUserFileEndsTheRun) {
+  s.start();
+  std::filesystem::remove("user.ini");
+  s.run("key SPACE\ntick 1\nkey O\ntick 1\nkey L\n");
+  EXPECT_TRUE(c.cycle.terminated);
+  EXPECT_TRUE(c.cycle.ended_by_itself);
+  EXPECT_EQ(cp932_to_utf8(c.cycle.stop_reason), "ユーザー情報管理ファイルが存在しません．");
+}
+
 TEST_F(StartupFailures, TheOperatorsQuitIsNotAFailure) {
   s.run("tick 1\nkey Q\nkey x\ntick 1\nkey E\ntick 1\nconfirm ok\n");
   EXPECT_TRUE(c.cycle.terminated);
