@@ -7,6 +7,7 @@
 
 #include "gui/gui_session.h"
 #include "platform/stop_signals.h"
+#include "gui/stop_reason_box.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -25,5 +26,7 @@ int main(int argc, char** argv) {
     session.host().stop(rokan::stop_signal());
   });
   session.start();
-  return app.exec();
+  const int status = app.exec();
+  // A controller that ended itself (bad user.ini, no log area) says why before the program ends.
+  return rokan::show_stop_reason(session.controller()) ? 1 : status;
 }

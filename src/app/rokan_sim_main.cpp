@@ -5,11 +5,12 @@
 // program unattended (src/sim/batch.h).
 //
 // Exit status of script mode: 0 when the script ran to its end (also after quitting through the
-// quit confirmation); 2 for a usage error, a script error, or a script that ends while the
-// program waits for a key or an answer; 128 + signal when SIGINT, SIGTERM or SIGHUP stopped the
-// run; 4 (over all of these) when the pending sampling data could not be written at the end;
-// otherwise the status the program itself ended with. However the run ends, the end routine
-// runs, so pending sampling data are written.
+// quit confirmation); 1 when the controller ended itself (the reason on standard error); 2 for a
+// usage error, a script error, or a script that ends while the program waits for a key or an
+// answer; 128 + signal when SIGINT, SIGTERM or SIGHUP stopped the run; 4 (over all of these) when
+// the pending sampling data could not be written at the end; otherwise the status the program
+// itself ended with. However the run ends, the end routine runs, so pending sampling data are
+// written.
 #include <unistd.h>
 
 #include <cstdio>
@@ -21,6 +22,7 @@
 
 #include "core/controller.h"
 #include "platform/stop_signals.h"
+#include "platform/text.h"
 #include "sim/batch.h"
 #include "sim/script.h"
 #include "sim/scripted_host.h"
@@ -29,10 +31,24 @@
 namespace {
 
 constexpr int kUsageOrScriptError = 2;
+constexpr int kProgramEndedItself = 1;
 
 int usage(const char* message) {
   std::fprintf(stderr, "rokan-sim: %s\n%s", message, rokan::rokan_sim_usage());
   return kUsageOrScriptError;
+}
+
+// The controller ran its end routine without being asked to quit: say why, and where in the
+// script, instead of dropping the rest of the script in silence.
+int ended_by_itself(const char* script_name, const rokan::ScriptedHost& host,
+                    const rokan::Controller& c) {
+  std::string text = rokan::cp932_to_utf8(c.cycle.stop_reason);
+  if (text.empty()) text = "no reason given";
+  std::fprintf(stderr, "rokan-sim: %s: the program ended itself at line %d: %s\n", script_name,
+               host.last_line(), text.c_str());
+  if (host.has_events())
+    std::fprintf(stderr, "rokan-sim: %s: the rest of the script was not run\n", script_name);
+  return kProgramEndedItself;
 }
 
 }  // namespace
@@ -103,11 +119,16 @@ int main(int argc, char** argv) {
     status = kUsageOrScriptError;
   } catch (const rokan::ProcessExit& e) {
     std::fflush(stdout);
-    return e.code;  // the program ended the process itself, before it had anything to write
+    // Before the end routine ran, the program ended the process itself with nothing to write.
+    if (!controller.cycle.terminated) return e.code;
+    status = e.code;
   } catch (const rokan::StopRequested& e) {
     std::fprintf(stderr, "rokan-sim: stopped by signal %d (%s)\n", e.signal, strsignal(e.signal));
   }
   status = host.end_run(status);
   std::fflush(stdout);
+  if (status == 0 && controller.cycle.ended_by_itself) {
+    return ended_by_itself(script_name, host, controller);
+  }
   return status;
 }

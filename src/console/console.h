@@ -51,6 +51,9 @@ void report_message(Controller& c, std::string_view text);
 void append_report_log(Controller& c, std::string_view text);
 // Closes the report log, saying on standard error when what was appended did not reach it.
 void close_report_log(Controller& c);
+// A file reader's message: standard error, and the text screen from line 13 down (below what is
+// already there), bell characters dropped.
+void reader_message(Controller& c, std::string_view text);
 
 void text_clear(Controller& c);
 void text_put(Controller& c, int col, int line, std::string_view text);

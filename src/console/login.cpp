@@ -17,8 +17,9 @@ namespace rokan {
 namespace {
 
 constexpr int kMaxUsers = 10;
-constexpr std::size_t kUserNameMax = 15;  // bytes; the name field holds 16 with the terminator
-constexpr std::size_t kUserDirMax = 31;   // bytes; the directory field holds 32
+constexpr std::size_t kUserNameMax = 15;    // bytes; the name field holds 16 with the terminator
+constexpr std::size_t kUserDirMax = 31;     // bytes; the directory field holds 32
+constexpr std::size_t kUserLineMax = 1023;  // bytes read per line; a longer line comes in pieces
 
 struct User {
   std::string name;
@@ -46,9 +47,8 @@ bool two_words(const std::string& line, std::string& first, std::string& second)
 // Shows why the user file was refused and ends the program. The status line alone would vanish
 // with the window, so the reason also goes to the report log (when open) and standard error.
 bool refuse(Controller& c, const std::string& text) {
-  report_message(c, text);
   write_stderr(text + "\n");
-  terminate(c, 1);
+  fatal_stop(c, text);
   return false;
 }
 
@@ -56,7 +56,7 @@ bool read_users(Controller& c, std::vector<User>& users) {
   std::FILE* f = open_file("user.ini", "rt");
   if (!f) return refuse(c, SJ("ユーザー情報管理ファイルが存在しません．"));
   std::string line;
-  for (int n = 1; n <= kMaxUsers && read_text_line(f, line); ++n) {
+  for (int n = 1; n <= kMaxUsers && read_line_piece(f, line, kUserLineMax); ++n) {
     User u;
     const char* why = nullptr;
     if (!two_words(line, u.name, u.dir))

@@ -15,8 +15,7 @@ constexpr std::size_t kLineMax = 255;  // bytes of a line that are parsed
 constexpr double kOriginMaxVolts = 10.0;
 
 bool parse_leg(const std::string& line, double out[3]) {
-  const std::string head = line.substr(0, kLineMax);
-  if (std::sscanf(head.c_str(), "%lf %lf %lf", &out[0], &out[1], &out[2]) != 3) return false;
+  if (std::sscanf(line.c_str(), "%lf %lf %lf", &out[0], &out[1], &out[2]) != 3) return false;
   for (int j = 0; j < 3; ++j)
     if (!(std::fabs(out[j]) <= kOriginMaxVolts)) return false;  // also refuses NaN
   return true;
@@ -36,7 +35,8 @@ bool read_origin_file(Controller& c) {
   std::string line;
   for (auto& leg : origin) {
     // Every line is read even after a bad one, as the file is judged as a whole.
-    if (!read_text_line(f, line) || !parse_leg(line, leg)) valid = false;
+    // A longer line comes in pieces of kLineMax bytes, each taken as a line.
+    if (!read_line_piece(f, line, kLineMax) || !parse_leg(line, leg)) valid = false;
   }
   f.reset();
   if (!valid) return false;

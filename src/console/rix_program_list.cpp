@@ -15,6 +15,7 @@ namespace {
 constexpr int kPerPage = 10;
 constexpr std::size_t kNumberLineMax = 255;    // bytes of line 1 that are parsed
 constexpr std::size_t kCommentLineMax = 1023;  // bytes of line 2 that are kept
+constexpr std::size_t kSkipMax = 65536;        // bytes of the rest of line 1 that are skipped
 constexpr std::size_t kFileNameMax = 12;       // the program file name field holds 12 bytes
 
 std::string strip_blanks(const std::string& s) {
@@ -29,11 +30,13 @@ bool read_entry(const std::string& dir, const std::string& file, RixSourceEntry&
   if (!f) return false;
   out.file = file;
   std::string line;
-  if (read_text_line(f, line)) {
+  bool ended = true;
+  if (read_line_piece(f, line, kNumberLineMax, &ended)) {
     double number;
-    if (std::sscanf(line.substr(0, kNumberLineMax).c_str(), "%lf", &number) == 1)
-      out.number = number;
-    if (read_text_line(f, line)) out.comment = sjis_truncate(strip_blanks(line), kCommentLineMax);
+    if (std::sscanf(line.c_str(), "%lf", &number) == 1) out.number = number;
+    // A first line that never ends (a device, a huge file) leaves the comment empty.
+    if ((ended || skip_line(f, kSkipMax)) && read_line_piece(f, line, kCommentLineMax, &ended))
+      out.comment = sjis_truncate(strip_blanks(line), kCommentLineMax);
   }
   return true;
 }

@@ -97,9 +97,7 @@ void startup(Controller& c) {
   text_put(c, 1, 9, SJ("- ログ領域の確保 -"));
   if (!allocate_log_area(c)) {
     set_mode(c, kEmg);
-    report_message(c,
-                   SJ("サンプリングデータ領域が確保できませんでした(MAX_BUFを小さくして下さい)"));
-    terminate(c, 1);
+    fatal_stop(c, SJ("サンプリングデータ領域が確保できませんでした(MAX_BUFを小さくして下さい)"));
     return;
   }
 
@@ -111,7 +109,13 @@ void startup(Controller& c) {
 }
 
 int terminate(Controller& c, int /*code*/) {
-  if (c.cycle.terminated) return 1;
+  if (c.cycle.terminated) return 1;  // a failed log write ends the program from inside here
+  if (!c.cycle.quitting) {
+    // Not the operator's quit: whatever called the end routine left its reason on the strip.
+    c.cycle.ended_by_itself = true;
+    if (c.cycle.stop_reason.empty())
+      c.cycle.stop_reason = c.console.lines[1].empty() ? c.console.lines[2] : c.console.lines[1];
+  }
   c.cycle.quitting = 1;
   if (c.logger.count != 0 && !write_log_file(c)) c.cycle.log_unsaved = true;
   close_report_log(c);
@@ -120,6 +124,12 @@ int terminate(Controller& c, int /*code*/) {
   c.cycle.terminated = true;
   c.host.close_main_window();
   return 1;
+}
+
+void fatal_stop(Controller& c, std::string_view reason) {
+  report_message(c, reason);
+  if (c.cycle.stop_reason.empty()) c.cycle.stop_reason.assign(reason);
+  terminate(c, 1);
 }
 
 void confirm_and_quit(Controller& c) {
@@ -154,7 +164,10 @@ void sampling_tick(Controller& c) {
   leg_control(c);
   control(c);
   record_sample(c);
-  if (c.host.monotonic_seconds() - work_start > c.params.sampling_time) c.logger.over_run = 1;
+  if (c.host.monotonic_seconds() - work_start > c.params.sampling_time) {
+    c.logger.over_run = 1;  // noted in the next sampling log
+    c.safety.over_run = 1;  // stops the robot until the operator clears it
+  }
 
   draw(c);
   safety_check(c);

@@ -71,8 +71,7 @@ bool solve_leg(const double target[3], double bx, double by, double out[3], IkMe
 bool check_leg(Controller& c, int leg) {
   if (leg >= 0 && leg <= 3) return true;
   set_mode(c, kEmg);
-  report_message(c, "Abnormal Leg No.");
-  terminate(c, 1);
+  fatal_stop(c, "Abnormal Leg No.");
   return false;
 }
 

@@ -152,7 +152,10 @@ void auto_key(Controller& c, int key) {
 }
 
 void emg_key(Controller& c, int key) {
-  if (key == 'C') set_mode(c, kManual);
+  if (key == 'C') {
+    clear_alarms(c);
+    set_mode(c, kManual);
+  }
   if (key == 'O') top_menu(c);
 }
 

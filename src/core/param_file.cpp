@@ -197,7 +197,8 @@ void read_param_file(Controller& c) {
   const std::string path = param_file_path(p);
   File f = is_directory(path) ? File() : File::open(path, "r");
   if (!f) {
-    write_stderr(SJ("ROKAN.INIがオープンできません(Read/Text)"));
+    reader_message(
+        c, SJ("ROKAN.INIがオープンできません(Read/Text)") + "\n    " + param_file_path(p) + "\n");
     wait_key(c);
     return;
   }
@@ -207,7 +208,7 @@ void read_param_file(Controller& c) {
   // The version matches when it agrees to the hundredths; the comparison is written so that a
   // huge or non-numeric version fails it instead of going through an out-of-range conversion.
   if (!have_version || !(std::fabs((version - static_cast<double>(kArdoVersion)) * 100) < 1)) {
-    write_stderr(SJ("初期設定ファイルのバージョンが違います．\n"));
+    reader_message(c, SJ("初期設定ファイルのバージョンが違います．\n"));
     f.reset();
     wait_key(c);
     return;
@@ -215,14 +216,15 @@ void read_param_file(Controller& c) {
   std::string label, value;
   while (read_line(f, line)) {
     if (!split(line, label, value)) {
-      write_stderr(SJ("初期設定ファイルの書式に誤りがあります．\n") + "[" + line + "]");
+      reader_message(
+          c, SJ("初期設定ファイルの書式に誤りがあります．\n") + "[" + strip_line_end(line) + "]\n");
       f.reset();
       wait_key(c);
       return;
     }
     if (!apply(p, label, value)) {
-      write_stderr(SJ("[Err] 未定義のラベル，あるいは値が不正です．\n") + "    " + label + " = " +
-                   value + "\n\a\a\a");
+      reader_message(c, SJ("[Err] 未定義のラベル，あるいは値が不正です．\n") + "    " + label +
+                            " = " + value + "\n\a\a\a");
       wait_key(c);
       break;
     }

@@ -73,12 +73,21 @@ int angle_limit_check(Controller& c, const double angles[12]) {
 }
 
 void safety_check(Controller& c) {
-  if (!c.safety.pt_check_off) {
+  SafetyState& sf = c.safety;
+  if (!sf.pt_check_off) {
+    // Outside EMG every joint out of the band stops the robot and is reported (also after the
+    // operator left EMG with the count still out); in EMG only a joint that has just left it.
+    const bool was_emg = c.mode.mode == kEmg;
     for (int n = 0; n < 4; ++n) {
       for (int j = 0; j < 3; ++j) {
         int count = register_count(c.sensor.raw[n][j]);
-        if (count > kCountMax || count < kCountMin)
-          stop(c, format("EMG:PT_LIMIT_OVER: PT%1d%1d = %d", n, j, count));
+        if (count <= kCountMax && count >= kCountMin) {
+          sf.pt_reported[n][j] = 0;
+          continue;
+        }
+        if (was_emg && sf.pt_reported[n][j]) continue;
+        sf.pt_reported[n][j] = 1;
+        stop(c, format("EMG:PT_LIMIT_OVER: PT%1d%1d = %d", n, j, count));
       }
     }
   }
@@ -104,8 +113,18 @@ void safety_check(Controller& c) {
     }
   }
 
-  if (c.params.over_run_enable == 1 && c.logger.over_run && c.mode.mode != kEmg)
-    stop(c, "Timer_OVERRUN");
+  if (c.params.over_run_enable == 1 && sf.over_run && c.mode.mode != kEmg) stop(c, "Timer_OVERRUN");
+}
+
+void clear_alarms(Controller& c) {
+  c.safety.over_run = 0;
+}
+
+void set_pt_check_off(Controller& c, bool off) {
+  c.safety.pt_check_off = off ? 1 : 0;
+  // Switched on again, a count still out of the band is a new fault and is reported.
+  for (auto& leg : c.safety.pt_reported)
+    for (uint8_t& r : leg) r = 0;
 }
 
 }  // namespace rokan

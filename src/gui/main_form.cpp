@@ -209,7 +209,7 @@ void TmainForm::build_menus() {
   pt_limit_->setCheckable(true);
   pt_limit_->setChecked(c_.safety.pt_check_off != 0);
   connect(pt_limit_, &QAction::triggered, this, [this] {
-    c_.safety.pt_check_off = c_.safety.pt_check_off ? 0 : 1;
+    set_pt_check_off(c_, !c_.safety.pt_check_off);
     pt_limit_->setChecked(c_.safety.pt_check_off != 0);
   });
 

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "core/controller.h"
+#include "core/view_options.h"
 
 namespace rokan {
 namespace {
@@ -23,12 +24,13 @@ struct BarSpec {
 
 // Side, front, top (pixels per metre).
 constexpr BarSpec kBars[3] = {
-    {"Side View", "Edit_SideView", "TrackBar_SideView", 20, 1000, 100},
-    {"Front View", "Edit_FrontView", "TrackBar_FrontView", 20, 500, 50},
-    {"Top View", "Edit_TopView", "Trackbar_TopView", 0, 500, 50},
+    {"Side View", "Edit_SideView", "TrackBar_SideView", kViewScaleRange[0].min,
+     kViewScaleRange[0].max, 100},
+    {"Front View", "Edit_FrontView", "TrackBar_FrontView", kViewScaleRange[1].min,
+     kViewScaleRange[1].max, 50},
+    {"Top View", "Edit_TopView", "Trackbar_TopView", kViewScaleRange[2].min, kViewScaleRange[2].max,
+     50},
 };
-
-constexpr double kMetrePerMm = 0.001;
 
 }  // namespace
 
@@ -55,7 +57,7 @@ TOptionScaleForm::TOptionScaleForm(Controller& c, QWidget* parent) : QDialog(par
     grid->addWidget(bars_[i], i, 2);
     connect(bars_[i], &QSlider::valueChanged, this, [this, i](int pos) {
       edits_[i]->setText(QString::number(pos));
-      c_.view.scale[i] = pos * kMetrePerMm;
+      set_view_scale(c_, i, pos);
     });
   }
 
@@ -84,7 +86,7 @@ void TOptionScaleForm::showEvent(QShowEvent* event) {
 }
 
 void TOptionScaleForm::on_ok() {
-  for (int i = 0; i < 3; ++i) c_.view.scale[i] = bars_[i]->value() * kMetrePerMm;
+  for (int i = 0; i < 3; ++i) set_view_scale(c_, i, bars_[i]->value());
   hide();
 }
 

@@ -8,6 +8,7 @@
 #include <climits>
 
 #include "core/controller.h"
+#include "core/view_options.h"
 #include "gui/dialog_buttons.h"
 #include "gui/qt_text.h"
 #include "platform/text.h"
@@ -49,8 +50,7 @@ void TOptionSkipForm::showEvent(QShowEvent* event) {
 }
 
 void TOptionSkipForm::on_ok() {
-  // A negative count would draw every cycle like 0, but the countdown could then overflow.
-  c_.cycle.draw_skip = std::max(0, parse_count(edit_->text()));
+  set_draw_skip(c_, parse_count(edit_->text()));
   accept();
 }
 

@@ -111,6 +111,35 @@ bool read_text_line(std::FILE* f, std::string& line) {
   return !line.empty();
 }
 
+bool read_line_piece(std::FILE* f, std::string& piece, std::size_t max, bool* ended) {
+  piece.clear();
+  bool line_end = true;
+  int ch = 0;
+  while (piece.size() < max && (ch = std::fgetc(f)) != EOF && ch != '\n')
+    piece.push_back(static_cast<char>(ch));
+  if (piece.size() >= max && ch != '\n') {
+    // Full: the line end right after the piece still belongs to it.
+    ch = std::fgetc(f);
+    if (ch != '\n' && ch != EOF) {
+      std::ungetc(ch, f);
+      line_end = false;
+    }
+    if (ch == EOF && piece.empty()) return false;
+  } else if (ch == EOF && piece.empty()) {
+    return false;
+  }
+  if (ended) *ended = line_end;
+  return true;
+}
+
+bool skip_line(std::FILE* f, std::size_t limit) {
+  for (std::size_t n = 0; n < limit; ++n) {
+    int ch = std::fgetc(f);
+    if (ch == '\n' || ch == EOF) return true;
+  }
+  return false;
+}
+
 bool path_exists(std::string_view cp932_path) {
   std::error_code ec;
   return std::filesystem::exists(local_path(cp932_path), ec);
@@ -138,7 +167,13 @@ std::vector<std::string> list_files_with_extension(std::string_view cp932_dir,
           return std::toupper(static_cast<unsigned char>(a)) ==
                  std::toupper(static_cast<unsigned char>(b));
         });
-    if (same) names.push_back(controller_path(name));
+    if (!same) continue;
+    // The controller can only name a file whose name CP932 holds and that has no backslash
+    // (which the controller reads as a separator); anything else would open another file or
+    // none, so it is left out of the listing.
+    std::string cp932 = utf8_to_cp932(name);
+    if (name.find('\\') != std::string::npos || cp932_to_utf8(cp932) != name) continue;
+    names.push_back(std::move(cp932));
   }
   std::sort(names.begin(), names.end());
   return names;

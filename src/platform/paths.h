@@ -28,11 +28,23 @@ std::FILE* open_file(std::string_view cp932_path, const char* mode);
 // line end still counts.
 bool read_text_line(std::FILE* f, std::string& line);
 
+// Reads the next piece of a line into `piece`: at most `max` bytes, without the '\n' that ends
+// it. A longer line comes in several pieces, as fgets() with a buffer of max + 1 bytes returns
+// it (a line of exactly `max` bytes is one piece). `ended` (when given) tells whether the piece
+// reached the end of its line. False at the end of the file. Memory stays bounded whatever the
+// file holds.
+bool read_line_piece(std::FILE* f, std::string& piece, std::size_t max, bool* ended = nullptr);
+
+// Skips the rest of the current line, reading at most `limit` bytes; false when the line goes on
+// beyond them.
+bool skip_line(std::FILE* f, std::size_t limit);
+
 bool path_exists(std::string_view cp932_path);
 bool is_directory(std::string_view cp932_path);
 
 // File names (CP932, without directory) in dir whose extension equals ext without regard to
-// case (ext without the dot), sorted by name. dir is a controller directory ending in '\'.
+// case (ext without the dot), sorted by name. dir is a controller directory ending in '\'. Names
+// that CP932 cannot hold, or that contain a backslash, are left out.
 std::vector<std::string> list_files_with_extension(std::string_view cp932_dir,
                                                    std::string_view ext);
 

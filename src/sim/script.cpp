@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/view_options.h"
+
 namespace rokan {
 namespace {
 
@@ -90,6 +92,60 @@ ScriptEvent parse_slider(int line, int index, std::string_view arg) {
   return e;
 }
 
+// A whole number lo..hi, or false.
+bool parse_int(std::string_view arg, long lo, long hi, int& out) {
+  std::string s(arg);
+  char* end = nullptr;
+  errno = 0;
+  long v = std::strtol(s.c_str(), &end, 10);
+  if (s.empty() || s[0] == '+' || *end != '\0' || errno == ERANGE || v < lo || v > hi) return false;
+  out = static_cast<int>(v);
+  return true;
+}
+
+// option pt_limit on|off, option skip N, option scale side|front|top N: the Option menu.
+ScriptEvent parse_option(int line, std::string_view args) {
+  ScriptEvent e;
+  e.line = line;
+  e.kind = EventKind::kOption;
+  std::string_view rest;
+  std::string_view what = first_word(args, rest);
+  if (what == "pt_limit") {
+    e.index = static_cast<int>(OptionKind::kPtLimit);
+    bool check_on;
+    if (!parse_on_off(rest, check_on))
+      throw ScriptError(line, "option pt_limit takes on or off, not '" + std::string(rest) + "'");
+    e.on = !check_on;
+    return e;
+  }
+  if (what == "skip") {
+    e.index = static_cast<int>(OptionKind::kSkip);
+    if (!parse_int(rest, 0, 2147483647L, e.position))
+      throw ScriptError(line, "option skip takes a whole number of cycles from 0, not '" +
+                                  std::string(rest) + "'");
+    return e;
+  }
+  if (what == "scale") {
+    e.index = static_cast<int>(OptionKind::kScale);
+    std::string_view value;
+    std::string_view view = first_word(rest, value);
+    static constexpr const char* kViews[3] = {"side", "front", "top"};
+    e.code = -1;
+    for (int v = 0; v < 3; ++v)
+      if (view == kViews[v]) e.code = v;
+    if (e.code < 0)
+      throw ScriptError(line,
+                        "option scale takes side, front or top, not '" + std::string(view) + "'");
+    const ViewScaleRange r = kViewScaleRange[e.code];
+    if (!parse_int(value, r.min, r.max, e.position))
+      throw ScriptError(line, "option scale " + std::string(view) + " takes " +
+                                  std::to_string(r.min) + " to " + std::to_string(r.max) +
+                                  " pixels per metre, not '" + std::string(value) + "'");
+    return e;
+  }
+  throw ScriptError(line, "option takes pt_limit, skip or scale, not '" + std::string(what) + "'");
+}
+
 ScriptEvent parse_line(int line, std::string_view text) {
   std::string_view arg;
   std::string_view cmd = first_word(text, arg);
@@ -129,6 +185,7 @@ ScriptEvent parse_line(int line, std::string_view text) {
     e.kind = EventKind::kNotice;
     return e;
   }
+  if (cmd == "option") return parse_option(line, arg);
   if (cmd == "dump") {
     e.kind = EventKind::kDump;
     if (arg == "state")

@@ -21,9 +21,14 @@ enum class EventKind {
   kConfirm,      // answer to the quit confirmation: OK when `on`
   kNotice,       // the log notice closed with OK
   kDump,         // a dump of `index` (DumpKind)
+  kOption,       // an Option menu change: `index` (OptionKind) with `on`, `code` and `position`
 };
 
 enum class DumpKind { kState = 0, kStrip = 1, kScreen = 2, kLamps = 3 };
+
+// What an option line changes: the PT_LIMIT OFF item (`on` = check off), the drawing skip count
+// (`position`), or the scale of view `code` (`position` in pixels per metre).
+enum class OptionKind { kPtLimit = 0, kSkip = 1, kScale = 2 };
 
 inline constexpr int kAntennaBox = 4;
 

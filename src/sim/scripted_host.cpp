@@ -7,6 +7,7 @@
 #include "core/cycle.h"
 #include "platform/paths.h"
 #include "platform/stop_signals.h"
+#include "core/view_options.h"
 #include "platform/text.h"
 
 namespace rokan {
@@ -54,6 +55,8 @@ const char* event_name(EventKind kind) {
       return "notice";
     case EventKind::kDump:
       return "dump";
+    case EventKind::kOption:
+      return "option";
   }
   return "event";
 }
@@ -73,6 +76,7 @@ int ScriptedHost::end_run(int status) {
   if (c_ && !c_->cycle.terminated) {
     const int32_t pending = c_->logger.count;
     try {
+      c_->cycle.quitting = 1;  // the script ended the run, not the controller itself
       terminate(*c_, 1);
     } catch (const ProcessExit&) {
       // The end routine waited for an event: nothing more will come.
@@ -166,6 +170,14 @@ bool ScriptedHost::handle(const ScriptEvent& e, Dialog dialog) {
         c_->sensor.antenna_volt = e.on ? 2.5 : 0.0;
       else
         c_->sensor.paw_volt[e.index] = e.on ? 2.5 : 0.0;
+      break;
+    case EventKind::kOption:
+      if (e.index == static_cast<int>(OptionKind::kPtLimit))
+        set_pt_check_off(*c_, e.on);
+      else if (e.index == static_cast<int>(OptionKind::kSkip))
+        set_draw_skip(*c_, e.position);
+      else
+        set_view_scale(*c_, e.code, e.position);
       break;
     default:
       break;

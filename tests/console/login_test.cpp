@@ -21,6 +21,10 @@ struct BadUserFile {
 
 class LoginRefuses : public ::testing::TestWithParam<BadUserFile> {};
 
+// A line longer than the reader's 1023 bytes comes in pieces: the rest of the first line is a
+// line of blanks of its own, which holds no user.
+const std::string kOverLongLine = "A a\\" + std::string(1100, ' ') + "\nB b\\\n";
+
 TEST_P(LoginRefuses, AndEndsTheProgramAtStartUp) {
   const BadUserFile& bad = GetParam();
   Rig rig(std::string("login_") + bad.name);
@@ -45,7 +49,9 @@ INSTANTIATE_TEST_SUITE_P(
                       BadUserFile{"long_name", "A a\\\nSIXTEEN_BYTES_XX b\\\n",
                                   "user.ini 2行目: ユーザー名が長すぎます(15バイトまで)．"},
                       BadUserFile{"long_dir", "A abcdefghijklmnopqrstuvwxyz01234\\\n",
-                                  "user.ini 1行目: ディレクトリ名が長すぎます(31バイトまで)．"}),
+                                  "user.ini 1行目: ディレクトリ名が長すぎます(31バイトまで)．"},
+                      BadUserFile{"over_long_line", kOverLongLine.c_str(),
+                                  "ユーザー情報管理ファイルの書式が正しくありません．"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Login, LongestNamesThatFitAreTaken) {

@@ -44,6 +44,8 @@ TEST_F(Safety, CountBandIsTruncatedSixteenBitAndInclusive) {
   EXPECT_EQ(status(), "EMG:PT_LIMIT_OVER: PT21 = 4049");
 
   // A negative count reads as a large 16-bit number; every joint out of the band is reported.
+  c.sensor.raw[2][1] = 4000;
+  safety_check(c);
   c.sensor.raw[2][1] = -1;
   c.sensor.raw[0][0] = 47.9;
   safety_check(c);
@@ -53,10 +55,39 @@ TEST_F(Safety, CountBandIsTruncatedSixteenBitAndInclusive) {
             "EMG:PT_LIMIT_OVER: PT21 = 65535\n");
 
   const std::string before = reports();
-  c.safety.pt_check_off = 1;
+  set_pt_check_off(c, true);
   c.sensor.raw[1][1] = 1e300;
   safety_check(c);
   EXPECT_EQ(reports(), before) << "the switch turns the band check off";
+}
+
+TEST_F(Safety, CountOutOfBandIsReportedWhenItStartsNotInEveryCycle) {
+  c.sensor.raw[1][2] = 4090;
+  for (int i = 0; i < 1000; ++i) safety_check(c);
+  EXPECT_EQ(reports(), "EMG:PT_LIMIT_OVER: PT12 = 4090\n");
+  EXPECT_EQ(get_mode(c), kEmg);
+
+  // Leaving EMG with the count still out stops the robot again, and says why once more.
+  set_mode(c, kManual);
+  for (int i = 0; i < 1000; ++i) safety_check(c);
+  EXPECT_EQ(get_mode(c), kEmg);
+  EXPECT_EQ(status(), "EMG:PT_LIMIT_OVER: PT12 = 4090");
+  EXPECT_EQ(reports(), "EMG:PT_LIMIT_OVER: PT12 = 4090\nEMG:PT_LIMIT_OVER: PT12 = 4090\n");
+
+  // Back in the band and out again: a new fault, in EMG too.
+  c.sensor.raw[1][2] = 2048;
+  safety_check(c);
+  c.sensor.raw[1][2] = 10;
+  safety_check(c);
+  safety_check(c);
+  // The check switched off and on again finds the joint still out: reported again.
+  set_pt_check_off(c, true);
+  safety_check(c);
+  set_pt_check_off(c, false);
+  safety_check(c);
+  EXPECT_EQ(reports(),
+            "EMG:PT_LIMIT_OVER: PT12 = 4090\nEMG:PT_LIMIT_OVER: PT12 = 4090\n"
+            "EMG:PT_LIMIT_OVER: PT12 = 10\nEMG:PT_LIMIT_OVER: PT12 = 10\n");
 }
 
 TEST_F(Safety, AngleMessagesNameLegAndJointWithDegrees) {
@@ -131,7 +162,7 @@ TEST_F(Safety, GoalAnglesOutOfRangeRestartManualButStopOtherModes) {
 }
 
 TEST_F(Safety, OverRunStopsOnlyWhenEnabledAndNotInEmg) {
-  c.logger.over_run = 1;
+  c.safety.over_run = 1;
   c.params.over_run_enable = 0;
   safety_check(c);
   EXPECT_EQ(get_mode(c), kManual);
@@ -142,6 +173,26 @@ TEST_F(Safety, OverRunStopsOnlyWhenEnabledAndNotInEmg) {
   EXPECT_EQ(status(), "Timer_OVERRUN");
   safety_check(c);
   EXPECT_EQ(reports(), "Timer_OVERRUN\n");
+}
+
+TEST_F(Safety, AlarmClearEndsTheStopOfOneOverRun) {
+  rig.host.clock_step = 0.002;  // the next cycle's control work outlasts SAMPLING_TIME
+  rig.ticks(1);
+  rig.host.clock_step = 0;
+  EXPECT_EQ(get_mode(c), kEmg);
+  EXPECT_EQ(status(), "Timer_OVERRUN");
+
+  key_char(c, 'C');
+  rig.ticks(1);  // the key is taken by this cycle's dispatcher
+  EXPECT_EQ(get_mode(c), kManual);
+  rig.ticks(100);
+  EXPECT_EQ(get_mode(c), kManual) << "no new over-run, no new stop";
+  EXPECT_EQ(reports(), "Timer_OVERRUN\n");
+  EXPECT_EQ(c.logger.over_run, 1) << "the next sampling log still notes the over-run";
+
+  rig.host.clock_step = 0.002;
+  rig.ticks(1);
+  EXPECT_EQ(get_mode(c), kEmg) << "a new over-run stops again";
 }
 
 }  // namespace

@@ -2,7 +2,10 @@
 // characters kept whole wherever a line is cut or split.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/text.h"
+#include "rix/compiler/compiler.h"
 #include "rix/compiler/diagnostics.h"
 #include "rix/compiler/lex.h"
 #include "rix/rix_test_support.h"
@@ -67,6 +70,26 @@ TEST(SourceText, APieceNeverEndsInsideADoubleByteCharacter) {
 TEST(SourceText, OverLongVersionAndHeadingLinesAreNotCompiled) {
   std::string heading(3000, 'X');
   EXPECT_TRUE(compile_source("3.1" + std::string(2000, ' ') + "Y\n" + heading + "\nEND\n").ok);
+}
+
+TEST(SourceText, AVersionOrHeadingLineThatNeverEndsFailsAfterABoundedRead) {
+  TempDir dir;
+  std::filesystem::create_symlink("/dev/zero", dir.path / "ZERO.RIX");
+  RixImage zero;
+  EXPECT_FALSE(rix_compile(zero, dir.rix_path(), "ZERO.RIX"));
+  EXPECT_EQ(zero.error_code, 7);
+
+  EXPECT_EQ(compile_bytes("3.1" + std::string(70000, ' ') + "\nheading\nEND\n").image.error_code,
+            7);
+  EXPECT_EQ(compile_bytes("3.1\n" + std::string(70000, 'X') + "\nEND\n").image.error_code, 11);
+
+  // The front ends' excerpt of the failing line reads within bounds too.
+  std::string line;
+  EXPECT_TRUE(rix_read_source_line(dir.rix_path() + "ZERO.RIX", 1, line));
+  std::string shown;
+  for (int i = 0; i < 1023; ++i) shown += "\\0";  // its first piece, each NUL shown as \0
+  EXPECT_EQ(line, shown);
+  EXPECT_FALSE(rix_read_source_line(dir.rix_path() + "ZERO.RIX", 2, line));
 }
 
 TEST(SourceText, StrayBytesEndInAReportNotACrash) {

@@ -93,5 +93,45 @@ TEST_F(RokanSim, EachWayARunEndsHasItsExitStatus) {
   EXPECT_NE(r.err.find("Can not open file (emg.log)"), std::string::npos) << r.err;
 }
 
+// A controller that ends by itself fails the run and says why, instead of dropping the rest of
+// the script in silence.
+TEST_F(RokanSim, AProgramThatEndsItselfExitsOneWithTheReason) {
+  const std::string script = "tick 1\nkey Q\nkey x\ntick 5\ndump state\n";
+  fs::remove(ws / "user.ini");
+  Outcome r = run(script);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("script.txt: the program ended itself at line 1: "
+                       "ユーザー情報管理ファイルが存在しません．\n"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("the rest of the script was not run"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out, "");
+}
+
+// MAX_BUF asks for more than the process may have: start-up ends the program. The address space
+// is limited for the run, which AddressSanitizer's own reservations do not allow.
+TEST_F(RokanSim, ALogAreaThatCannotBeAllocatedExitsOneWithTheReason) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address space limit would stop AddressSanitizer itself";
+#endif
+  std::ofstream(ws / "DEFAULT" / "init" / "rokan.ini")
+      << "ARDO_VERSION\t4.20\nMAX_BUF\t2000000000\n";
+  std::ofstream(dir / "script.txt") << "tick 1\nkey Q\nkey x\ntick 5\ndump state\n";
+  const std::string cmd = "cd " + dir.string() + " && ulimit -v 2000000 && " + ROKAN_BIN_DIR +
+                          "/rokan-sim --workspace ws --script script.txt > out.txt 2> err.txt";
+  const int rc = std::system(cmd.c_str());
+  ASSERT_TRUE(WIFEXITED(rc));
+  EXPECT_EQ(WEXITSTATUS(rc), 1);
+  const std::string err = slurp(dir / "err.txt");
+  EXPECT_NE(err.find("ERROR: ログ領域の確保に失敗しました(64byte x 2000000000data)."),
+            std::string::npos)
+      << err;
+  EXPECT_NE(err.find("script.txt: the program ended itself at line 2: "
+                     "サンプリングデータ領域が確保できませんでした(MAX_BUFを小さくして下さい)"),
+            std::string::npos)
+      << err;
+  EXPECT_EQ(slurp(dir / "out.txt"), "");
+}
+
 }  // namespace
 }  // namespace rokan::test

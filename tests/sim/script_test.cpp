@@ -20,8 +20,13 @@ TEST(Script, EveryCommandBecomesOneEvent) {
       "paw4 on\n"
       "antenna off\n"
       "input 12.5 mm\n"
-      "input cancel\n");
-  ASSERT_EQ(e.size(), 10u);
+      "input cancel\n"
+      "option pt_limit off\n"
+      "option pt_limit on\n"
+      "option skip 0\n"
+      "option scale front 500\n"
+      "option  scale  top  0\n");
+  ASSERT_EQ(e.size(), 15u);
   EXPECT_EQ(e[0].kind, EventKind::kTick);
   EXPECT_EQ(e[0].count, 1000000u);
   EXPECT_EQ(e[0].line, 3);
@@ -39,6 +44,17 @@ TEST(Script, EveryCommandBecomesOneEvent) {
   EXPECT_FALSE(e[7].on);
   EXPECT_EQ(e[8].text, "12.5 mm");
   EXPECT_EQ(e[9].kind, EventKind::kInputCancel);
+  EXPECT_EQ(e[10].kind, EventKind::kOption);
+  EXPECT_EQ(e[10].index, static_cast<int>(OptionKind::kPtLimit));
+  EXPECT_TRUE(e[10].on) << "the PT_LIMIT OFF item checked";
+  EXPECT_FALSE(e[11].on);
+  EXPECT_EQ(e[12].index, static_cast<int>(OptionKind::kSkip));
+  EXPECT_EQ(e[12].position, 0);
+  EXPECT_EQ(e[13].index, static_cast<int>(OptionKind::kScale));
+  EXPECT_EQ(e[13].code, 1);
+  EXPECT_EQ(e[13].position, 500);
+  EXPECT_EQ(e[14].code, 2);
+  EXPECT_EQ(e[14].position, 0);
 }
 
 TEST(Script, BadLinesAreNamed) {
@@ -46,11 +62,33 @@ TEST(Script, BadLinesAreNamed) {
     const char* script;
     int line;
   } cases[] = {
-      {"tick 1\nfly away\n", 2}, {"tick 0\n", 1},   {"tick -3\n", 1},
-      {"tick 2x\n", 1},          {"key ab\n", 1},   {"key\n", 1},
-      {"\n\nvr1 0.05\n", 3},     {"vr2 10.1\n", 1}, {"vr3 x\n", 1},
-      {"paw5 on\n", 1},          {"paw1 yes\n", 1}, {"confirm maybe\n", 1},
-      {"notice cancel\n", 1},    {"dump all\n", 1}, {"vr1 nan\n", 1},
+      {"tick 1\nfly away\n", 2},
+      {"tick 0\n", 1},
+      {"tick -3\n", 1},
+      {"tick 2x\n", 1},
+      {"key ab\n", 1},
+      {"key\n", 1},
+      {"\n\nvr1 0.05\n", 3},
+      {"vr2 10.1\n", 1},
+      {"vr3 x\n", 1},
+      {"paw5 on\n", 1},
+      {"paw1 yes\n", 1},
+      {"confirm maybe\n", 1},
+      {"notice cancel\n", 1},
+      {"dump all\n", 1},
+      {"vr1 nan\n", 1},
+      {"option\n", 1},
+      {"option pt_limit\n", 1},
+      {"option pt_limit 0\n", 1},
+      {"option skip -1\n", 1},
+      {"option skip 2.5\n", 1},
+      {"option skip 99999999999\n", 1},
+      {"option scale side 19\n", 1},
+      {"option scale front 501\n", 1},
+      {"option scale top -1\n", 1},
+      {"option scale back 100\n", 1},
+      {"option scale side\n", 1},
+      {"option skip +3\n", 1},
   };
   for (const auto& c : cases) {
     try {

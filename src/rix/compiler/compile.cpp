@@ -75,12 +75,12 @@ bool run(RixCompile& cx) {
   RixLineReader reader(source.f);
   std::string line;
   cx.source_line = 1;
-  if (!reader.next_piece(line, kRixPieceMax)) return rix_fail(cx, 7);
-  reader.skip_rest_of_line();
+  if (!reader.next_piece(line, kRixPieceMax) || !reader.skip_rest_of_line(kRixHeadLineSkipMax))
+    return rix_fail(cx, 7);
   if (!version_matches(line, image.version)) return rix_fail(cx, 7);
   cx.source_line = 2;
-  if (!reader.next_piece(line, kRixPieceMax)) return rix_fail(cx, 11);
-  reader.skip_rest_of_line();
+  if (!reader.next_piece(line, kRixPieceMax) || !reader.skip_rest_of_line(kRixHeadLineSkipMax))
+    return rix_fail(cx, 11);
 
   // 6. The passes.
   image.phase = rix::PHASE1;

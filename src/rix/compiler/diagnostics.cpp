@@ -214,13 +214,17 @@ void rix_write_warning(RixImage& image, std::FILE* log, int code) {
 bool rix_read_source_line(std::string_view path, int line, std::string& out) {
   std::FILE* f = open_file(path, "rb");
   if (!f) return false;
+  // The excerpt is the line's first piece; the lines before it are skipped within a bound, so
+  // that a source without line ends (a device) cannot hold the report up or fill memory.
+  constexpr std::size_t kSkipMax = std::size_t{1} << 24;
   RixLineReader reader(f);
   bool found = false;
-  while (reader.next_line(out)) {
+  while (reader.next_piece(out, kRixPieceMax)) {
     if (reader.line == line) {
       found = true;
       break;
     }
+    if (!reader.skip_rest_of_line(kSkipMax)) break;
   }
   std::fclose(f);
   if (!found) out.clear();

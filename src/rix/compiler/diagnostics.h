@@ -42,9 +42,10 @@ std::string rix_warning_text(const RixImage& image, int code);
 // compiler). A write failure is not reported: a warning never stops a compile.
 void rix_write_warning(RixImage& image, std::FILE* log, int code);
 
-// Line `line` (1-based, without its line end) of the source file at the controller path `path`;
-// false when the file or the line does not exist. For front ends that show the failing line; a
-// NUL byte in it is shown as "\0", as in the report line and the warnings.
+// Line `line` (1-based, without its line end, at most its first 1023 bytes) of the source file at
+// the controller path `path`; false when the file or the line does not exist. For front ends
+// that show the failing line; a NUL byte in it is shown as "\0", as in the report line and the
+// warnings.
 bool rix_read_source_line(std::string_view path, int line, std::string& out);
 
 }  // namespace rokan

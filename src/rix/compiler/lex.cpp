@@ -52,13 +52,15 @@ bool RixLineReader::next_piece(std::string& out, std::size_t max) {
   }
 }
 
-void RixLineReader::skip_rest_of_line() {
-  if (at_line_start) return;
-  for (;;) {
+bool RixLineReader::skip_rest_of_line(std::size_t limit) {
+  if (at_line_start) return true;
+  for (std::size_t skipped = 0;; ++skipped) {
+    if (skipped >= limit) return false;
     int ch = get();
     if (ch == EOF || ch == '\n') break;
   }
   at_line_start = true;
+  return true;
 }
 
 std::size_t sjis_next(std::string_view s, std::size_t i) {

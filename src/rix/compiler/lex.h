@@ -13,6 +13,9 @@
 namespace rokan {
 
 inline constexpr std::size_t kRixPieceMax = 1023;  // bytes of source read at a time
+// Bytes of the version and heading lines skipped after their first piece: a line that goes on
+// beyond them (a source linked to a device that never ends a line) is not a RIX source.
+inline constexpr std::size_t kRixHeadLineSkipMax = 65536;
 
 // Reads text lines from a file opened by the caller. A line end is "\n" or "\r\n" and is not
 // part of the text returned. A byte 0 is kept as an ordinary byte.
@@ -24,8 +27,9 @@ struct RixLineReader {
   // the file. line is the 1-based number of the line the piece came from.
   bool next_piece(std::string& out, std::size_t max);
   bool next_line(std::string& out) { return next_piece(out, static_cast<std::size_t>(-1)); }
-  // Drops what is left of the current line after a piece that did not reach its end.
-  void skip_rest_of_line();
+  // Drops what is left of the current line after a piece that did not reach its end, reading
+  // at most `limit` bytes; false when the line goes on beyond them.
+  bool skip_rest_of_line(std::size_t limit);
 
   std::FILE* file;
   int line = 0;
