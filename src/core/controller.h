@@ -19,6 +19,7 @@
 namespace rokan {
 
 class Host;
+struct RixWatch;
 
 struct Controller {
   explicit Controller(Host& h) : host(h) {}
@@ -37,8 +38,9 @@ struct Controller {
   ConsoleState console{};
   FloorDetectState floor{};
   ViewState view{};
-  RixImage rix{};          // the compiled RIX program, shared by compiler and runtime
-  AutoState auto_state{};  // values shared by the built-in AUTO programs
+  RixImage rix{};                 // the compiled RIX program, shared by compiler and runtime
+  AutoState auto_state{};         // values shared by the built-in AUTO programs
+  RixWatch* rix_watch = nullptr;  // a tool watching the RIX interpreter (the debugger), or none
 };
 
 }  // namespace rokan

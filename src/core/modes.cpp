@@ -13,6 +13,7 @@
 #include "motion/motion.h"
 #include "platform/text.h"
 #include "rix/runtime/runtime.h"
+#include "rix/runtime/watch.h"
 
 namespace rokan {
 namespace {
@@ -237,8 +238,11 @@ void leg_control(Controller& c) {
       if (s.auto_running) {
         const char* waiting = s.stop_reserved ? SJ("  終了待ち").c_str() : "";
         if (s.program_is_rix) {
-          msg_printf_mode_line(c, SJ("AUTO:自動プログラム動作中 [RIX:%d]%s").c_str(),
-                               auto_rix_pc(c), waiting);
+          // A debugger holding the program says so, after the halt request's note.
+          const RixWatch* w = c.rix_watch;
+          const bool held = w && w->held_run != 0 && w->held_run == c.rix.run_count;
+          msg_printf_mode_line(c, SJ("AUTO:自動プログラム動作中 [RIX:%d]%s%s").c_str(),
+                               auto_rix_pc(c), waiting, held ? SJ("  デバッガ停止中").c_str() : "");
         } else {
           msg_printf_mode_line(c, SJ("AUTO:自動プログラム動作中 [%d:%d]%s").c_str(), s.program_no,
                                s.auto_step, waiting);

@@ -21,6 +21,7 @@ enum class EventKind {
   kConfirm,      // answer to the quit confirmation: OK when `on`
   kNotice,       // the log notice closed with OK
   kDump,         // a dump of `index` (DumpKind)
+  kDebug,        // a debugger line: `code` is a DebugOp (src/sim/script_debug.h)
 };
 
 enum class DumpKind { kState = 0, kStrip = 1, kScreen = 2, kLamps = 3 };
@@ -36,6 +37,7 @@ struct ScriptEvent {
   int position = 0;
   bool on = false;
   std::string text;
+  std::vector<double> values;  // kDebug: the numbers of a `set` line
 };
 
 // A script line that cannot be read, or an event that does not fit the program's state when it
