@@ -68,7 +68,9 @@ struct Driver {
         if (rix_debug_state(d, s.c) == RixRunState::kEnded) r = d.error.reason;
         EXPECT_EQ(rix_stop_reason_name(r), w[1]);
       }
-      if (w.size() > 2) EXPECT_EQ(rix_debug_line_of(im, rix_debug_pc(d, s.c)), std::stoi(w[2]));
+      if (w.size() > 2) {
+        EXPECT_EQ(rix_debug_line_of(im, rix_debug_pc(d, s.c)), std::stoi(w[2]));
+      }
     } else if (what == "stack") {
       std::string shown;
       for (const RixDebugFrame& f : rix_debug_frames(d, s.c))
@@ -79,9 +81,10 @@ struct Driver {
       RixDebugVariable v;
       ASSERT_TRUE(rix_debug_find_variable(im, utf8_to_cp932(w[0]), v)) << w[0];
       EXPECT_EQ(v.count + 1, static_cast<int>(w.size()));
-      for (int k = 0; k < v.count && k + 1 < static_cast<int>(w.size()); ++k)
+      for (int k = 0; k < v.count && k + 1 < static_cast<int>(w.size()); ++k) {
         EXPECT_TRUE(near_number(v.value[k], w[static_cast<std::size_t>(k) + 1]))
             << w[0] << "[" << k << "] is " << v.value[k];
+      }
     } else if (what == "motion") {
       std::string shown;
       for (int leg = 0; leg < 4; ++leg) {
@@ -92,9 +95,10 @@ struct Driver {
     } else if (what == "foot") {
       ASSERT_EQ(w.size(), 4u);
       const int leg = std::stoi(w[0]) - 1;
-      for (int k = 0; k < 3; ++k)
+      for (int k = 0; k < 3; ++k) {
         EXPECT_NEAR(s.c.state.point[leg][kFoot][k], std::stod(w[static_cast<std::size_t>(k) + 1]),
                     0.5);
+      }
     } else if (what == "mode") {
       EXPECT_NE(cp932_to_utf8(s.c.console.lines[0]).find(rest), std::string::npos)
           << cp932_to_utf8(s.c.console.lines[0]);
