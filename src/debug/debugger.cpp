@@ -183,8 +183,9 @@ void rix_debug_attach(RixDebugger& d, Controller& c) {
   d.watch.after = debug::after;
   d.watch.failed = debug::failed;
   d.attached = &c;
-  // A run already going is followed from its next instruction on.
-  d.run = c.rix.run_count;
+  // A run already going is followed from its next instruction on; one started but not yet at
+  // its first instruction is met as a new run (breakpoints resolved, stop on entry).
+  d.run = c.rix.executed == 0 ? 0 : c.rix.run_count;
   c.rix_watch = &d.watch;
 }
 

@@ -156,6 +156,18 @@ TEST(DebuggerRunControl, StopOnEntryAndRunToLine) {
   EXPECT_EQ(t.r.c.rix.executed, executed) << "a held program does not advance";
 }
 
+// A front end that attaches after S compiled and started the program, before its first
+// cycle, still gets the stop on entry.
+TEST(DebuggerRunControl, AttachingBeforeTheFirstInstructionMeetsTheRunAsNew) {
+  Debugged t("late_attach");
+  t.r.compile(kLoop);
+  t.d.stop_on_entry = true;
+  rix_debug_attach(t.d, t.r.c);
+  ASSERT_EQ(t.run(), RixRunState::kPaused);
+  EXPECT_EQ(t.d.stop.reason, RixStopReason::kEntry);
+  EXPECT_EQ(t.r.c.rix.executed, 0u);
+}
+
 TEST(DebuggerRunControl, WithoutStopOnErrorTheRunEndsAtOnceAndTheErrorIsKept) {
   Debugged t("no_stop_on_error");
   t.d.stop_on_error = false;
