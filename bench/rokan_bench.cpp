@@ -15,6 +15,7 @@
 #include "core/cycle.h"
 #include "core/logger.h"
 #include "core/modes.h"
+#include "debug/debugger.h"
 #include "platform/text.h"
 #include "rix/compiler/compiler.h"
 #include "sim/batch.h"
@@ -91,8 +92,8 @@ BENCHMARK(BM_SamplingCycleGait5);
 
 // A RIX program running: every leg under position control, moving between two absolute heights
 // for ever, one instruction per cycle (most cycles wait in WAIT_INPOS, as real programs do).
-void BM_SamplingCycleRix(benchmark::State& state) {
-  Workspace ws("cycle_rix");
+void rix_cycles(benchmark::State& state, bool debugger_attached) {
+  Workspace ws(debugger_attached ? "cycle_rix_debugger" : "cycle_rix");
   std::ofstream(ws.dir / "DEFAULT" / "rixs" / "BENCH.RIX", std::ios::binary)
       << "3.1\nBenchmark\nUP:\n"
          "PTP F1 -301 201 -240; PTP F2 301 201 -240; PTP F3 -301 -201 -240; PTP F4 301 -201 -240\n"
@@ -100,6 +101,8 @@ void BM_SamplingCycleRix(benchmark::State& state) {
          "PTP F1 -301 201 -250; PTP F2 301 201 -250; PTP F3 -301 -201 -250; PTP F4 301 -201 -250\n"
          "WAIT_INPOS ALL\nGOTO UP:\nEND\n";
   Session s;
+  RixDebugger debugger;
+  if (debugger_attached) rix_debug_attach(debugger, s.c);
   s.press('O');
   s.press('I');
   for (int i = 0; i < 10000 && !s.c.mode.initial_reached; ++i) s.ticks(1);
@@ -115,12 +118,23 @@ void BM_SamplingCycleRix(benchmark::State& state) {
   }
   s.c.cycle.draw_skip = 1 << 30;
   for (auto _ : state) sampling_tick(s.c);
+  if (debugger_attached && rix_debug_state(debugger, s.c) != RixRunState::kRunning)
+    state.SkipWithError("the debugger did not follow the run");
   if (s.c.mode.mode != kAuto)
     state.SkipWithError(("the run left AUTO: " + cp932_to_utf8(s.c.console.lines[1])).c_str());
   state.counters["x_real_time"] = benchmark::Counter(state.iterations() * s.c.params.sampling_time,
                                                      benchmark::Counter::kIsRate);
 }
+void BM_SamplingCycleRix(benchmark::State& state) {
+  rix_cycles(state, false);
+}
 BENCHMARK(BM_SamplingCycleRix);
+
+// The same with the RIX debugger attached and no breakpoint set: the cost of its watch.
+void BM_SamplingCycleRixDebugger(benchmark::State& state) {
+  rix_cycles(state, true);
+}
+BENCHMARK(BM_SamplingCycleRixDebugger);
 
 // Whole batch runs as rokan-sim makes them (start-up, login, initial posture, the program for 60 s
 // of simulated time, end routine), each in a fresh copy of the workspace: what a CI run of a

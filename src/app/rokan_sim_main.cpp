@@ -22,9 +22,12 @@
 
 #include "core/controller.h"
 #include "platform/stop_signals.h"
+#include "debug/debugger.h"
 #include "platform/text.h"
 #include "sim/batch.h"
+#include "sim/debug_json.h"
 #include "sim/script.h"
+#include "sim/script_debug.h"
 #include "sim/scripted_host.h"
 #include "sim/sim_json.h"
 
@@ -88,8 +91,11 @@ int main(int argc, char** argv) {
   const char* script_name = script_file ? script_file : "<stdin>";
 
   rokan::ScriptedHost host;
+  bool debugging = false;
   try {
-    host.append(rokan::parse_script(text));
+    std::vector<rokan::ScriptEvent> events = rokan::parse_script(text);
+    debugging = rokan::script_uses_debugger(events);
+    host.append(events);
   } catch (const rokan::ScriptError& e) {
     std::fprintf(stderr, "rokan-sim: %s: %s\n", script_name, e.what());
     return kUsageOrScriptError;
@@ -107,6 +113,25 @@ int main(int argc, char** argv) {
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fflush(stdout);
   });
+
+  // The RIX debugger is attached only for scripts that use it.
+  rokan::RixDebugger debugger;
+  rokan::ScriptDebug script_debug{controller, debugger, {}, stderr};
+  if (debugging) {
+    rokan::rix_debug_attach(debugger, controller);
+    debugger.on_output = [](rokan::RixDebugOutput kind, std::string_view cp932) {
+      const std::string text = rokan::cp932_to_utf8(cp932);
+      std::fprintf(stderr, "%s%s\n", kind == rokan::RixDebugOutput::kNote ? "rokan-sim: " : "",
+                   text.c_str());
+    };
+    script_debug.dump_rix = [&]() {
+      std::string line = rokan::rix_debug_json_line(debugger, controller);
+      line += '\n';
+      std::fwrite(line.data(), 1, line.size(), stdout);
+      std::fflush(stdout);
+    };
+    host.set_debug_handler([&](const rokan::ScriptEvent& e) { script_debug.run(e); });
+  }
 
   int status = 0;
   try {

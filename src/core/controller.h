@@ -20,6 +20,7 @@
 namespace rokan {
 
 class Host;
+struct RixWatch;
 
 struct Controller {
   explicit Controller(Host& h) : host(h) {}
@@ -38,9 +39,10 @@ struct Controller {
   ConsoleState console{};
   FloorDetectState floor{};
   ViewState view{};
-  RixImage rix{};             // the compiled RIX program, shared by compiler and runtime
-  AutoState auto_state{};     // values shared by the built-in AUTO programs
-  KinematicsMemo kin_memo{};  // trigonometry the cycle reuses while its inputs stand still
+  RixImage rix{};                 // the compiled RIX program, shared by compiler and runtime
+  AutoState auto_state{};         // values shared by the built-in AUTO programs
+  KinematicsMemo kin_memo{};      // trigonometry the cycle reuses while its inputs stand still
+  RixWatch* rix_watch = nullptr;  // a tool watching the RIX interpreter (the debugger), or none
 };
 
 }  // namespace rokan

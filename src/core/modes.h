@@ -22,7 +22,8 @@ struct RunningLine {
   int32_t program_no = 0;
   int32_t step = 0;  // the RIX program counter or the built-in program's step
   uint8_t stop_reserved = 0;
-  std::string text;  // CP932
+  bool held = false;  // a debugger holds the RIX program
+  std::string text;   // CP932
 };
 
 struct ModeState {

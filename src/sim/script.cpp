@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "core/view_options.h"
+#include "sim/script_debug.h"
 
 namespace rokan {
 namespace {
@@ -151,6 +152,7 @@ ScriptEvent parse_line(int line, std::string_view text) {
   std::string_view cmd = first_word(text, arg);
   ScriptEvent e;
   e.line = line;
+  if (parse_debug_line(line, cmd, arg, e)) return e;
   if (cmd == "tick") return parse_tick(line, arg);
   if (cmd == "key") return parse_key(line, arg);
   if (cmd == "vr1" || cmd == "vr2" || cmd == "vr3") return parse_slider(line, cmd[2] - '1', arg);
@@ -197,8 +199,8 @@ ScriptEvent parse_line(int line, std::string_view text) {
     else if (arg == "lamps")
       e.index = static_cast<int>(DumpKind::kLamps);
     else
-      throw ScriptError(line,
-                        "dump takes state, strip, screen or lamps, not '" + std::string(arg) + "'");
+      throw ScriptError(
+          line, "dump takes state, strip, screen, lamps or rix, not '" + std::string(arg) + "'");
     return e;
   }
   throw ScriptError(line, "unknown command '" + std::string(cmd) + "'");

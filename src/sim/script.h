@@ -22,6 +22,7 @@ enum class EventKind {
   kNotice,       // the log notice closed with OK
   kDump,         // a dump of `index` (DumpKind)
   kOption,       // an Option menu change: `index` (OptionKind) with `on`, `code` and `position`
+  kDebug,        // a debugger line: `code` is a DebugOp (src/sim/script_debug.h)
 };
 
 enum class DumpKind { kState = 0, kStrip = 1, kScreen = 2, kLamps = 3 };
@@ -41,6 +42,7 @@ struct ScriptEvent {
   int position = 0;
   bool on = false;
   std::string text;
+  std::vector<double> values;  // kDebug: the numbers of a `set` line
 };
 
 // A script line that cannot be read, or an event that does not fit the program's state when it

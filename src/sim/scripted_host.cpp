@@ -57,6 +57,8 @@ const char* event_name(EventKind kind) {
       return "dump";
     case EventKind::kOption:
       return "option";
+    case EventKind::kDebug:
+      return "debugger line";
   }
   return "event";
 }
@@ -129,6 +131,11 @@ bool ScriptedHost::handle(const ScriptEvent& e, Dialog dialog) {
       return false;
     case EventKind::kDump:
       if (dump_) dump_(static_cast<DumpKind>(e.index));
+      return false;
+    case EventKind::kDebug:
+      // Not operator input: allowed while a dialog is open, like a dump.
+      if (!debug_) throw ScriptError(e.line, "debugger lines need rokan-sim's script mode");
+      debug_(e);
       return false;
     case EventKind::kInput:
     case EventKind::kInputCancel:

@@ -34,10 +34,13 @@ struct ProcessExit {
 class ScriptedHost : public Host {
  public:
   using DumpHandler = std::function<void(DumpKind)>;
+  using DebugHandler = std::function<void(const ScriptEvent&)>;
 
   void attach(Controller& c) { c_ = &c; }
   void append(const std::vector<ScriptEvent>& events);
   void set_dump_handler(DumpHandler handler) { dump_ = std::move(handler); }
+  // Runs the debugger lines; without a handler they are a script error.
+  void set_debug_handler(DebugHandler handler) { debug_ = std::move(handler); }
 
   // Handles the queued events at top level until the queue is empty or the main window closed.
   // Throws ScriptError, ScriptExhausted, ProcessExit, or StopRequested when a stop signal came.
@@ -82,6 +85,7 @@ class ScriptedHost : public Host {
 
   Controller* c_ = nullptr;
   DumpHandler dump_;
+  DebugHandler debug_;
   std::vector<ScriptEvent> events_;
   std::size_t next_ = 0;
   uint64_t ticks_taken_ = 0;  // cycles already taken from the tick line at events_[next_]

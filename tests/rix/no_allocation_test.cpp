@@ -13,6 +13,7 @@
 
 #include "core/sensors.h"
 #include "core/servo.h"
+#include "debug/debugger.h"
 #include "rix/runtime_support.h"
 
 // GCC takes the pairing of these replacements with malloc and free for a mismatch once they
@@ -92,9 +93,7 @@ TEST(NoAllocation, GuardCountsAnAllocation) {
   EXPECT_EQ(counted, 1);
 }
 
-TEST(NoAllocation, RunningAProgramDoesNotAllocate) {
-  RuntimeRig r("no_allocation");
-  ASSERT_NO_FATAL_FAILURE(r.compile(R"(
+constexpr const char* kProgram = R"(
 DEF_VAR I, N, V, X
 DEF_POS P, Q
 N = 0 ; X = 0
@@ -128,9 +127,11 @@ WORK:
 DEEPER:
   RETURN
 END
-)"));
-  // Cycles with a servo pass between the steps, so that the motions complete; only rix_step
-  // runs under the guard.
+)";
+
+// Runs kProgram to its end with a servo pass between the steps, so that the motions complete;
+// only rix_step runs under the guard. The allocations counted.
+long run_guarded(RuntimeRig& r) {
   long allocations = 0;
   int cycles = 0;
   auto cycle = [&](bool guarded) {
@@ -150,13 +151,35 @@ END
     return ok;
   };
   // The first cycles unguarded: one-time set-up outside the runtime happens there.
-  for (int i = 0; i < 50; ++i) ASSERT_TRUE(cycle(false)) << r.report();
+  for (int i = 0; i < 50; ++i) {
+    if (!cycle(false)) {
+      ADD_FAILURE() << r.report();
+      return -1;
+    }
+  }
   while (r.c.mode.auto_step != RuntimeRig::kFinished && cycles < 200000)
     if (!cycle(true)) break;
   EXPECT_EQ(r.c.rix.error_code, 0) << r.report();
-  EXPECT_EQ(allocations, 0) << "at pc " << r.c.rix.pc;
   EXPECT_EQ(r.c.mode.auto_step, RuntimeRig::kFinished) << "the program ran to its end";
   EXPECT_GT(r.c.rix.executed, 500u);
+  return allocations;
+}
+
+TEST(NoAllocation, RunningAProgramDoesNotAllocate) {
+  RuntimeRig r("no_allocation");
+  ASSERT_NO_FATAL_FAILURE(r.compile(kProgram));
+  EXPECT_EQ(run_guarded(r), 0) << "at pc " << r.c.rix.pc;
+}
+
+// The debugger attached with no breakpoint: its checks around every instruction, the motion
+// pointers it keeps, allocate nothing either.
+TEST(NoAllocation, RunningAProgramWithTheDebuggerAttachedDoesNotAllocate) {
+  RuntimeRig r("no_allocation_debugger");
+  RixDebugger d;
+  rix_debug_attach(d, r.c);
+  ASSERT_NO_FATAL_FAILURE(r.compile(kProgram));
+  EXPECT_EQ(run_guarded(r), 0) << "at pc " << r.c.rix.pc;
+  EXPECT_EQ(d.stop_count, 0u);
 }
 
 }  // namespace

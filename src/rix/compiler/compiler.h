@@ -21,6 +21,13 @@ namespace rokan {
 // freed (phase RIX_NONE).
 bool rix_compile(RixImage& image, std::string_view rix_path, std::string_view source_name);
 
+// Compiles `text` (CP932), a condition as IF, WHILE and UNTIL take it, against the variables of
+// the compiled `program`, which is not changed. True with `out` an UNTIL_* instruction whose
+// slots 0 and 1 (or slot 0, an event flag) hold the condition; false with the compiler's message
+// for it in `error` (CP932).
+bool rix_compile_condition(const RixImage& program, std::string_view text, RixInstruction& out,
+                           std::string& error);
+
 // The rix.obj text of the compiled image.
 std::string rix_dump_text(const RixImage& image);
 // Writes rix.obj into image.rix_path; false when the file cannot be written.

@@ -107,6 +107,7 @@ struct RixImage {
   uint32_t executed = 0;       // instructions executed since the run started (wraps)
   int32_t executed_pc = -1;    // index of the instruction executed last, REM included
   uint8_t executed_again = 0;  // that execution repeated a waiting instruction
+  uint32_t run_count = 0;      // runs started so far; tools that follow runs tell them apart by it
 
   uint8_t error_code = 0;
   std::string error_text;    // report line, or before a report the detail (a name) it shows

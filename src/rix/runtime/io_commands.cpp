@@ -13,6 +13,7 @@
 #include "platform/text.h"
 #include "rix/compiler/diagnostics.h"
 #include "rix/runtime/exec.h"
+#include "rix/runtime/runtime.h"
 
 namespace rokan::rixrt {
 namespace {
@@ -256,3 +257,15 @@ void h_special(Exec& x) {
 void h_nothing(Exec&) {}
 
 }  // namespace rokan::rixrt
+
+namespace rokan {
+
+std::string rix_expand_message(const RixImage& image, std::string_view text) {
+  using namespace rixrt;
+  if (text.size() > kMessageCopyMax) text = text.substr(0, sjis_cut(text, kMessageCopyMax));
+  TextBuffer out;
+  expand_message(image, text, out);
+  return std::string(out.view());
+}
+
+}  // namespace rokan

@@ -8,6 +8,7 @@
 // errors only through the image (error_code, error_text); the AUTO driver shows them.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "rix/compiler/image.h"
@@ -33,6 +34,10 @@ void rix_stop(Controller& c);
 // switch reported why); false when it stopped with an error: then image.error_code is set and
 // image.error_text holds the report line.
 bool rix_step(Controller& c);
+
+// `text` with its variable references (%NAME%, %NAME.d%) expanded as MESSAGE shows it on the
+// status line: for tools that print program values the program's own way (log points).
+std::string rix_expand_message(const RixImage& image, std::string_view text);
 
 // What compiling the RIX program for an AUTO start gave.
 enum class RixBuild { kFailed, kWarnings, kReady };

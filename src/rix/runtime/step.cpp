@@ -10,6 +10,7 @@
 #include "rix/compiler/diagnostics.h"
 #include "rix/runtime/exec.h"
 #include "rix/runtime/runtime.h"
+#include "rix/runtime/watch.h"
 
 namespace rokan {
 namespace {
@@ -129,6 +130,7 @@ void rix_start(RixImage& image) {
   image.executed = 0;
   image.executed_pc = -1;
   image.executed_again = 0;
+  ++image.run_count;
 }
 
 void rix_stop(Controller& c) {
@@ -136,12 +138,22 @@ void rix_stop(Controller& c) {
   key_wait_end(c);
 }
 
-bool rix_step(Controller& c) {
+namespace {
+
+// The instructions of one call of rix_step; false on an error, with `failed_at` the instruction
+// that failed. A watch (the debugger) is consulted before and after each instruction.
+bool run_instructions(Controller& c, RixWatch* watch, int32_t& failed_at) {
   RixImage& im = c.rix;
   im.phase = rix::RIX_RUN;
   im.steps_this_cycle = 0;
   const uint8_t mode = c.mode.mode;
   for (;;) {
+    failed_at = im.pc;
+    if (watch) {
+      if (watch->before(watch->context, c)) return true;
+      // A failure the watch held is let go: the run ends as it would have without the watch.
+      if (im.error_code) return false;
+    }
     if (!pc_in_program(im)) {
       // Only a damaged image gets here (every jump is checked): never read past the table.
       if (!im.error_code) rix_report_error(im, 28);
@@ -160,6 +172,7 @@ bool rix_step(Controller& c) {
     ++im.executed;
     Exec x{c, im, ins, im.first_entry != 0};
     entry.handler(x);
+    if (watch) watch->after(watch->context, c, start_pc);
 
     // The instruction switched the operating mode (an emergency stop by the motion layer, a
     // refused initial posture): that switch stopped the run and reported why.
@@ -188,6 +201,15 @@ bool rix_step(Controller& c) {
     if (im.error_code) return false;
     if (++im.steps_this_cycle >= im.steps_per_cycle) return true;
   }
+}
+
+}  // namespace
+
+bool rix_step(Controller& c) {
+  RixWatch* const watch = c.rix_watch;
+  int32_t failed_at = c.rix.pc;
+  if (run_instructions(c, watch, failed_at)) return true;
+  return watch && watch->failed(watch->context, c, failed_at);
 }
 
 }  // namespace rokan
