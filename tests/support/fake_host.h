@@ -31,7 +31,8 @@ class FakeHost : public Host {
   bool window_closed = false;
   int exit_code = -1;
   double clock = 0;
-  double clock_step = 0;  // seconds the clock advances at each reading
+  double clock_step = 0;           // seconds the clock advances at each reading
+  double strip_paint_seconds = 0;  // seconds a strip paint takes on that clock
 
   void process_one_event() override {
     if (events.empty()) throw NoPendingEvent();
@@ -54,7 +55,10 @@ class FakeHost : public Host {
   void run_log_notice(const std::string&, const std::string&, const std::string&) override {
     ++notices;
   }
-  void paint_strip() override { ++strip_paints; }
+  void paint_strip() override {
+    ++strip_paints;
+    clock += strip_paint_seconds;
+  }
   void paint_views() override { ++view_paints; }
   void set_time_field(const std::string& text) override { time_field = text; }
   void update_lamps() override { ++lamp_updates; }
