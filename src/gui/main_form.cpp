@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <vector>
 
 #include "core/controller.h"
 #include "core/cycle.h"
@@ -39,7 +40,9 @@ constexpr const char* kLampLabels[kLampCount] = {
     "ORIGIN FINISHED", "AUTO RUNNING",   "EMG ENABLE",     "LOGGING",
     "PTP-RUNNING/F1",  "PTP-RUNNING/F2", "PTP-RUNNING/F3", "PTP-RUNNING/F4"};
 
-constexpr int kTimeFieldChange = 1;  // the pacer's key for the time field's text
+constexpr int kTimeFieldChange = 1;
+constexpr int kSettleMs = 300;  // time a window manager takes to frame a new window  // the pacer's
+                                // key for the time field's text
 
 // Frame and inner margins of a line edit, pixels, beyond the width of its text.
 constexpr int kTimeFieldPadding = 14;
@@ -306,12 +309,19 @@ void TmainForm::place_once(QWidget& w, bool& placed, std::initializer_list<Side>
   // Once only: where the operator moves the window afterwards, it stays.
   if (placed) return;
   placed = true;
-  const QRect frame = frameGeometry();
-  // The other windows get a frame like the main window's (title bar, borders).
-  const QSize decoration = frame.size() - geometry().size();
-  const QSize size = (w.testAttribute(Qt::WA_Resized) ? w.size() : w.sizeHint()) + decoration;
-  const QRect taken = other && other->isVisible() ? other->frameGeometry() : QRect();
-  w.move(place_beside(frame, size, screen()->availableGeometry(), order, taken));
+  auto place = [this, &w, sides = std::vector<Side>(order), other](QSize size) {
+    const QRect taken = other && other->isVisible() ? other->frameGeometry() : QRect();
+    w.move(place_beside(frameGeometry(), size, screen()->availableGeometry(), sides, taken));
+  };
+  // Until the window manager has framed the window, its frame is taken to be like the main
+  // window's (title bar, borders).
+  const QSize decoration = frameGeometry().size() - geometry().size();
+  place((w.testAttribute(Qt::WA_Resized) ? w.size() : w.sizeHint()) + decoration);
+  // Once it is framed, a frame that came out larger is placed again with its real size.
+  QTimer::singleShot(kSettleMs, &w, [this, &w, place] {
+    if (w.isVisible() && w.frameGeometry().intersects(frameGeometry()))
+      place(w.frameGeometry().size());
+  });
 }
 
 void TmainForm::closeEvent(QCloseEvent* event) {

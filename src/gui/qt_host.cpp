@@ -1,7 +1,10 @@
 #include "gui/qt_host.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QEventLoop>
+#include <QPointer>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -46,7 +49,13 @@ void QtHost::detach() {
 
 int QtHost::run_modal(QDialog& dialog) {
   if (ticks_) ticks_->arm_for_wait();
-  return dialog.exec();
+  QPointer<QWidget> before = QApplication::activeWindow();
+  if (!before && main_) before = main_;
+  const int result = dialog.exec();
+  // The keyboard goes back to the window that had it; without a window manager nobody else
+  // gives it back, and keys would go to whatever lies under the mouse.
+  if (before && before->isVisible() && !main_closed_) before->activateWindow();
+  return result;
 }
 
 void QtHost::process_one_event() {

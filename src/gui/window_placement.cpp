@@ -29,7 +29,7 @@ QRect onto(QRect r, const QRect& screen) {
 }  // namespace
 
 QPoint place_beside(const QRect& main, const QSize& size, const QRect& screen,
-                    std::initializer_list<Side> order, const QRect& taken, int gap) {
+                    const std::vector<Side>& order, const QRect& taken, int gap) {
   for (Side side : order) {
     // Along the edge it shares with main, a window may slide to stay on the screen.
     QRect r = candidate(main, size, side, gap);
@@ -41,7 +41,7 @@ QPoint place_beside(const QRect& main, const QSize& size, const QRect& screen,
     if (screen.contains(r) && !r.intersects(main) && !(taken.isValid() && r.intersects(taken)))
       return r.topLeft();
   }
-  const Side first = order.size() ? *order.begin() : Side::kRight;
+  const Side first = order.empty() ? Side::kRight : order.front();
   return onto(candidate(main, size, first, gap), screen).topLeft();
 }
 

@@ -5,7 +5,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
-#include <initializer_list>
+#include <vector>
 
 namespace rokan {
 
@@ -17,6 +17,6 @@ enum class Side { kRight, kLeft, kBelow, kAbove };
 // `taken` (a window placed before); when no side has room, the first side is used, moved onto
 // the screen.
 QPoint place_beside(const QRect& main, const QSize& size, const QRect& screen,
-                    std::initializer_list<Side> order, const QRect& taken = QRect(), int gap = 8);
+                    const std::vector<Side>& order, const QRect& taken = QRect(), int gap = 8);
 
 }  // namespace rokan
