@@ -14,6 +14,7 @@
 // system, as an operator types them.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
@@ -37,16 +38,26 @@ using rokan::Controller;
 
 enum class Load { kIdle, kGait5, kRix };
 
+// Runs the event loop, as the program's own does, until `condition` holds or `ms` have passed.
+// (QTest's waits sleep 10 ms whenever no event is pending, which would hold the ticks back.)
+bool wait_for(const std::function<bool()>& condition, int ms = 20000) {
+  QEventLoop loop;
+  QTimer poll;
+  QElapsedTimer clock;
+  clock.start();
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (condition() || clock.elapsed() > ms) loop.quit();
+  });
+  poll.start(5);
+  loop.exec();
+  return condition();
+}
+
 // Types `key` into the main window and waits until the controller has taken it.
 bool type(rokan::GuiSession& s, char key) {
   Controller& c = s.controller();
   QTest::keyClick(s.main_form().windowHandle(), key);
-  return QTest::qWaitFor([&] { return s.host().keys().waiting() == 0 && !c.console.key_hit; },
-                         5000);
-}
-
-bool wait_for(const std::function<bool()>& condition, int ms = 20000) {
-  return QTest::qWaitFor(condition, ms);
+  return wait_for([&] { return s.host().keys().waiting() == 0 && !c.console.key_hit; }, 5000);
 }
 
 // From MANUAL: initial posture, AUTO, program `program` ('0' is the RIX program), start. A RIX
@@ -108,14 +119,14 @@ int main(int argc, char** argv) {
   });
   feeder.start(5);
   session.start();
-  while (c.cycle.init_request || c.cycle.tick_count < 10) QTest::qWait(5);
+  wait_for([&] { return !c.cycle.init_request && c.cycle.tick_count >= 10; });
   feeder.stop();
   c.params.over_run_enable = 0;
 
   bool started = true;
   if (load == Load::kGait5) {
     started = start_auto(session, '5');
-    QTest::qWait(300);  // the gait has taken the sliders
+    wait_for([] { return false; }, 300);  // the gait has taken the sliders
     session.main_form()
         .manual_box()
         .findChild<QSlider*>(QStringLiteral("TrackBar_VR1"))
@@ -136,7 +147,7 @@ int main(int argc, char** argv) {
   QElapsedTimer clock;
   clock.start();
   while (clock.elapsed() < seconds * 1000) {
-    QTest::qWait(50);
+    wait_for([] { return false; }, 50);
     if (load == Load::kRix && c.mode.mode == rokan::kManual) {  // the program has ended
       if (!start_auto(session, '0')) break;
       ++restarts;

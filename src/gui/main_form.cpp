@@ -41,8 +41,9 @@ constexpr const char* kLampLabels[kLampCount] = {
     "PTP-RUNNING/F1",  "PTP-RUNNING/F2", "PTP-RUNNING/F3", "PTP-RUNNING/F4"};
 
 constexpr int kTimeFieldChange = 1;
-constexpr int kSettleMs = 300;  // time a window manager takes to frame a new window  // the pacer's
-                                // key for the time field's text
+constexpr int kSettleMs = 300;  // time a window manager takes to frame a new window
+constexpr int kPlacementGap = 8, kTitleRoom = 24;  // pixels  // the pacer's
+                                                   // key for the time field's text
 
 // Frame and inner margins of a line edit, pixels, beyond the width of its text.
 constexpr int kTimeFieldPadding = 14;
@@ -309,13 +310,15 @@ void TmainForm::place_once(QWidget& w, bool& placed, std::initializer_list<Side>
   // Once only: where the operator moves the window afterwards, it stays.
   if (placed) return;
   placed = true;
-  auto place = [this, &w, sides = std::vector<Side>(order), other](QSize size) {
-    const QRect taken = other && other->isVisible() ? other->frameGeometry() : QRect();
-    w.move(place_beside(frameGeometry(), size, screen()->availableGeometry(), sides, taken));
-  };
   // Until the window manager has framed the window, its frame is taken to be like the main
-  // window's (title bar, borders).
+  // window's (title bar, borders). With no frame at all (no window manager yet, or none), the
+  // gap leaves room for a title bar that may come.
   const QSize decoration = frameGeometry().size() - geometry().size();
+  const int gap = decoration.height() > 0 ? kPlacementGap : kPlacementGap + kTitleRoom;
+  auto place = [this, &w, sides = std::vector<Side>(order), other, gap](QSize size) {
+    const QRect taken = other && other->isVisible() ? other->frameGeometry() : QRect();
+    w.move(place_beside(frameGeometry(), size, screen()->availableGeometry(), sides, taken, gap));
+  };
   place((w.testAttribute(Qt::WA_Resized) ? w.size() : w.sizeHint()) + decoration);
   // Once it is framed, a frame that came out larger is placed again with its real size.
   QTimer::singleShot(kSettleMs, &w, [this, &w, place] {
