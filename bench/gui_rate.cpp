@@ -1,68 +1,172 @@
 // rokan-gui-rate: the GUI's real sampling rate. Runs the debugger's windows on a copy of the
 // workspace for a number of wall seconds (default 10) at the workspace's sampling time, with
 // the views drawn every (drawing skip + 1)-th tick (default skip 9), and prints ticks per wall
-// second and the share of ticks that over-ran. Over-run stops are switched off for the
-// measurement, so a slow tick is counted instead of ending the run in EMG.
-//   rokan-gui-rate WORKSPACE [SECONDS] [SKIP]
+// second and the number of ticks whose control work over-ran the sampling time. Over-run stops
+// are switched off for the measurement, so a slow tick is counted instead of ending the run in
+// EMG.
+//
+//   rokan-gui-rate WORKSPACE [SECONDS] [SKIP] [idle|gait5|rix] [info]
+//
+// idle: MANUAL with nothing selected. gait5: gait 5 walking, VR1 at +10 V (the gait takes the
+// sliders as they stand when it starts, 0 V, so this is the largest step forward). rix: the
+// default RIX program (ROKAN.RIX), started again each time it ends. info: the information
+// display on (key T). The operator's keys are typed into the main window through the window
+// system, as an operator types them.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "console/console.h"
 #include "core/controller.h"
+#include "core/modes.h"
 #include "gui/gui_session.h"
 #include "gui/main_form.h"
+#include "gui/manual_control_box_form.h"
+
+namespace {
+
+using rokan::Controller;
+
+enum class Load { kIdle, kGait5, kRix };
+
+// Runs the event loop, as the program's own does, until `condition` holds or `ms` have passed.
+// (QTest's waits sleep 10 ms whenever no event is pending, which would hold the ticks back.)
+bool wait_for(const std::function<bool()>& condition, int ms = 20000) {
+  QEventLoop loop;
+  QTimer poll;
+  QElapsedTimer clock;
+  clock.start();
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (condition() || clock.elapsed() > ms) loop.quit();
+  });
+  poll.start(5);
+  loop.exec();
+  return condition();
+}
+
+// Types `key` into the main window and waits until the controller has taken it.
+bool type(rokan::GuiSession& s, char key) {
+  Controller& c = s.controller();
+  QTest::keyClick(s.main_form().windowHandle(), key);
+  return wait_for([&] { return s.host().keys().waiting() == 0 && !c.console.key_hit; }, 5000);
+}
+
+// From MANUAL: initial posture, AUTO, program `program` ('0' is the RIX program), start. A RIX
+// program with compiler warnings needs a second S.
+bool start_auto(rokan::GuiSession& s, char program) {
+  Controller& c = s.controller();
+  if (!c.mode.initial_reached) {
+    if (!type(s, 'o') || !type(s, 'i')) return false;
+    if (!wait_for([&] { return c.mode.initial_reached == 1; })) return false;
+  }
+  if (!type(s, 'a') || !type(s, program) || !type(s, 's')) return false;
+  if (!wait_for([&] { return c.mode.auto_running || c.mode.auto_step != 0; }, 5000)) return false;
+  if (!c.mode.auto_running && !type(s, 's')) return false;
+  return wait_for([&] { return c.mode.auto_running != 0; }, 5000);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: rokan-gui-rate WORKSPACE [SECONDS] [SKIP]\n");
+    std::fprintf(stderr,
+                 "usage: rokan-gui-rate WORKSPACE [SECONDS] [SKIP] [idle|gait5|rix] [info]\n");
     return 2;
   }
   std::filesystem::current_path(argv[1]);
   const double seconds = argc > 2 ? std::atof(argv[2]) : 10.0;
   const int skip = argc > 3 ? std::atoi(argv[3]) : 9;
+  Load load = Load::kIdle;
+  bool info = false;
+  for (int i = 4; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "gait5")) {
+      load = Load::kGait5;
+    } else if (!std::strcmp(argv[i], "rix")) {
+      load = Load::kRix;
+    } else if (!std::strcmp(argv[i], "info")) {
+      info = true;
+    } else if (std::strcmp(argv[i], "idle") != 0) {
+      std::fprintf(stderr, "rokan-gui-rate: unknown load '%s'\n", argv[i]);
+      return 2;
+    }
+  }
+
   QApplication app(argc, argv);
   rokan::GuiSession session;
-  rokan::Controller& c = session.controller();
-  // Answer the start-up waits (login screen, "press a key") from inside them.
-  QTimer feeder;
-  QObject::connect(&feeder, &QTimer::timeout, [&] {
-    if (c.cycle.init_in_progress && c.console.wait_depth > 0 && !c.console.key_hit)
-      QTest::keyClick(&session.main_form(), Qt::Key_Q);
-  });
-  feeder.start(5);
-  session.start();
-  while (c.cycle.init_request || c.cycle.tick_count < 10) QTest::qWait(5);
-  feeder.stop();
-  c.params.over_run_enable = 0;
-  c.cycle.draw_skip = skip;
-
+  Controller& c = session.controller();
   long over_runs = 0;
-  QTimer watcher;  // looks at the over-run flag after every tick it can see
-  watcher.setTimerType(Qt::PreciseTimer);
-  QObject::connect(&watcher, &QTimer::timeout, [&] {
+  session.host().on_tick_end([&] {
     if (c.logger.over_run) {
       ++over_runs;
       c.logger.over_run = 0;
     }
   });
-  watcher.start(0);
+  // Answer the start-up waits (login screen, "press a key") from inside them.
+  QTimer feeder;
+  QObject::connect(&feeder, &QTimer::timeout, [&] {
+    if (c.cycle.init_in_progress && c.console.wait_depth > 0 && !c.console.key_hit &&
+        session.host().keys().waiting() == 0)
+      QTest::keyClick(session.main_form().windowHandle(), Qt::Key_Q);
+  });
+  feeder.start(5);
+  session.start();
+  wait_for([&] { return !c.cycle.init_request && c.cycle.tick_count >= 10; });
+  feeder.stop();
+  c.params.over_run_enable = 0;
+
+  bool started = true;
+  if (load == Load::kGait5) {
+    started = start_auto(session, '5');
+    wait_for([] { return false; }, 300);  // the gait has taken the sliders
+    session.main_form()
+        .manual_box()
+        .findChild<QSlider*>(QStringLiteral("TrackBar_VR1"))
+        ->setValue(100);
+  } else if (load == Load::kRix) {
+    started = start_auto(session, '0');
+  }
+  if (!started) {
+    std::fprintf(stderr, "rokan-gui-rate: the program did not start\n");
+    std::_Exit(1);
+  }
+  if (info && !type(session, 't')) std::_Exit(1);
+  c.cycle.draw_skip = skip;
+
+  over_runs = 0;
+  long restarts = 0;
   const uint64_t first = c.cycle.tick_count;
   QElapsedTimer clock;
   clock.start();
-  while (clock.elapsed() < seconds * 1000) QTest::qWait(50);
+  while (clock.elapsed() < seconds * 1000) {
+    wait_for([] { return false; }, 50);
+    if (load == Load::kRix && c.mode.mode == rokan::kManual) {  // the program has ended
+      if (!start_auto(session, '0')) break;
+      ++restarts;
+    }
+    if (c.mode.mode == rokan::kEmg) break;
+  }
   const double wall = clock.elapsed() / 1000.0;
   const uint64_t ticks = c.cycle.tick_count - first;
-  std::printf("sampling time %.3f s, drawing skip %d, %.1f s wall\n", c.params.sampling_time, skip,
-              wall);
+  static const char* const kLoads[] = {"idle MANUAL", "gait 5 walking", "RIX program ROKAN.RIX"};
+  std::printf("%s%s, sampling time %.3f s, drawing skip %d, %.1f s wall\n",
+              kLoads[static_cast<int>(load)], info ? ", information display on" : "",
+              c.params.sampling_time, skip, wall);
   std::printf("ticks per wall second: %.1f (%.1f%% of the nominal rate)\n", ticks / wall,
               100.0 * ticks / wall * c.params.sampling_time);
   std::printf("over-runs: %ld of %llu ticks (%.3f%%)\n", over_runs,
               static_cast<unsigned long long>(ticks), 100.0 * over_runs / double(ticks));
+  if (load == Load::kRix) std::printf("program runs started again: %ld\n", restarts);
+  const bool emg = c.mode.mode == rokan::kEmg;
+  if (emg) std::printf("stopped early in EMG\n");
   std::fflush(stdout);
-  std::_Exit(0);  // skip the quit confirmation
+  std::_Exit(emg ? 1 : 0);  // skip the quit confirmation
 }

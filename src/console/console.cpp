@@ -64,7 +64,24 @@ void msg_set_prompt_line(Controller& c, std::string_view text) {
   set_line(c, 2, text);
 }
 void msg_paint(Controller& c) {
+  if (c.console.strip_held) {
+    c.console.strip_stale = true;
+    return;
+  }
   c.host.paint_strip();
+}
+
+StripPaintHold::StripPaintHold(Controller& c) : c_(c), outermost_(!c.console.strip_held) {
+  c.console.strip_held = true;
+}
+
+StripPaintHold::~StripPaintHold() {
+  if (!outermost_) return;
+  c_.console.strip_held = false;
+  if (c_.console.strip_stale) {
+    c_.console.strip_stale = false;
+    msg_paint(c_);
+  }
 }
 
 void msg_printf_mode_line(Controller& c, const char* fmt, ...) {

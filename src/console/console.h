@@ -30,6 +30,8 @@ struct ConsoleState {
   std::string input_field;         // text of the string input dialog, kept between uses
   File emg_log;                    // report log, open from start-up to the end routine
   bool report_log_failed = false;  // an append failed; standard error has been told why
+  bool strip_held = false;         // a StripPaintHold is in force
+  bool strip_stale = false;        // a line changed while the strip's paints were held
 };
 
 void msg_clear_all(Controller& c);
@@ -62,6 +64,21 @@ void text_write(Controller& c, std::string_view text);
 // Key events from the windows.
 void key_char(Controller& c, int ch);
 void key_release(Controller& c, int virtual_key);
+
+// Holds back the message strip's paints for its lifetime: a changed line only marks the strip,
+// which is painted once when the outermost hold ends. The sampling cycle holds them over its
+// timed control work, so that painting is never taken for an over-run.
+class StripPaintHold {
+ public:
+  explicit StripPaintHold(Controller& c);
+  ~StripPaintHold();
+  StripPaintHold(const StripPaintHold&) = delete;
+  StripPaintHold& operator=(const StripPaintHold&) = delete;
+
+ private:
+  Controller& c_;
+  bool outermost_;
+};
 
 // Marks a wait (wait_key or a modal dialog) for its lifetime, so that the key dispatcher of
 // nested sampling cycles leaves the key store to the waiting call.

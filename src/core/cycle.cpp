@@ -106,6 +106,7 @@ void startup(Controller& c) {
   text_put(c, 1, 10, SJ("[ROKANシステム初期化完了]"));
   text_put(c, 1, 11, SJ("キーを押してください．"));
   wait_key(c);
+  text_put(c, 1, 11, "");  // the prompt is answered; the screen must not look as if it waited
 }
 
 int terminate(Controller& c, int /*code*/) {
@@ -156,15 +157,21 @@ void sampling_tick(Controller& c) {
   }
   ++cy.tick_count;
 
-  // Over-run: only the control work counts, not drawing or the operator's waits.
-  const double work_start = c.host.monotonic_seconds();
-  read_sensors(c);
-  update_state(c);
-  update_legs(c);
-  leg_control(c);
-  control(c);
-  record_sample(c);
-  if (c.host.monotonic_seconds() - work_start > c.params.sampling_time) {
+  // Over-run: only the control work counts, not drawing or the operator's waits. A message
+  // line that changes in there is painted after the clock has been read.
+  bool over_run;
+  {
+    StripPaintHold hold(c);
+    const double work_start = c.host.monotonic_seconds();
+    read_sensors(c);
+    update_state(c);
+    update_legs(c);
+    leg_control(c);
+    control(c);
+    record_sample(c);
+    over_run = c.host.monotonic_seconds() - work_start > c.params.sampling_time;
+  }
+  if (over_run) {
     c.logger.over_run = 1;  // noted in the next sampling log
     c.safety.over_run = 1;  // stops the robot until the operator clears it
   }

@@ -31,9 +31,15 @@ TconfirmForm::TconfirmForm(QWidget* parent) : QDialog(parent) {
   layout->addWidget(question);
   layout->addWidget(panel);
   const DialogButtons b = add_ok_cancel_row(this, layout, QStringLiteral("PB_CANCEL"));
+  ok_ = b.ok;
   connect(b.ok, &QPushButton::clicked, this, &QDialog::accept);
   connect(b.cancel, &QPushButton::clicked, this, &QDialog::reject);
   layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TconfirmForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  ok_->setFocus();  // a Cancel clicked last time does not keep the focus
 }
 
 }  // namespace rokan

@@ -3,6 +3,8 @@
 
 #include <QDialog>
 
+class QPushButton;
+
 namespace rokan {
 
 class TconfirmForm : public QDialog {
@@ -10,6 +12,12 @@ class TconfirmForm : public QDialog {
 
  public:
   explicit TconfirmForm(QWidget* parent);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  QPushButton* ok_;
 };
 
 }  // namespace rokan

@@ -1,4 +1,5 @@
-// The OK / Cancel row shared by the modal dialogs: right-aligned, OK the default button.
+// The OK / Cancel row shared by the dialogs: right-aligned, OK the default button every time the
+// dialog opens (Return), whichever button was clicked before; Esc is Cancel.
 #pragma once
 
 #include <QString>
@@ -13,6 +14,9 @@ struct DialogButtons {
   QPushButton* ok;
   QPushButton* cancel;
 };
+
+// Return presses `ok` wherever the focus is in the dialog; `cancel` never takes Return.
+void make_ok_the_default(QPushButton* ok, QPushButton* cancel);
 
 // Adds the row to `layout`; the buttons get the object names the dialogs are known by.
 DialogButtons add_ok_cancel_row(QWidget* dialog, QBoxLayout* layout, const QString& cancel_name);

@@ -1,8 +1,10 @@
 #include "gui/gui_session.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QTimer>
 #include <clocale>
+#include <QWindow>
 
 #include "gui/key_router.h"
 #include "gui/main_form.h"
@@ -14,7 +16,7 @@ namespace rokan {
 
 GuiSession::GuiSession()
     : main_(std::make_unique<TmainForm>(controller_, host_)),
-      keys_(std::make_unique<KeyRouter>(controller_, host_)) {
+      keys_(std::make_unique<KeyRouter>(host_.keys())) {
   // Constructing the QApplication took the C library's locale from the desktop's environment.
   // The controller reads and writes its files and texts with strtod and printf, which must
   // keep the decimal point whatever the desktop uses ("0.5" in rokan.ini, "3.100" in a report).
@@ -33,17 +35,27 @@ GuiSession::~GuiSession() {
 }
 
 void GuiSession::start() {
+  // Top left, so that the text window finds room at its right and the manual box below it.
+  constexpr int kMargin = 8;
+  if (const QScreen* screen = main_->screen())
+    main_->move(screen->availableGeometry().topLeft() + QPoint(kMargin, kMargin));
   main_->show();
-  // The text window opens beside the main window, the manual control box below it, with room
-  // for the title bars (before the window manager has framed the window, the frame is not
-  // known yet).
-  constexpr int kGap = 16, kTitleRoom = 32;
-  const QRect frame = main_->frameGeometry();
-  main_->text_window().move(frame.right() + kGap, frame.top());
-  main_->manual_box().move(frame.left(), frame.bottom() + kTitleRoom);
-  main_->text_window().show();
   main_->activateWindow();
   main_->sampling_timer().start();
+  // The text window carries the login screen. It opens beside the main window once the window
+  // system shows the main window: only then has the window manager placed and framed it.
+  // (A main window that is never shown, say minimised at once, gets the text window after 2 s.)
+  auto* opener = new QTimer(main_.get());
+  QObject::connect(opener, &QTimer::timeout, main_.get(), [this, opener, polls = 0]() mutable {
+    const QWindow* w = main_->windowHandle();
+    if ((!w || !w->isExposed()) && ++polls < 200) return;
+    opener->stop();
+    opener->deleteLater();
+    main_->place_text_window();
+    main_->text_window().show();
+    main_->activateWindow();  // the keys go to the main window
+  });
+  opener->start(10);
 }
 
 }  // namespace rokan

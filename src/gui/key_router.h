@@ -1,52 +1,53 @@
-// Routes the key events of the operator's windows (main window, text information window, manual
-// control box) to the console's key store: every typed character, and the release of Tab and
-// Esc. The windows' own controls keep their keys too (a check box still toggles on Space),
-// except Tab, which is an operator key here and never moves the focus.
+// Routes the keys typed into the operator's windows (main window, text information window,
+// manual control box) to the console: every typed character, and the release of Tab and Esc.
 //
-// Qt may deliver several pending events in one step of a wait, where the key store holds one
-// key. While a key wait is in progress and the store already holds the key that ends it, a
-// further key is put back in the queue for a later step, so that no key is lost and the wait
-// gets the first one.
+// A key is taken where the window system hands it over: at the top-level window (its QWindow),
+// before Qt gives it to the focus widget and, when that widget ignores it, to each parent in
+// turn with the same event object. Every typed key passes a window exactly once there, so it is
+// counted once however the widgets pass it on, and the windows' own controls still get their
+// keys (a check box still toggles on Space). Only Tab is kept from them: it is an operator key
+// and never moves the focus. A window under a modal dialog gets no keys, and while a popup menu
+// is open the keys are the menu's.
+//
+// The release of Tab or Esc counts only when its press reached one of these windows too: the
+// Esc that cancels a dialog is released over the main window once the dialog has gone, and is
+// not a second key.
 #pragma once
 
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+#include <set>
 #include <vector>
 
 class QKeyEvent;
 
 namespace rokan {
 
-struct Controller;
-class QtHost;
+class KeyQueue;
 
 class KeyRouter : public QObject {
   Q_OBJECT
 
  public:
-  KeyRouter(Controller& c, const QtHost& host);
+  // Keys go to `keys` (owned by the host, which passes them on to the controller).
+  explicit KeyRouter(KeyQueue& keys);
+  ~KeyRouter() override;
 
-  // Routes the keys of `window` and of every widget in it (call after its children exist).
+  // Routes the keys typed into `window`, a top-level widget.
   void attach(QWidget& window);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  bool first_sight(QWidget& w, const QKeyEvent& k);
-  bool must_defer() const;
-  void defer(QWidget& w, const QKeyEvent& k);
-  void route_text(const QKeyEvent& k);
+  bool is_operator_window(const QObject* watched) const;
+  bool on_press(const QKeyEvent& k);
+  void on_release(const QKeyEvent& k);
 
-  Controller& c_;
-  const QtHost& host_;
+  KeyQueue& keys_;
   std::vector<QPointer<QWidget>> windows_;
-  // The key event seen last and the widget it was first delivered to: Qt hands an ignored key
-  // event on to the parents with the same event object, which must not count twice.
-  const QKeyEvent* last_event_ = nullptr;
-  int last_type_ = 0;
-  QPointer<QWidget> last_receiver_;
+  std::set<int> pressed_;  // Tab and Esc pressed in an operator window and not yet released
 };
 
 }  // namespace rokan

@@ -8,10 +8,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
 
 #include "core/controller.h"
 #include "core/cycle.h"
@@ -24,8 +27,10 @@
 #include "gui/option_skip_form.h"
 #include "gui/qt_host.h"
 #include "gui/qt_text.h"
+#include "gui/repaint_pacer.h"
 #include "gui/robot_view_box.h"
 #include "gui/text_information_window.h"
+#include "gui/window_placement.h"
 
 namespace rokan {
 namespace {
@@ -35,6 +40,14 @@ constexpr const char* kLampLabels[kLampCount] = {
     "ORIGIN FINISHED", "AUTO RUNNING",   "EMG ENABLE",     "LOGGING",
     "PTP-RUNNING/F1",  "PTP-RUNNING/F2", "PTP-RUNNING/F3", "PTP-RUNNING/F4"};
 
+constexpr int kTimeFieldChange = 1;
+constexpr int kSettleMs = 300;  // time a window manager takes to frame a new window
+constexpr int kPlacementGap = 8, kTitleRoom = 24;  // pixels  // the pacer's
+                                                   // key for the time field's text
+
+// Frame and inner margins of a line edit, pixels, beyond the width of its text.
+constexpr int kTimeFieldPadding = 14;
+
 QFrame* panel(const QString& name, QWidget* parent) {
   auto* p = new QFrame(parent);
   p->setObjectName(name);
@@ -42,7 +55,9 @@ QFrame* panel(const QString& name, QWidget* parent) {
   return p;
 }
 
+// Brings a window to the operator: shown, restored if minimised, on top and active.
 void show_window(QWidget& w) {
+  if (w.isMinimized()) w.setWindowState(w.windowState() & ~Qt::WindowMinimized);
   w.show();
   w.raise();
   w.activateWindow();
@@ -54,6 +69,7 @@ TmainForm::TmainForm(Controller& c, QtHost& host)
     : c_(c),
       host_(host),
       sampling_timer_(new QTimer(this)),
+      pacer_(new RepaintPacer(this)),
       text_window_(std::make_unique<TtextInformationWindow>(c)),
       manual_box_(std::make_unique<TmanualControlBoxForm>(c)),
       scale_(new TOptionScaleForm(c, this)),
@@ -123,7 +139,10 @@ QWidget* TmainForm::build_views() {
       edit_time_->setObjectName(QStringLiteral("Edit_time"));
       edit_time_->setReadOnly(true);
       edit_time_->setEnabled(false);
-      edit_time_->setFixedWidth(81);
+      // Room for the widest text the field shows, whatever the font.
+      edit_time_->setFixedWidth(std::max(
+          81, edit_time_->fontMetrics().horizontalAdvance(QStringLiteral("1000.000[sec]")) +
+                  kTimeFieldPadding));
       grid->addWidget(edit_time_, 0, 0, Qt::AlignRight | Qt::AlignTop);
     }
     panels[s.view] = p;
@@ -229,15 +248,32 @@ void TmainForm::build_menus() {
 }
 
 void TmainForm::paint_strip() {
+  // A changed line is painted at once, so that it shows even while the controller is busy
+  // (the "Saving..." count of a long log write), but at most once a frame: a line that
+  // changes every cycle is left to update(), which Qt paints between the cycles.
+  constexpr qint64 kFrameMs = 20;
+  if (strip_painted_.isValid() && strip_painted_.elapsed() < kFrameMs) {
+    strip_->update();
+    return;
+  }
   strip_->repaint();
+  strip_painted_.start();
 }
 
 void TmainForm::paint_views() {
-  for (RobotViewBox* v : views_) v->repaint();
+  for (RobotViewBox* v : views_) pacer_->mark(v);
 }
 
 void TmainForm::set_time_field(const QString& text) {
-  edit_time_->setText(text);
+  pacer_->defer(kTimeFieldChange, [this, text] { edit_time_->setText(text); });
+}
+
+void TmainForm::text_screen_changed() {
+  pacer_->mark(text_window_.get());
+}
+
+void TmainForm::flush_paints() {
+  pacer_->flush();
 }
 
 void TmainForm::update_lamps() {
@@ -254,11 +290,41 @@ void TmainForm::close_all_windows() {
 }
 
 void TmainForm::show_text_window() {
+  place_text_window();
   show_window(*text_window_);
 }
 
 void TmainForm::show_manual_box() {
+  place_once(*manual_box_, manual_box_placed_, {Side::kBelow, Side::kAbove, Side::kLeft},
+             text_window_.get());
   show_window(*manual_box_);
+}
+
+void TmainForm::place_text_window() {
+  place_once(*text_window_, text_window_placed_, {Side::kRight, Side::kLeft, Side::kBelow},
+             manual_box_.get());
+}
+
+void TmainForm::place_once(QWidget& w, bool& placed, std::initializer_list<Side> order,
+                           const QWidget* other) {
+  // Once only: where the operator moves the window afterwards, it stays.
+  if (placed) return;
+  placed = true;
+  // Until the window manager has framed the window, its frame is taken to be like the main
+  // window's (title bar, borders). With no frame at all (no window manager yet, or none), the
+  // gap leaves room for a title bar that may come.
+  const QSize decoration = frameGeometry().size() - geometry().size();
+  const int gap = decoration.height() > 0 ? kPlacementGap : kPlacementGap + kTitleRoom;
+  auto place = [this, &w, sides = std::vector<Side>(order), other, gap](QSize size) {
+    const QRect taken = other && other->isVisible() ? other->frameGeometry() : QRect();
+    w.move(place_beside(frameGeometry(), size, screen()->availableGeometry(), sides, taken, gap));
+  };
+  place((w.testAttribute(Qt::WA_Resized) ? w.size() : w.sizeHint()) + decoration);
+  // Once it is framed, a frame that came out larger is placed again with its real size.
+  QTimer::singleShot(kSettleMs, &w, [this, &w, place] {
+    if (w.isVisible() && w.frameGeometry().intersects(frameGeometry()))
+      place(w.frameGeometry().size());
+  });
 }
 
 void TmainForm::closeEvent(QCloseEvent* event) {

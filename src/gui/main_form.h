@@ -3,8 +3,12 @@
 // SamplingTimer, whose tick runs the control cycle, and the windows its menu opens.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
+#include <initializer_list>
 #include <memory>
+
+#include "gui/window_placement.h"
 
 class QAction;
 class QLineEdit;
@@ -16,6 +20,7 @@ struct Controller;
 class QtHost;
 class LampShape;
 class MessageStripBox;
+class RepaintPacer;
 class RobotViewBox;
 class TAboutBox;
 class TOptionScaleForm;
@@ -37,16 +42,25 @@ class TmainForm : public QMainWindow {
   TOptionSkipForm& skip_form() { return *skip_; }
   TAboutBox& about_box() { return *about_; }
 
-  // Called by the host for the controller; each takes effect before it returns.
+  // Called by the host for the controller. The strip is painted at once (at most once a frame;
+  // see paint_strip); the views, the time field and the text screen change at the next frame
+  // (RepaintPacer), the lamps at once.
   void paint_strip();
   void paint_views();
   void set_time_field(const QString& text);
+  void text_screen_changed();
   void update_lamps();
+  // Applies the changes waiting for their frame now (before a still picture is taken).
+  void flush_paints();
   // The end routine's close: every window of the program goes.
   void close_all_windows();
 
+  // Show, restore from minimised, raise and activate the window. The first time, it is placed
+  // beside this window, where the window manager has put it (call after this one is shown).
   void show_text_window();
   void show_manual_box();
+  // Places the text window beside this one without showing it (the first time only).
+  void place_text_window();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -56,11 +70,15 @@ class TmainForm : public QMainWindow {
   QWidget* build_views();
   QWidget* build_control_panel();
   void build_menus();
+  void place_once(QWidget& w, bool& placed, std::initializer_list<Side> order,
+                  const QWidget* other);
 
   Controller& c_;
   QtHost& host_;
   QTimer* sampling_timer_;
+  RepaintPacer* pacer_;
   MessageStripBox* strip_ = nullptr;
+  QElapsedTimer strip_painted_;  // since the strip was last painted at once
   RobotViewBox* views_[3] = {};
   QLineEdit* edit_time_ = nullptr;
   LampShape* lamps_[12] = {};
@@ -71,6 +89,8 @@ class TmainForm : public QMainWindow {
   TOptionScaleForm* scale_;
   TOptionSkipForm* skip_;
   TAboutBox* about_;
+  bool text_window_placed_ = false;
+  bool manual_box_placed_ = false;
 };
 
 }  // namespace rokan

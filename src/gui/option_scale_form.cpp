@@ -11,6 +11,7 @@
 
 #include "core/controller.h"
 #include "core/view_options.h"
+#include "gui/dialog_buttons.h"
 
 namespace rokan {
 namespace {
@@ -62,10 +63,10 @@ TOptionScaleForm::TOptionScaleForm(Controller& c, QWidget* parent) : QDialog(par
   }
 
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
-  ok->setDefault(true);
   auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-  connect(ok, &QPushButton::clicked, this, &TOptionScaleForm::on_ok);
-  connect(cancel, &QPushButton::clicked, this, &TOptionScaleForm::on_cancel);
+  make_ok_the_default(ok, cancel);
+  connect(ok, &QPushButton::clicked, this, &TOptionScaleForm::accept);
+  connect(cancel, &QPushButton::clicked, this, &TOptionScaleForm::reject);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(ok);
@@ -85,14 +86,14 @@ void TOptionScaleForm::showEvent(QShowEvent* event) {
   }
 }
 
-void TOptionScaleForm::on_ok() {
+void TOptionScaleForm::accept() {
   for (int i = 0; i < 3; ++i) set_view_scale(c_, i, bars_[i]->value());
-  hide();
+  QDialog::accept();
 }
 
-void TOptionScaleForm::on_cancel() {
+void TOptionScaleForm::reject() {
   for (int i = 0; i < 3; ++i) c_.view.scale[i] = saved_[i];
-  hide();
+  QDialog::reject();
 }
 
 }  // namespace rokan

@@ -1,5 +1,6 @@
 // The view scale dialog ("Option - Scale"), modeless. Track-bar positions are pixels per metre;
-// the views follow a track bar at once, and Cancel returns to the scales the dialog opened with.
+// the views follow a track bar at once, and Cancel (also Esc and the close box) returns to the
+// scales the dialog opened with.
 #pragma once
 
 #include <QDialog>
@@ -17,13 +18,13 @@ class TOptionScaleForm : public QDialog {
  public:
   TOptionScaleForm(Controller& c, QWidget* parent);
 
+  void accept() override;  // OK
+  void reject() override;  // Cancel, Esc, the close box
+
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
-  void on_ok();
-  void on_cancel();
-
   Controller& c_;
   QSlider* bars_[3];
   QLineEdit* edits_[3];

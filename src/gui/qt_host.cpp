@@ -1,9 +1,12 @@
 #include "gui/qt_host.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QEventLoop>
 #include <QMessageBox>
+#include <QPointer>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -22,25 +25,19 @@
 
 namespace rokan {
 
-// Marks a wait for its lifetime (see in_key_wait).
-class QtHost::WaitScope {
- public:
-  WaitScope(std::vector<bool>& waits, bool key_wait) : waits_(waits) { waits_.push_back(key_wait); }
-  ~WaitScope() { waits_.pop_back(); }
-  WaitScope(const WaitScope&) = delete;
-  WaitScope& operator=(const WaitScope&) = delete;
-
- private:
-  std::vector<bool>& waits_;
-};
-
 QtHost::QtHost() = default;
 QtHost::~QtHost() = default;
 
 void QtHost::attach(Controller& c, TmainForm& main) {
   c_ = &c;
   main_ = &main;
-  ticks_ = std::make_unique<TickDriver>(main.sampling_timer(), [&c] { sampling_tick(c); });
+  ticks_ = std::make_unique<TickDriver>(main.sampling_timer(), [this, &c] {
+    // Outside any wait the tick's dispatcher takes the next key. (Inside a wait the key is the
+    // wait's, and the start-up's first wait empties the store before it waits.)
+    if (c.console.wait_depth == 0 && !c.cycle.init_request) keys_.feed(c);
+    sampling_tick(c);
+    if (tick_end_) tick_end_();
+  });
   getstr_ = new TgetstrForm(&main);
   confirm_ = new TconfirmForm(&main);
   log_confirm_ = new TLogConfirmForm(&main);
@@ -55,9 +52,14 @@ void QtHost::detach() {
 }
 
 int QtHost::run_modal(QDialog& dialog) {
-  WaitScope wait(waits_, false);
   if (ticks_) ticks_->arm_for_wait();
-  return dialog.exec();
+  QPointer<QWidget> before = QApplication::activeWindow();
+  if (!before && main_) before = main_;
+  const int result = dialog.exec();
+  // The keyboard goes back to the window that had it; without a window manager nobody else
+  // gives it back, and keys would go to whatever lies under the mouse.
+  if (before && before->isVisible() && !main_closed_) before->activateWindow();
+  return result;
 }
 
 void QtHost::stop(int signal) {
@@ -81,7 +83,8 @@ int QtHost::exit_status() const {
 void QtHost::process_one_event() {
   // Once the main window has gone, no key can end a wait: the program is over.
   if (main_closed_) exit_process(exit_status());
-  WaitScope wait(waits_, true);
+  // A typed key that waits for the store is the event this step handles.
+  if (c_ && keys_.feed(*c_)) return;
   if (ticks_) ticks_->arm_for_wait();
   QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
@@ -120,7 +123,7 @@ void QtHost::update_lamps() {
 }
 
 void QtHost::text_screen_changed() {
-  if (main_) main_->text_window().screen_changed();
+  if (main_) main_->text_screen_changed();
 }
 
 void QtHost::set_timer_interval(int milliseconds) {

@@ -3,9 +3,10 @@
 // closing, and the clock.
 #pragma once
 
+#include <functional>
 #include <memory>
-#include <vector>
 
+#include "gui/key_queue.h"
 #include "platform/host.h"
 
 class QDialog;
@@ -41,8 +42,13 @@ class QtHost final : public Host {
 
   // Runs a modal dialog with sampling ticks going on inside it; returns exec()'s result.
   int run_modal(QDialog& dialog);
-  // True while the innermost wait in progress is a wait for a key (not a modal dialog).
-  bool in_key_wait() const { return !waits_.empty() && waits_.back(); }
+
+  // The keys on their way to the controller: the next one enters the key store at a step of a
+  // wait for a key, or before a tick that runs outside any wait.
+  KeyQueue& keys() { return keys_; }
+
+  // Called after every sampling tick, by tools that watch the cycle (rokan-gui-rate).
+  void on_tick_end(std::function<void()> f) { tick_end_ = std::move(f); }
 
   TickDriver& ticks() { return *ticks_; }
   TgetstrForm& getstr_form() { return *getstr_; }
@@ -65,8 +71,6 @@ class QtHost final : public Host {
   double monotonic_seconds() override;
 
  private:
-  class WaitScope;
-
   Controller* c_ = nullptr;
   TmainForm* main_ = nullptr;
   std::unique_ptr<TickDriver> ticks_;
@@ -74,7 +78,8 @@ class QtHost final : public Host {
   TgetstrForm* getstr_ = nullptr;
   TconfirmForm* confirm_ = nullptr;
   TLogConfirmForm* log_confirm_ = nullptr;
-  std::vector<bool> waits_;  // waits in progress, innermost last: true = key wait
+  KeyQueue keys_;
+  std::function<void()> tick_end_;
   bool main_closed_ = false;
   int stop_signal_ = 0;  // the stop signal that ends the run, or 0
 };

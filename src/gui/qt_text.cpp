@@ -1,5 +1,7 @@
 #include "gui/qt_text.h"
 
+#include <QStringList>
+
 #include "platform/text.h"
 
 namespace rokan {
@@ -13,7 +15,12 @@ std::string cp932_text(const QString& text) {
 }
 
 QFont console_font() {
-  QFont f(QStringLiteral("Noto Sans Mono CJK JP"));
+  // Ricty Diminished: half-width glyphs exactly half the full-width ones, and a slashed zero
+  // that is not read as the letter O. A kanji it lacks is taken from Noto Sans Mono CJK JP,
+  // which has the same widths.
+  QFont f;
+  f.setFamilies(QStringList{QString::fromLatin1("Ricty Diminished"),
+                            QString::fromLatin1("Noto Sans Mono CJK JP")});
   f.setStyleHint(QFont::TypeWriter);
   f.setFixedPitch(true);
   f.setPixelSize(13);

@@ -15,7 +15,7 @@ QString qt_text(std::string_view cp932);
 std::string cp932_text(const QString& text);
 
 // Fixed-pitch font with Japanese glyphs for the message strip, the text screen and the lamp
-// labels: menus and information pages line up by byte columns.
+// labels: menus and information pages line up by byte columns, and 0 is not O.
 QFont console_font();
 
 }  // namespace rokan

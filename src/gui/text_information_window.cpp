@@ -23,10 +23,6 @@ TtextInformationWindow::TtextInformationWindow(const Controller& c, QWidget* par
   resize(kLineWidth + 2 * kMargin, kTextLines * kLineHeight + 2 * kMargin);
 }
 
-void TtextInformationWindow::screen_changed() {
-  update();
-}
-
 void TtextInformationWindow::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setPen(palette().windowText().color());

@@ -15,11 +15,9 @@ class TtextInformationWindow : public QWidget {
   static constexpr int kLineHeight = 16;
   static constexpr int kLineWidth = 640;
 
+  // Paints the console's text screen as it stands; the main window asks for a paint when the
+  // screen changes.
   explicit TtextInformationWindow(const Controller& c, QWidget* parent = nullptr);
-
-  // The text screen changed. The lines are drawn at the next paint, so the many line writes of
-  // one screen cost one paint.
-  void screen_changed();
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -20,12 +20,19 @@ struct Cycle : ::testing::Test {
 };
 
 TEST_F(Cycle, StartUpShowsItsProgressStampsTheLogAndEndsInManual) {
-  rig.start();
+  std::string prompt_while_waiting;
+  rig.key('Q');
+  rig.host.events.push_back([&] {
+    prompt_while_waiting = c.console.screen[11];
+    key_char(c, ' ');
+  });
+  sampling_tick(c);
   EXPECT_EQ(c.console.screen[5], SJ("Rokan初期化開始"));
   EXPECT_EQ(c.console.screen[6], "ARDO_VERSION : 4.200000\n");
   EXPECT_EQ(c.console.screen[7], "RIX_VERSION  : 3.100000\n");
   EXPECT_EQ(c.console.screen[10], SJ("[ROKANシステム初期化完了]"));
-  EXPECT_EQ(c.console.screen[11], SJ("キーを押してください．"));
+  EXPECT_EQ(prompt_while_waiting, SJ("キーを押してください．"));
+  EXPECT_EQ(c.console.screen[11], "");  // answered: no longer asks for a key
   EXPECT_EQ(c.mode.mode, kManual);
   EXPECT_EQ(c.cycle.init_request, 0);
   EXPECT_EQ(c.cycle.tick_count, 1u);
@@ -112,6 +119,24 @@ TEST_F(Cycle, OverRunIsFlaggedWhenTheControlWorkOutlastsTheSamplingTime) {
   rig.host.clock_step = 0.0011;
   rig.ticks(1);
   EXPECT_EQ(c.logger.over_run, 1);
+}
+
+TEST_F(Cycle, AMessageShownDuringTheControlWorkIsPaintedOnceAfterItsTimeIsTaken) {
+  rig.start();
+  c.params.over_run_enable = 1;
+  rig.host.strip_paint_seconds = 0.05;  // a slow screen
+  // The logger finds its count out of range: EMG and a report, all inside the timed work.
+  c.logger.count = -1;
+  const int paints = rig.host.strip_paints;
+  rig.ticks(1);
+  EXPECT_EQ(c.mode.mode, kEmg);
+  EXPECT_NE(c.console.lines[1].find(SJ("不正なメモリ領域")), std::string::npos);
+  EXPECT_EQ(rig.host.strip_paints, paints + 1);
+  EXPECT_EQ(c.logger.over_run, 0);
+
+  // Outside the cycle a line is painted at once, as before.
+  msg_set_status_line(c, "x");
+  EXPECT_EQ(rig.host.strip_paints, paints + 2);
 }
 
 }  // namespace

@@ -131,6 +131,62 @@ TEST_F(GuiTest, QuitConfirmationOkEndsTheProgram) {
   EXPECT_FALSE(main_form().isVisible());
 }
 
+TEST_F(GuiTest, QuitConfirmationTakesReturnAsOkAndEscAsCancelAfterAnyEarlierAnswer) {
+  TconfirmForm& form = session_->host().confirm_form();
+  main_form().show();
+  // Cancel clicked with the mouse: the button takes the focus with the click.
+  when_shown(form,
+             [&] { QTest::mouseClick(&child<QPushButton>(form, "PB_CANCEL"), Qt::LeftButton); });
+  EXPECT_FALSE(session_->host().run_quit_confirmation());
+  when_shown(form, [&] { QTest::keyClick(qwindow(form), Qt::Key_Escape); });
+  EXPECT_FALSE(session_->host().run_quit_confirmation());
+  when_shown(form, [&] { QTest::keyClick(qwindow(form), Qt::Key_Return); });
+  EXPECT_TRUE(session_->host().run_quit_confirmation());
+  EXPECT_TRUE(child<QPushButton>(form, "PB_OK").isDefault());
+}
+
+TEST_F(GuiTest, ScaleDialogEscAndTheCloseBoxActAsCancel) {
+  auto& form = main_form().scale_form();
+  auto& side = child<QSlider>(form, "TrackBar_SideView");
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  side.setValue(900);
+  EXPECT_DOUBLE_EQ(c().view.scale[kSideView], 0.9);
+  QTest::keyClick(qwindow(form), Qt::Key_Escape);
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_DOUBLE_EQ(c().view.scale[kSideView], 0.4);
+
+  form.show();
+  side.setValue(700);
+  form.close();  // what the window manager's close box asks for
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_DOUBLE_EQ(c().view.scale[kSideView], 0.4);
+}
+
+TEST_F(GuiTest, SkipDialogEscAndTheCloseBoxLeaveTheCountAndReturnTakesIt) {
+  auto& form = main_form().skip_form();
+  auto& edit = child<QLineEdit>(form, "Edit_Skip");
+  c().cycle.draw_skip = 2;
+  when_shown(form, [&] {
+    edit.setText(QStringLiteral("6"));
+    QTest::keyClick(qwindow(form), Qt::Key_Escape);
+  });
+  session_->host().run_modal(form);
+  EXPECT_EQ(c().cycle.draw_skip, 2);
+  when_shown(form, [&] {
+    edit.setText(QStringLiteral("6"));
+    form.close();
+  });
+  session_->host().run_modal(form);
+  EXPECT_EQ(c().cycle.draw_skip, 2);
+  when_shown(form, [&] {
+    edit.setText(QStringLiteral("6"));
+    QTest::keyClick(qwindow(form), Qt::Key_Return);
+  });
+  session_->host().run_modal(form);
+  EXPECT_EQ(c().cycle.draw_skip, 6);
+}
+
 TEST_F(GuiTest, LogNoticeShowsTheWritersThreeTextsConvertedForDisplay) {
   TLogConfirmForm& form = session_->host().log_confirm_form();
   QString file, over_time, overflow;

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -45,6 +46,20 @@ inline void disable_over_run_check(const std::filesystem::path& ini) {
   std::ofstream(ini, std::ios::binary) << text;
 }
 
+// The window-system handle of the window that holds `w` (created if the window has not been
+// shown yet).
+inline QWindow* qwindow(QWidget& w) {
+  QWidget* top = w.window();
+  top->winId();
+  return top->windowHandle();
+}
+
+// A key typed the way the window system delivers it: to the window that holds `w`, which hands
+// it to its focus widget.
+inline void type_key(QWidget& w, Qt::Key key) {
+  QTest::keyClick(qwindow(w), key);
+}
+
 class GuiTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -75,8 +90,9 @@ class GuiTest : public ::testing::Test {
   void start_past_startup() {
     QTimer feeder;
     QObject::connect(&feeder, &QTimer::timeout, [this] {
-      if (c().cycle.init_in_progress && c().console.wait_depth > 0 && !c().console.key_hit)
-        QTest::keyClick(&main_form(), Qt::Key_Q, Qt::NoModifier);
+      if (c().cycle.init_in_progress && c().console.wait_depth > 0 && !c().console.key_hit &&
+          session_->host().keys().waiting() == 0)
+        type_key(main_form(), Qt::Key_Q);
     });
     feeder.start(5);
     session_->start();
@@ -84,7 +100,10 @@ class GuiTest : public ::testing::Test {
   }
 
   // Stops the sampling cycle (the tests then look at a still picture).
-  void stop_ticks() { main_form().sampling_timer().stop(); }
+  void stop_ticks() {
+    main_form().sampling_timer().stop();
+    main_form().flush_paints();
+  }
 
   std::unique_ptr<GuiSession> session_;
 

@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -6,6 +8,7 @@
 #include "gui/about_box.h"
 #include "gui/lamp_shape.h"
 #include "gui/manual_control_box_form.h"
+#include "gui/qt_text.h"
 #include "gui/text_information_window.h"
 #include "gui/view_projection.h"
 #include "gui_fixture.h"
@@ -79,6 +82,59 @@ TEST_F(GuiTest, SpeedButtonsOpenTheManualBoxAndTheTextWindow) {
   stop_ticks();
   save_screenshot(desktop({&main_form(), &main_form().text_window(), &main_form().manual_box()}),
                   "screenshot-boxes.png");
+}
+
+TEST_F(GuiTest, SpeedButtonsAndTheWindowMenuBringBackAMinimisedWindow) {
+  TmainForm& f = main_form();
+  f.show();
+  f.show_text_window();
+  f.show_manual_box();
+  f.text_window().showMinimized();
+  f.manual_box().showMinimized();
+  QTest::mouseClick(&child<QWidget>(f, "SpeedButton_TextWindow"), Qt::LeftButton);
+  EXPECT_FALSE(f.text_window().isMinimized());
+  EXPECT_TRUE(f.text_window().isVisible());
+  for (QAction* a : f.findChildren<QAction*>())
+    if (a->text() == QStringLiteral("ManualControl(&M)")) a->trigger();
+  EXPECT_FALSE(f.manual_box().isMinimized());
+  EXPECT_TRUE(f.manual_box().isVisible());
+}
+
+// The centre of the glyph's ink box: a slashed or dotted zero has ink there, the letter O none.
+// Drawn large, so that the edges of a small O do not blur into its middle.
+bool inked_in_the_middle(QFont font, QChar glyph) {
+  font.setPixelSize(48);
+  QImage image(80, 80, QImage::Format_Grayscale8);
+  image.fill(Qt::white);
+  {
+    QPainter p(&image);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    p.drawText(16, 64, QString(glyph));
+  }
+  QRect ink;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (qGray(image.pixel(x, y)) < 128) ink |= QRect(x, y, 1, 1);
+  const QPoint m = ink.center();
+  for (int y = m.y() - 1; y <= m.y() + 1; ++y)
+    for (int x = m.x() - 1; x <= m.x() + 1; ++x)
+      if (qGray(image.pixel(x, y)) < 128) return true;
+  return false;
+}
+
+TEST(ConsoleFont, TellsTheDigitZeroFromTheLetterO) {
+  test_app();
+  const QFont font = console_font();
+  ASSERT_EQ(QFontInfo(font).family(), QStringLiteral("Ricty Diminished"))
+      << "the console font is missing: scripts/setup installs fonts-ricty-diminished";
+  EXPECT_TRUE(inked_in_the_middle(font, QLatin1Char('0')));
+  EXPECT_FALSE(inked_in_the_middle(font, QLatin1Char('O')));
+  // Menus line up by bytes: a double-byte character is as wide as two single-byte ones, within
+  // the pixel a 13-pixel font rounds away.
+  const QFontMetrics m(font);
+  EXPECT_NEAR(m.horizontalAdvance(QStringLiteral("初")), 2 * m.horizontalAdvance(QLatin1Char('0')),
+              1);
 }
 
 TEST_F(GuiTest, PtLimitOffTogglesTheSafetyFlagWithItsCheckMark) {

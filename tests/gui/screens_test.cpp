@@ -30,22 +30,23 @@ bool run_until(const std::function<bool()>& done, int ms) {
   return done();
 }
 
-// Types a key and waits until a tick has taken it (a second key would replace it).
-void type(Controller& c, QWidget& w, char key) {
-  QTest::keyClick(&w, key);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !c.console.key_hit; }, 2000));
+// Types a key and waits until the controller has taken it.
+void type(GuiSession& s, QWidget& w, char key) {
+  QTest::keyClick(qwindow(w), key);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return s.host().keys().waiting() == 0 && !s.controller().console.key_hit; }, 2000));
 }
 
 TEST_F(GuiTest, GaitFiveWalksUnderTheSlidersOfTheManualBox) {
   start_past_startup();
   TmainForm& f = main_form();
   f.manual_box().show();
-  type(c(), f, 'o');
-  type(c(), f, 'i');
+  type(*session_, f, 'o');
+  type(*session_, f, 'i');
   ASSERT_TRUE(QTest::qWaitFor([this] { return c().mode.initial_reached == 1; }, 10000));
-  type(c(), f, 'a');
-  type(c(), f, '5');
-  type(c(), f, 's');
+  type(*session_, f, 'a');
+  type(*session_, f, '5');
+  type(*session_, f, 's');
   ASSERT_TRUE(QTest::qWaitFor([this] { return c().mode.auto_step != 0; }, 5000))
       << cp932_to_utf8(c().console.lines[0]) << " / " << cp932_to_utf8(c().console.lines[1])
       << " / " << cp932_to_utf8(c().console.lines[2]);
@@ -68,7 +69,7 @@ TEST_F(GuiTest, GaitFiveWalksUnderTheSlidersOfTheManualBox) {
 TEST_F(GuiTest, TopMenuWaitsForItsKeyWhileTheCycleGoesOn) {
   start_past_startup();
   TmainForm& f = main_form();
-  QTest::keyClick(&f, Qt::Key_Return);  // emergency stop: the <TOP> menu is reached from EMG
+  type_key(f, Qt::Key_Return);  // emergency stop: the <TOP> menu is reached from EMG
   ASSERT_TRUE(QTest::qWaitFor([this] { return c().mode.mode == kEmg; }, 2000));
   std::string heading;
   uint64_t ticks_in_menu = 0;
@@ -79,9 +80,9 @@ TEST_F(GuiTest, TopMenuWaitsForItsKeyWhileTheCycleGoesOn) {
     QTest::qWait(100);
     ticks_in_menu = c().cycle.tick_count - ticks_in_menu;
     save_screenshot(desktop({&f, &f.text_window()}), "screenshot-top.png");
-    QTest::keyClick(&f.text_window(), Qt::Key_Q);
+    type_key(f.text_window(), Qt::Key_Q);
   });
-  type(c(), f, 'o');
+  type(*session_, f, 'o');
   ASSERT_TRUE(QTest::qWaitFor([&] { return !heading.empty(); }, 5000));
   EXPECT_EQ(heading, "<TOP>：サーボスイッチを全てＯＦＦにして下さい．");
   EXPECT_GT(ticks_in_menu, 0u);
@@ -91,7 +92,7 @@ TEST_F(GuiTest, InformationPageZeroIsRefreshedAtEveryDrawingCycle) {
   start_past_startup();
   TmainForm& f = main_form();
   c().console.info_page = 0;
-  type(c(), f, 't');
+  type(*session_, f, 't');
   ASSERT_TRUE(QTest::qWaitFor([this] { return c().console.info_display == 1; }, 2000));
   QTest::qWait(100);
   stop_ticks();

@@ -80,7 +80,7 @@ TEST_F(GuiTest, SamplingGoesOnWhileTheQuitConfirmationOpenedByAKeyWaits) {
   });
   watcher.start(5);
 
-  QTest::keyClick(&main_form(), Qt::Key_E);  // E in MANUAL: the quit confirmation, in a tick
+  type_key(main_form(), Qt::Key_E);  // E in MANUAL: the quit confirmation, in a tick
   ASSERT_TRUE(QTest::qWaitFor([&] { return answered && !form.isVisible(); }, 10000));
   EXPECT_GE(ticks_while_open, 20u);
   EXPECT_FALSE(c().cycle.terminated) << "Cancel goes on";

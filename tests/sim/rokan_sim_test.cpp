@@ -42,7 +42,8 @@ TEST_F(RokanSim, DumpsOneJsonObjectPerLineWithTheDocumentedKeys) {
             (std::vector<std::string>{"kind", "mode_line", "status_line", "prompt_line"}));
   auto screen = nlohmann::ordered_json::parse(out[2]);
   ASSERT_EQ(screen["lines"].size(), 25u);
-  EXPECT_EQ(screen["lines"][10], "キーを押してください．");
+  EXPECT_EQ(screen["lines"][9], "[ROKANシステム初期化完了]");
+  EXPECT_EQ(screen["lines"][10], "");  // the start-up's "press a key" has been answered
   EXPECT_EQ(nlohmann::ordered_json::parse(out[3])["lamps"].size(), 12u);
 }
 

@@ -38,6 +38,7 @@ class FakeHost : public Host {
   int exit_code = -1;
   double clock = 0;
   double clock_step = 0;            // seconds the clock advances at each reading
+  double strip_paint_seconds = 0;   // seconds a strip paint takes on that clock
   std::function<void()> on_notice;  // runs while the log notice is open
 
   void process_one_event() override {
@@ -62,7 +63,10 @@ class FakeHost : public Host {
     ++notices;
     if (on_notice) on_notice();
   }
-  void paint_strip() override { ++strip_paints; }
+  void paint_strip() override {
+    ++strip_paints;
+    clock += strip_paint_seconds;
+  }
   void paint_views() override { ++view_paints; }
   void set_time_field(double elapsed) override { time_field = time_field_text(elapsed); }
   void update_lamps() override { ++lamp_updates; }
