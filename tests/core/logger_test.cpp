@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <vector>
 
 #include "core/modes.h"
 #include "platform/text.h"
+#include "scenarios/rix_session.h"
 #include "support/fake_host.h"
 
 namespace rokan {
@@ -119,6 +121,23 @@ TEST_F(Logger, NextFileTakesTheFirstFreeNumber) {
   EXPECT_TRUE(std::filesystem::exists(log_dir / "RKN0003.LOG"));
 }
 
+TEST_F(Logger, LastNameIsRkn9999AndWithEveryNameTakenTheProgramEnds) {
+  for (int n = 0; n <= 9998; ++n) {
+    char name[16];
+    std::snprintf(name, sizeof name, "RKN%04d.LOG", n);
+    std::ofstream(log_dir / name) << "x";
+  }
+  write_log_file(c);
+  EXPECT_TRUE(std::filesystem::exists(log_dir / "RKN9999.LOG"));
+  EXPECT_FALSE(rig.host.window_closed);
+
+  write_log_file(c);
+  EXPECT_EQ(c.console.lines[2], SJ("ERROR: ログファイルが開けませんでした()."));
+  EXPECT_TRUE(rig.host.window_closed);
+  EXPECT_FALSE(std::filesystem::exists(log_dir / "RKN10000.LOG"));
+  EXPECT_EQ(file_lines(log_dir / "RKN9998.LOG"), std::vector<std::string>{"x"});
+}
+
 // A leg moving fast (a long sampling period) so that consecutive cycles differ by many counts.
 TEST_F(Logger, RowsShowTheAnglesAndOrdersOfTheCycleTheyRecord) {
   c.params.sampling_time = 0.05;
@@ -162,6 +181,38 @@ TEST_F(Logger, UnwritableLogDirectoryEndsTheProgramAndTheReportLogKeepsWhy) {
   auto report = file_lines(rig.dir / "emg" / "emg.log");
   ASSERT_FALSE(report.empty());
   EXPECT_EQ(report.back(), why);
+}
+
+// One-shot samples (key ';') in MANUAL, ORIGIN, AUTO before the start and EMG, and continuous
+// logging from inside a RIX run: the mode column names the mode, or the running program's
+// counter after the instruction of that cycle.
+TEST(LogModeColumn, NamesEachModeAndTheRunningProgramsCounter) {
+  test::RixSession s(test::current_test_name());
+  s.write_program(
+      "3.1\nlogged run\nDEF_VAR A\n"
+      "LOG_START\nA = 1\nA = A + 1\nA = A * 3\nLOG_STOP\nEND\n");
+  const std::string one_shot = "key ;\ntick 2\n";
+  s.start();
+  s.run(one_shot);
+  s.run("key O\ntick 1\n" + one_shot + "key I\ntick 1\n");
+  for (int i = 0; i < 200 && !s.c.mode.initial_reached; ++i) s.tick(50);
+  ASSERT_TRUE(s.c.mode.initial_reached);
+  s.run("key A\ntick 1\n" + one_shot);
+  s.press_start();
+  ASSERT_TRUE(s.c.mode.auto_running) << s.status_line();
+  s.run_program(100);
+  s.tick();
+  ASSERT_EQ(s.c.mode.mode, kManual) << s.status_line();
+  s.run("key CR\ntick 1\n" + one_shot);
+  ASSERT_EQ(s.c.mode.mode, kEmg);
+
+  s.host.append(parse_script("notice ok\n"));
+  write_log_file(s.c);
+  auto lines = file_lines("DEFAULT/log/RKN0000.LOG");
+  ASSERT_GE(lines.size(), 3u);
+  std::vector<double> modes;
+  for (std::size_t r = 3; r < lines.size(); ++r) modes.push_back(row_values(lines[r])[kModeColumn]);
+  EXPECT_EQ(modes, (std::vector<double>{-2, -3, -1, 1, 2, 3, 4, -4}));
 }
 
 }  // namespace
