@@ -187,7 +187,7 @@ TEST_F(Logger, UnwritableLogDirectoryEndsTheProgramAndTheReportLogKeepsWhy) {
 // logging from inside a RIX run: the mode column names the mode, or the running program's
 // counter after the instruction of that cycle.
 TEST(LogModeColumn, NamesEachModeAndTheRunningProgramsCounter) {
-  test::RixSession s(test::current_test_name());
+  test::RixSession s;
   s.write_program(
       "3.1\nlogged run\nDEF_VAR A\n"
       "LOG_START\nA = 1\nA = A + 1\nA = A * 3\nLOG_STOP\nEND\n");
