@@ -76,9 +76,16 @@ TEST_F(Cycle, TimeFieldShowsElapsedTimeBeforeThisTicksIncrement) {
 
 TEST_F(Cycle, ElapsedTimeWrapsAtAThousandSecondsAndIntervalTruncates) {
   rig.start();
-  c.cycle.elapsed = 999.9995;
-  rig.ticks(1);
+  // Hundreds of seconds are shown as they are; only 1000 s starts the count again.
+  c.cycle.elapsed = 150.2502;
+  rig.ticks(2);
+  EXPECT_EQ(rig.host.time_field, " 150.251[sec]");
+  c.cycle.elapsed = 999.9972;
+  rig.ticks(3);
+  EXPECT_EQ(rig.host.time_field, " 999.999[sec]");
   EXPECT_EQ(c.cycle.elapsed, 0);
+  rig.ticks(1);
+  EXPECT_EQ(rig.host.time_field, "   0.000[sec]");
   c.params.sampling_time = 0.0005;
   rig.ticks(1);
   EXPECT_EQ(rig.host.timer_interval, 0);

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -12,6 +13,7 @@
 #include "core/modes.h"
 #include "platform/text.h"
 #include "support/child_process.h"
+#include "scenarios/rix_session.h"
 #include "support/fake_host.h"
 
 namespace rokan {
@@ -120,6 +122,25 @@ TEST_F(Logger, NextFileTakesTheFirstFreeNumber) {
   EXPECT_FALSE(std::filesystem::exists(log_dir / "RKN0003.LOG"));
   write_log_file(c);
   EXPECT_TRUE(std::filesystem::exists(log_dir / "RKN0003.LOG"));
+}
+
+TEST_F(Logger, LastNameIsRkn9999AndWithEveryNameTakenTheWriteFailsWithoutEndingTheProgram) {
+  for (int n = 0; n <= 9998; ++n) {
+    char name[16];
+    std::snprintf(name, sizeof name, "RKN%04d.LOG", n);
+    std::ofstream(log_dir / name) << "x";
+  }
+  EXPECT_TRUE(write_log_file(c));
+  EXPECT_TRUE(std::filesystem::exists(log_dir / "RKN9999.LOG"));
+  EXPECT_FALSE(rig.host.window_closed);
+
+  EXPECT_FALSE(write_log_file(c));
+  EXPECT_EQ(c.logger.write_error,
+            SJ("ERROR: ログファイルが開けませんでした(DEFAULT\\log\\RKNnnnn.LOG).") +
+                " RKN0000.LOG to RKN9999.LOG all exist");
+  EXPECT_FALSE(rig.host.window_closed);
+  EXPECT_FALSE(std::filesystem::exists(log_dir / "RKN10000.LOG"));
+  EXPECT_EQ(file_lines(log_dir / "RKN9998.LOG"), std::vector<std::string>{"x"});
 }
 
 // A leg moving fast (a long sampling period) so that consecutive cycles differ by many counts.
@@ -304,6 +325,38 @@ TEST_F(LoggerFailure, FailedReportLogAppendIsToldOnceAndNoReportIsLost) {
   EXPECT_EQ(count("cannot append to emg/emg.log: File too large"), 1u) << err;
   EXPECT_EQ(count("first report\n"), 1u) << err;
   EXPECT_EQ(count("second report\n"), 1u) << err;
+}
+
+// One-shot samples (key ';') in MANUAL, ORIGIN, AUTO before the start and EMG, and continuous
+// logging from inside a RIX run: the mode column names the mode, or the running program's
+// counter after the instruction of that cycle.
+TEST(LogModeColumn, NamesEachModeAndTheRunningProgramsCounter) {
+  test::RixSession s;
+  s.write_program(
+      "3.1\nlogged run\nDEF_VAR A\n"
+      "LOG_START\nA = 1\nA = A + 1\nA = A * 3\nLOG_STOP\nEND\n");
+  const std::string one_shot = "key ;\ntick 2\n";
+  s.start();
+  s.run(one_shot);
+  s.run("key O\ntick 1\n" + one_shot + "key I\ntick 1\n");
+  for (int i = 0; i < 200 && !s.c.mode.initial_reached; ++i) s.tick(50);
+  ASSERT_TRUE(s.c.mode.initial_reached);
+  s.run("key A\ntick 1\n" + one_shot);
+  s.press_start();
+  ASSERT_TRUE(s.c.mode.auto_running) << s.status_line();
+  s.run_program(100);
+  s.tick();
+  ASSERT_EQ(s.c.mode.mode, kManual) << s.status_line();
+  s.run("key CR\ntick 1\n" + one_shot);
+  ASSERT_EQ(s.c.mode.mode, kEmg);
+
+  s.host.append(parse_script("notice ok\n"));
+  write_log_file(s.c);
+  auto lines = file_lines("DEFAULT/log/RKN0000.LOG");
+  ASSERT_GE(lines.size(), 3u);
+  std::vector<double> modes;
+  for (std::size_t r = 3; r < lines.size(); ++r) modes.push_back(row_values(lines[r])[kModeColumn]);
+  EXPECT_EQ(modes, (std::vector<double>{-2, -3, -1, 1, 2, 3, 4, -4}));
 }
 
 }  // namespace

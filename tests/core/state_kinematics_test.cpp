@@ -67,6 +67,34 @@ TEST_F(Kinematics, SensorScalingWrapAndPawThreshold) {
   EXPECT_LE(c.state.angle[0][0], kTwoPi);
 }
 
+// 100 counts above mid-scale are 0.48828125 V: 8.7890625 degrees at a scale of 360, 4.39453125 at
+// 180, 3.662109375 at 150 and 8.577913851351353 at 351.35...; each joint adds its sign and offset.
+TEST_F(Kinematics, EveryJointHasItsOwnSignScaleAndOffset) {
+  constexpr double kJ2 = 8.577913851351353;
+  const double degrees[4][3] = {{180 + 8.7890625, -kJ2, -90 + 3.662109375},
+                                {8.7890625, kJ2, -90 - 3.662109375},
+                                {180 + 4.39453125, kJ2, -90 - 3.662109375},
+                                {4.39453125, -kJ2, -90 + 3.662109375}};
+  for (auto& leg : c.sensor.raw)
+    for (double& r : leg) r = 2048 + 100;
+  read_sensors(c);
+  update_state(c);
+  for (int leg = 0; leg < 4; ++leg)
+    for (int j = 0; j < 3; ++j)
+      EXPECT_NEAR(c.state.angle[leg][j] * 180 / kPi, degrees[leg][j], 1e-9)
+          << "leg " << leg + 1 << " joint " << j + 1;
+
+  // The origin is the voltage that reads as the joint's zero.
+  for (auto& leg : c.sensor.origin)
+    for (double& o : leg) o = 0.48828125;
+  update_state(c);
+  const double start[4][3] = {{180, 0, -90}, {0, 0, -90}, {180, 0, -90}, {0, 0, -90}};
+  for (int leg = 0; leg < 4; ++leg)
+    for (int j = 0; j < 3; ++j)
+      EXPECT_NEAR(c.state.angle[leg][j] * 180 / kPi, start[leg][j], 1e-9)
+          << "leg " << leg + 1 << " joint " << j + 1;
+}
+
 TEST_F(Kinematics, InverseOfTheStartFootIsTheStartPose) {
   for (int leg = 0; leg < 4; ++leg) {
     double out[3];

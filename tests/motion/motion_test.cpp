@@ -35,6 +35,26 @@ TEST_F(Motion, ControlModeCodeIsCheckedBeforeTheLeg) {
   set_control_mode(c, 4, 1);
   expect_refused("Control mode Error");
 
+  // A bad code on a good leg, and a good code on a bad leg.
+  const struct {
+    int leg;
+    uint8_t code;
+  } refused[] = {{0, 4}, {3, 7}, {1, 255}, {5, 1}, {-1, 0}, {4, 3}};
+  for (const auto& r : refused) {
+    SCOPED_TRACE(testing::Message() << "leg " << r.leg << " code " << int(r.code));
+    set_control_mode(c, r.leg, r.code);
+    expect_refused("Control mode Error");
+  }
+  // Every code 0..3 is taken on every leg.
+  for (int leg = 0; leg < 4; ++leg) {
+    for (uint8_t m = 0; m <= kVelocityControl; ++m) {
+      set_control_mode(c, leg, m);
+      EXPECT_EQ(get_mode(c), kManual) << "leg " << leg << " code " << int(m);
+      EXPECT_EQ(code(leg), m);
+    }
+    set_control_mode(c, leg, kPositionControl);
+  }
+
   c.servo[2].goal[0] = 0;
   set_control_mode(c, 2, kVelocityControl);
   EXPECT_EQ(get_mode(c), kManual);

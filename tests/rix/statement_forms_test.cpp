@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "rix/rix_test_support.h"
 
@@ -210,6 +211,22 @@ TEST(StatementForms, KeywordsOfOneFormCompileToTheirOwnCommand) {
       ASSERT_TRUE(r.ok) << source << ": " << r.report;
       EXPECT_EQ(describe(r.image.instructions[7]), fill(f.record, keyword)) << source;
     }
+  }
+}
+
+// A number is digits with at most one point inside them, optionally negated; it may be 0 or begin
+// "0." but not "00".
+TEST(StatementForms, NumbersAreDigitsWithOneInnerPointAndNoDoubleZeroInFront) {
+  const std::pair<const char*, const char*> taken[] = {
+      {"0", "0"}, {"0.5", "0.5"}, {"-0.25", "-0.25"}, {"10", "10"}, {"100.007", "100.007"}};
+  for (const auto& [number, value] : taken) {
+    CompileResult r = compile_source(frame(std::string("V = ") + number));
+    ASSERT_TRUE(r.ok) << number << ": " << r.report;
+    EXPECT_EQ(describe(r.image.instructions[7]), std::string("EQUAL 0=VAR:1 1=CONSTANT:") + value);
+  }
+  for (const char* number : {"00", "007", "-00", "-007", "00.5", ".5", "5.", "1.2.3", "1e3"}) {
+    CompileResult r = compile_source(frame(std::string("V = ") + number));
+    EXPECT_FALSE(r.ok) << number << " was taken as a number";
   }
 }
 

@@ -187,6 +187,21 @@ TEST(Gait4, SwingsTheFixedStrideOneLegAtATimeOnASmallInput) {
       << "the loop goes back to the input step";
 }
 
+// Leg 1's lift stops the three other legs where their feet are at that moment: each gets a fresh
+// move to its own foot, which the next step waits for like any other.
+TEST(Gait4, Leg1sLiftStopsTheOtherLegsAtTheirPresentFeet) {
+  GaitSession s;
+  ASSERT_NO_FATAL_FAILURE(s.start_program(4));
+  ASSERT_TRUE(s.settle_at(83));
+  s.slider(1, 0.6);
+  ASSERT_TRUE(s.run_until([&] { return s.c.mode.auto_step == 87; }));
+  EXPECT_EQ((s.goals()[0]), (Xyz{-391, 101, -200}));
+  for (int leg = 1; leg < 4; ++leg) {
+    EXPECT_EQ(s.goals()[leg], s.feet()[leg]) << "leg " << leg + 1;
+    EXPECT_EQ(s.c.servo[leg].pending, 1) << "leg " << leg + 1;
+  }
+}
+
 // Front pair at front_y, rear pair at rear_y, every foot at x = -+x and height z.
 Feet pairs(double x, double front_y, double rear_y, double z) {
   return {{{-x, front_y, z}, {x, front_y, z}, {-x, rear_y, z}, {x, rear_y, z}}};
