@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "faults/fault.h"
+
 namespace rokan {
 
 enum class EventKind {
@@ -21,6 +23,7 @@ enum class EventKind {
   kConfirm,      // answer to the quit confirmation: OK when `on`
   kNotice,       // the log notice closed with OK
   kDump,         // a dump of `index` (DumpKind)
+  kFault,        // `fault` breaks (or repairs) the simulated robot
 };
 
 enum class DumpKind { kState = 0, kStrip = 1, kScreen = 2, kLamps = 3 };
@@ -36,6 +39,7 @@ struct ScriptEvent {
   int position = 0;
   bool on = false;
   std::string text;
+  Fault fault;
 };
 
 // A script line that cannot be read, or an event that does not fit the program's state when it

@@ -50,14 +50,32 @@ const char* event_name(EventKind kind) {
       return "notice";
     case EventKind::kDump:
       return "dump";
+    case EventKind::kFault:
+      return "fault";
   }
   return "event";
 }
 
 }  // namespace
 
+void ScriptedHost::attach(Controller& c) {
+  c_ = &c;
+  connect_faults();
+}
+
 void ScriptedHost::append(const std::vector<ScriptEvent>& events) {
   events_.insert(events_.end(), events.begin(), events.end());
+  for (const ScriptEvent& e : events)
+    if (e.kind == EventKind::kFault) has_faults_ = true;
+  connect_faults();
+}
+
+void ScriptedHost::connect_faults() {
+  if (c_ && has_faults_) c_->plant_faults = &faults_;
+}
+
+double ScriptedHost::monotonic_seconds() {
+  return faults_.clock_seconds(c_ ? c_->params.sampling_time : 0.0);
 }
 
 void ScriptedHost::run() {
@@ -103,6 +121,9 @@ bool ScriptedHost::handle(const ScriptEvent& e, Dialog dialog) {
     case EventKind::kDump:
       if (dump_) dump_(static_cast<DumpKind>(e.index));
       return false;
+    case EventKind::kFault:  // the robot breaks whatever dialog is open
+      faults_.apply(e.fault, c_->sensor);
+      return false;
     case EventKind::kInput:
     case EventKind::kInputCancel:
     case EventKind::kConfirm:
@@ -142,7 +163,7 @@ bool ScriptedHost::handle(const ScriptEvent& e, Dialog dialog) {
       if (e.index == kAntennaBox)
         c_->sensor.antenna_volt = e.on ? 2.5 : 0.0;
       else
-        c_->sensor.paw_volt[e.index] = e.on ? 2.5 : 0.0;
+        faults_.set_paw_switch(c_->sensor, e.index, e.on ? 2.5 : 0.0);
       break;
     default:
       break;
