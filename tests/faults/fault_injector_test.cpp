@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/param_file.h"
+#include "core/params.h"
 #include "core/sensors.h"
 
 namespace rokan {
@@ -91,6 +92,7 @@ TEST_F(Injector, OffsetAndNoiseAreAddedToTheTruePositionAndNoiseIsTheSameEveryRu
   robot.apply(fault("pot-noise", "J12", "5"), s);
   FaultInjector twin;
   Sensor twin_s = s;
+  twin_s.raw[0][1] = robot.true_count(0, 1);  // the twin's joint stands where ours truly is
   twin.apply(fault("pot-noise", "J12", "5"), twin_s);
   double low = 1e9, high = -1e9;
   for (int i = 0; i < 1000; ++i) {
