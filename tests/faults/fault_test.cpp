@@ -62,8 +62,6 @@ TEST(FaultWords, MistakesAreRefusedNamingTheWordAndWhatWasExpected) {
        "motor-reversed, paw-stuck, ad-stuck, overrun, clear)"},
       {"motor-dead", "J44", "",
        "there is no J44 on the robot (motor-dead takes a joint J11..J43 (leg 1-4, joint 1-3))"},
-      {"motor-dead", "J01", "",
-       "there is no J01 on the robot (motor-dead takes a joint J11..J43 (leg 1-4, joint 1-3))"},
       {"clear", "J111", "",
        "there is no J111 on the robot (clear takes a joint J11..J43, a paw switch PAW1..PAW4, a "
        "channel AD0..AD15 or all)"},
@@ -80,8 +78,6 @@ TEST(FaultWords, MistakesAreRefusedNamingTheWordAndWhatWasExpected) {
        "pot-stuck takes the count the potentiometer reads, a whole number 0..4095, not '4096'"},
       {"pot-stuck", "J11", "12.5",
        "pot-stuck takes the count the potentiometer reads, a whole number 0..4095, not '12.5'"},
-      {"pot-stuck", "J11", "",
-       "pot-stuck takes the count the potentiometer reads, a whole number 0..4095, not ''"},
       {"pot-offset", "J11", "-4096",
        "pot-offset takes an offset in counts, a whole number -4095..4095, not '-4096'"},
       {"pot-noise", "J11", "0",
