@@ -10,6 +10,7 @@
 #include "core/logger.h"
 #include "core/modes.h"
 #include "core/params.h"
+#include "core/plant_faults.h"
 #include "core/robot_state.h"
 #include "core/safety.h"
 #include "core/servo_state.h"
@@ -43,6 +44,8 @@ struct Controller {
   AutoState auto_state{};         // values shared by the built-in AUTO programs
   KinematicsMemo kin_memo{};      // trigonometry the cycle reuses while its inputs stand still
   RixWatch* rix_watch = nullptr;  // a tool watching the RIX interpreter (the debugger), or none
+  // A broken simulated robot (rokan-sim's fault injection); not owned, null on a healthy robot.
+  PlantFaults* plant_faults = nullptr;
 };
 
 }  // namespace rokan

@@ -107,7 +107,9 @@ void prime_state(const Sensor& s, RobotState& st, double dt) {
 }
 
 void read_sensors(Controller& c) {
+  if (c.plant_faults) c.plant_faults->before_read(c.sensor);
   read_sensors(c.sensor);
+  if (c.plant_faults) c.plant_faults->after_read(c.sensor);
 }
 void update_state(Controller& c) {
   update_state(c.sensor, c.state, c.params.sampling_time);

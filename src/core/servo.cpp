@@ -106,7 +106,10 @@ void control(Controller& c) {
         const double limit = c.params.max_volt[leg][j];
         if (v > limit) v = limit;
         if (v < -limit) v = -limit;
-        c.sensor.raw[leg][j] += v * c.sensor.plant_gain[leg][j] * dt;
+        if (c.plant_faults)
+          c.plant_faults->drive(c.sensor, leg, j, v, dt);
+        else
+          c.sensor.raw[leg][j] += v * c.sensor.plant_gain[leg][j] * dt;
       }
     }
   }

@@ -133,7 +133,8 @@ const char* rokan_sim_usage() {
   return "usage: rokan-sim --workspace DIR [--script FILE]\n"
          "       rokan-sim --workspace DIR --auto N [--seconds S] [--vr1 V@T] [--vr2 V@T]\n"
          "                 [--vr3 V@T] [--paw1 on|off@T] ... [--paw4 on|off@T]\n"
-         "                 [--antenna on|off@T] [--key K@T] [--trace]\n"
+         "                 [--antenna on|off@T] [--key K@T] [--fault KIND:TARGET[:VALUE]@T]\n"
+         "                 [--trace]\n"
          "       rokan-sim --workspace DIR --run FILE.RIX [the options of --auto]\n"
          "K is a character or esc, tab, cr, space; T is seconds after the program starts.\n";
 }
@@ -185,6 +186,10 @@ bool parse_batch_options(int argc, char** argv, BatchOptions& out, std::string& 
                            "seconds from 0, not '" +
                                std::string(arg) + "'");
       out.inputs.push_back(in);
+    } else if (opt == "--fault") {
+      BatchFault f;
+      if (!parse_fault_option(arg, f, error)) return false;
+      out.faults.push_back(f);
     } else if (opt.substr(0, 2) == "--" && input_option(opt.substr(2), in)) {
       bool ok = in.kind == BatchInput::kVr ? parse_vr(arg, in) : parse_switch(arg, in);
       if (!ok)
@@ -227,7 +232,13 @@ BatchProgram builtin_batch_program(int n) {
 
 BatchSession::BatchSession(const BatchOptions& options, std::FILE* out, std::FILE* err,
                            std::string launch_dir)
-    : options_(options), out_(out), err_(err), launch_dir_(std::move(launch_dir)) {}
+    : options_(options), out_(out), err_(err), launch_dir_(std::move(launch_dir)) {
+  if (options_.faults.empty()) return;
+  c_.plant_faults = &faults_;
+  due_ = options_.faults;
+  std::stable_sort(due_.begin(), due_.end(),
+                   [](const BatchFault& a, const BatchFault& b) { return a.at < b.at; });
+}
 
 void BatchSession::tick() {
   if (int sig = stop_signal()) throw StopRequested{sig};
@@ -284,7 +295,7 @@ void BatchSession::apply(const BatchInput& in) {
       s.vr[in.index] = in.volts;
       break;
     case BatchInput::kPaw:
-      s.paw_volt[in.index] = in.on ? 2.5 : 0.0;
+      faults_.set_paw_switch(s, in.index, in.on ? 2.5 : 0.0);
       break;
     case BatchInput::kAntenna:
       s.antenna_volt = in.on ? 2.5 : 0.0;
@@ -330,7 +341,7 @@ int BatchSession::run_program(const BatchProgram& program) {
   std::vector<BatchInput> inputs = options_.inputs;
   std::stable_sort(inputs.begin(), inputs.end(),
                    [](const BatchInput& a, const BatchInput& b) { return a.at < b.at; });
-  std::size_t next = 0;
+  std::size_t next = 0, next_fault = 0;
   // Time 0 is the cycle after the one whose key dispatcher started the program.
   double& t = program_time_;
   t = 0;
@@ -344,6 +355,7 @@ int BatchSession::run_program(const BatchProgram& program) {
       }
       apply(inputs[next++]);
     }
+    apply_faults(next_fault);
     if (t >= options_.seconds - kTimeSlack) {
       std::fprintf(err_, "rokan-sim: the program still runs after %g s of simulated time\n",
                    options_.seconds);

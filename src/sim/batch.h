@@ -16,9 +16,11 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/controller.h"
+#include "faults/fault_injector.h"
 #include "sim/silent_host.h"
 
 namespace rokan {
@@ -44,6 +46,15 @@ struct BatchInput {
   double at = 0;     // s of simulated time after the program starts
 };
 
+// A fault of the simulated robot at a time after the program starts (--fault).
+struct BatchFault {
+  Fault fault;
+  double at = 0;  // s of simulated time after the program starts
+};
+
+// The value of --fault, KIND:TARGET[:VALUE]@T (T defaults to 0); false with the reason.
+bool parse_fault_option(std::string_view arg, BatchFault& out, std::string& error);
+
 struct BatchOptions {
   std::string workspace;
   int auto_program = -1;           // --auto N: built-in program N
@@ -51,6 +62,7 @@ struct BatchOptions {
   double seconds = 600;            // simulated time the program may run
   std::vector<BatchInput> inputs;  // in command-line order
   bool trace = false;
+  std::vector<BatchFault> faults;  // in command-line order
 };
 
 // True when the arguments ask for a batch run (they name --auto or --run).
@@ -108,6 +120,9 @@ class BatchSession : public SilentHost {
   // The directory rokan-sim was started in: relative paths of the command line start there.
   const std::string& launch_dir() const { return launch_dir_; }
 
+  // The simulated robot's faults (in effect only when the run has --fault options).
+  const FaultInjector& faults() const { return faults_; }
+
   // Simulated seconds from the program start to the start of the last cycle run.
   double program_time() const { return program_time_; }
 
@@ -122,6 +137,7 @@ class BatchSession : public SilentHost {
 
   // Host: a start-up wait is answered, the status line is echoed, the rest stays silent.
   void process_one_event() override;
+  double monotonic_seconds() override;
   void paint_strip() override;
   [[noreturn]] void exit_process(int code) override;
 
@@ -129,6 +145,8 @@ class BatchSession : public SilentHost {
   int prepare();
   int run_program(const BatchProgram& program);
   void apply(const BatchInput& input);
+  // Applies the faults due at the program time; with --trace says so.
+  void apply_faults(std::size_t& next);
   // The EMG reason (the status line) on the error stream; kBatchEmg.
   int emg();
 
@@ -142,6 +160,8 @@ class BatchSession : public SilentHost {
   std::string last_status_;  // CP932, the last status line echoed
   int startup_keys_ = 0;     // keys given to the start-up waits
   bool user_chosen_ = false;
+  FaultInjector faults_;         // attached to the controller when the run has --fault options
+  std::vector<BatchFault> due_;  // the faults in time order
 };
 
 // A batch run in `options.workspace` (entered for the run and left again); the exit status.

@@ -145,6 +145,22 @@ ScriptEvent parse_option(int line, std::string_view args) {
     return e;
   }
   throw ScriptError(line, "option takes pt_limit, skip or scale, not '" + std::string(what) + "'");
+// `fault KIND TARGET [VALUE]`, or `fault overrun`.
+ScriptEvent parse_fault_line(int line, std::string_view arg) {
+  std::string_view words[3];
+  int n = 0;
+  for (std::string_view rest = arg; !rest.empty(); ++n) {
+    if (n == 3)
+      throw ScriptError(line, "fault takes KIND TARGET [VALUE], not '" + std::string(arg) + "'");
+    words[n] = first_word(rest, rest);
+  }
+  if (n == 0) throw ScriptError(line, "fault takes KIND TARGET [VALUE]");
+  ScriptEvent e;
+  e.line = line;
+  e.kind = EventKind::kFault;
+  std::string error;
+  if (!parse_fault(words[0], words[1], words[2], e.fault, error)) throw ScriptError(line, error);
+  return e;
 }
 
 ScriptEvent parse_line(int line, std::string_view text) {
@@ -203,6 +219,7 @@ ScriptEvent parse_line(int line, std::string_view text) {
           line, "dump takes state, strip, screen, lamps or rix, not '" + std::string(arg) + "'");
     return e;
   }
+  if (cmd == "fault") return parse_fault_line(line, arg);
   throw ScriptError(line, "unknown command '" + std::string(cmd) + "'");
 }
 

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "faults/fault.h"
+
 namespace rokan {
 
 enum class EventKind {
@@ -23,6 +25,7 @@ enum class EventKind {
   kDump,         // a dump of `index` (DumpKind)
   kOption,       // an Option menu change: `index` (OptionKind) with `on`, `code` and `position`
   kDebug,        // a debugger line: `code` is a DebugOp (src/sim/script_debug.h)
+  kFault,        // `fault` breaks (or repairs) the simulated robot
 };
 
 enum class DumpKind { kState = 0, kStrip = 1, kScreen = 2, kLamps = 3 };
@@ -43,6 +46,7 @@ struct ScriptEvent {
   bool on = false;
   std::string text;
   std::vector<double> values;  // kDebug: the numbers of a `set` line
+  Fault fault;
 };
 
 // A script line that cannot be read, or an event that does not fit the program's state when it

@@ -59,14 +59,32 @@ const char* event_name(EventKind kind) {
       return "option";
     case EventKind::kDebug:
       return "debugger line";
+    case EventKind::kFault:
+      return "fault";
   }
   return "event";
 }
 
 }  // namespace
 
+void ScriptedHost::attach(Controller& c) {
+  c_ = &c;
+  connect_faults();
+}
+
 void ScriptedHost::append(const std::vector<ScriptEvent>& events) {
   events_.insert(events_.end(), events.begin(), events.end());
+  for (const ScriptEvent& e : events)
+    if (e.kind == EventKind::kFault) has_faults_ = true;
+  connect_faults();
+}
+
+void ScriptedHost::connect_faults() {
+  if (c_ && has_faults_) c_->plant_faults = &faults_;
+}
+
+double ScriptedHost::monotonic_seconds() {
+  return faults_.clock_seconds(c_ ? c_->params.sampling_time : 0.0);
 }
 
 void ScriptedHost::run() {
@@ -136,6 +154,8 @@ bool ScriptedHost::handle(const ScriptEvent& e, Dialog dialog) {
       // Not operator input: allowed while a dialog is open, like a dump.
       if (!debug_) throw ScriptError(e.line, "debugger lines need rokan-sim's script mode");
       debug_(e);
+    case EventKind::kFault:  // the robot breaks whatever dialog is open
+      faults_.apply(e.fault, c_->sensor);
       return false;
     case EventKind::kInput:
     case EventKind::kInputCancel:
@@ -176,7 +196,7 @@ bool ScriptedHost::handle(const ScriptEvent& e, Dialog dialog) {
       if (e.index == kAntennaBox)
         c_->sensor.antenna_volt = e.on ? 2.5 : 0.0;
       else
-        c_->sensor.paw_volt[e.index] = e.on ? 2.5 : 0.0;
+        faults_.set_paw_switch(c_->sensor, e.index, e.on ? 2.5 : 0.0);
       break;
     case EventKind::kOption:
       if (e.index == static_cast<int>(OptionKind::kPtLimit))

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "faults/fault_injector.h"
 #include "platform/host.h"
 #include "sim/script.h"
 
@@ -36,7 +37,8 @@ class ScriptedHost : public Host {
   using DumpHandler = std::function<void(DumpKind)>;
   using DebugHandler = std::function<void(const ScriptEvent&)>;
 
-  void attach(Controller& c) { c_ = &c; }
+  // The controller meets the simulated robot's faults only when the script has `fault` lines.
+  void attach(Controller& c);
   void append(const std::vector<ScriptEvent>& events);
   void set_dump_handler(DumpHandler handler) { dump_ = std::move(handler); }
   // Runs the debugger lines; without a handler they are a script error.
@@ -57,6 +59,7 @@ class ScriptedHost : public Host {
   int timer_interval() const { return interval_ms_; }
   // Line of the last event taken from the queue (0 before the first).
   int last_line() const { return last_line_; }
+  const FaultInjector& faults() const { return faults_; }
 
   void process_one_event() override;
   void run_input_dialog(std::string& field) override;
@@ -71,7 +74,8 @@ class ScriptedHost : public Host {
   void set_timer_interval(int milliseconds) override { interval_ms_ = milliseconds; }
   void close_main_window() override { closed_ = true; }
   [[noreturn]] void exit_process(int code) override { throw ProcessExit{code}; }
-  double monotonic_seconds() override { return 0.0; }
+  // Simulated: it stands still but for an injected over-run.
+  double monotonic_seconds() override;
 
  private:
   enum class Dialog { kNone, kInput, kConfirm, kNotice };
@@ -83,9 +87,13 @@ class ScriptedHost : public Host {
   bool handle(const ScriptEvent& e, Dialog dialog);
   ScriptEvent wait_for_answer(Dialog dialog);
 
+  void connect_faults();
+
   Controller* c_ = nullptr;
   DumpHandler dump_;
   DebugHandler debug_;
+  FaultInjector faults_;
+  bool has_faults_ = false;  // the script breaks the robot somewhere
   std::vector<ScriptEvent> events_;
   std::size_t next_ = 0;
   uint64_t ticks_taken_ = 0;  // cycles already taken from the tick line at events_[next_]
