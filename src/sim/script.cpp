@@ -145,6 +145,8 @@ ScriptEvent parse_option(int line, std::string_view args) {
     return e;
   }
   throw ScriptError(line, "option takes pt_limit, skip or scale, not '" + std::string(what) + "'");
+}
+
 // `fault KIND TARGET [VALUE]`, or `fault overrun`.
 ScriptEvent parse_fault_line(int line, std::string_view arg) {
   std::string_view words[3];

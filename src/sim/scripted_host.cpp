@@ -154,6 +154,7 @@ bool ScriptedHost::handle(const ScriptEvent& e, Dialog dialog) {
       // Not operator input: allowed while a dialog is open, like a dump.
       if (!debug_) throw ScriptError(e.line, "debugger lines need rokan-sim's script mode");
       debug_(e);
+      return false;
     case EventKind::kFault:  // the robot breaks whatever dialog is open
       faults_.apply(e.fault, c_->sensor);
       return false;
