@@ -162,8 +162,10 @@ JunitCase verdict(const Entry& e, std::string& line) {
     c.message = check_run_expectations(e.expect, run);
     if (!c.message.empty()) {
       c.result = JunitCase::kFailure;
+      // The kind of run it was, whatever was expected of it.
+      const bool compile = run.reason.find(": error: ") != std::string::npos;
       c.type = e.status == kBatchEmg       ? "emg"
-               : e.status == kBatchUsage   ? "error"
+               : compile                   ? "compile"
                : e.status == kBatchTimeout ? "timeout"
                : e.status == kBatchEnded   ? "ended"
                                            : "exit";

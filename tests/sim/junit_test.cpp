@@ -45,7 +45,7 @@ TEST(JunitXml, EachCaseCarriesItsResultAndOnlyTheOutputItHas) {
       "      <error message=\"died\" type=\"crash\"></error>\n"
       "    </testcase>\n";
   EXPECT_NE(x.find(expected), std::string::npos) << x;
-  EXPECT_EQ(x.substr(x.size() - 28), "  </testsuite>\n</testsuites>\n");
+  EXPECT_EQ(x.substr(x.size() - 29), "  </testsuite>\n</testsuites>\n");
 }
 
 TEST(JunitXml, EscapesMarkupAndDropsWhatXmlCannotHold) {
