@@ -16,6 +16,7 @@
 #include "platform/paths.h"
 #include "platform/stop_signals.h"
 #include "platform/text.h"
+#include "sim/batch_suite.h"
 
 namespace rokan {
 namespace {
@@ -136,7 +137,10 @@ const char* rokan_sim_usage() {
          "                 [--antenna on|off@T] [--key K@T] [--fault KIND:TARGET[:VALUE]@T]\n"
          "                 [--trace]\n"
          "       rokan-sim --workspace DIR --run FILE.RIX [the options of --auto]\n"
-         "K is a character or esc, tab, cr, space; T is seconds after the program starts.\n";
+         "       rokan-sim --workspace DIR --run FILE.RIX|DIR... [--jobs N] [--shard K/N]\n"
+         "                 [--junit FILE] [the options of --auto]\n"
+         "K is a character or esc, tab, cr, space; T is seconds after the program starts.\n"
+         "--shard K/N runs the K-th of N shards of the sorted programs, K from 1 to N.\n";
 }
 
 bool is_batch_command(int argc, char** argv) {
@@ -424,6 +428,7 @@ int run_batch(const BatchOptions& options, const BatchProgram& program, std::FIL
 }
 
 int batch_main(int argc, char** argv, std::FILE* out, std::FILE* err) {
+  if (const int status = suite_main(argc, argv, out, err); status != kNotASuite) return status;
   BatchOptions options;
   std::string error;
   if (!parse_batch_options(argc, argv, options, error)) {

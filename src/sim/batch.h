@@ -93,8 +93,9 @@ BatchProgram builtin_batch_program(int n);
 // directory as the RIX directory: key 0, the compile (an error prints the report line and
 // FILE:LINE: error: TEXT and exits kBatchUsage; warnings are printed as FILE: warning: TEXT and
 // accepted), then S. The trace prints every instruction as it is reached, "pc 12 WAIT_INPOS at
-// 0.123 s", not the cycles a waiting instruction repeats.
-BatchProgram rix_batch_program(const std::string& file);
+// 0.123 s", not the cycles a waiting instruction repeats. Compile errors and warnings name the
+// file as `shown` when it is given (a copy of the program runs under its original's name).
+BatchProgram rix_batch_program(const std::string& file, const std::string& shown = "");
 
 // Thrown when the controller waits for something a batch run cannot give (a key outside the
 // start-up, a start-up that does not end).

@@ -51,7 +51,7 @@ void print_warnings(std::FILE* err, const std::string& file, const std::string& 
   std::fclose(log);
 }
 
-int start_rix(BatchSession& s, const std::string& file) {
+int start_rix(BatchSession& s, const std::string& file, const std::string& shown) {
   Controller& c = s.controller();
   namespace fs = std::filesystem;
   fs::path path(file);
@@ -63,10 +63,10 @@ int start_rix(BatchSession& s, const std::string& file) {
   c.rix.source_name = controller_path(path.filename().string());
   switch (rix_build_for_start(c, rix_dir)) {
     case RixBuild::kFailed:
-      print_compile_error(s.err(), file, c.rix);
+      print_compile_error(s.err(), shown, c.rix);
       return kBatchUsage;
     case RixBuild::kWarnings:
-      print_warnings(s.err(), file, rix_dir);
+      print_warnings(s.err(), shown, rix_dir);
       break;
     case RixBuild::kReady:
       // Compiled already: S starts it as after acknowledged warnings.
@@ -80,9 +80,11 @@ int start_rix(BatchSession& s, const std::string& file) {
 
 }  // namespace
 
-BatchProgram rix_batch_program(const std::string& file) {
+BatchProgram rix_batch_program(const std::string& file, const std::string& shown) {
   BatchProgram p;
-  p.start = [file](BatchSession& s) { return start_rix(s, file); };
+  p.start = [file, shown = shown.empty() ? file : shown](BatchSession& s) {
+    return start_rix(s, file, shown);
+  };
   p.trace = [seen = uint32_t{0}](BatchSession& s) mutable {
     const RixImage& im = s.controller().rix;
     if (im.executed == seen) return;  // paused, or the run has stopped
