@@ -3,7 +3,8 @@
 // the views drawn every (drawing skip + 1)-th tick (default skip 9), and prints ticks per wall
 // second and the share of ticks that over-ran. Over-run stops are switched off for the
 // measurement, so a slow tick is counted instead of ending the run in EMG.
-//   rokan-gui-rate WORKSPACE [SECONDS] [SKIP]
+//   rokan-gui-rate WORKSPACE [SECONDS] [SKIP] [--plots]
+// --plots measures with the live plots window open, showing four channels.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
@@ -11,13 +12,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 
 #include "console/console.h"
 #include "core/controller.h"
 #include "gui/gui_session.h"
+#include "gui/live_plot_window.h"
 #include "gui/main_form.h"
+#include "gui/tool_windows.h"
 
 int main(int argc, char** argv) {
+  const bool plots = argc > 2 && std::string(argv[argc - 1]) == "--plots";
+  if (plots) --argc;
   if (argc < 2) {
     std::fprintf(stderr, "usage: rokan-gui-rate WORKSPACE [SECONDS] [SKIP]\n");
     return 2;
@@ -40,6 +46,14 @@ int main(int argc, char** argv) {
   feeder.stop();
   c.params.over_run_enable = 0;
   c.cycle.draw_skip = skip;
+  if (plots) {
+    using rokan::PlotQuantity;
+    session.main_form().tools().show_plots();
+    session.main_form().tools().plots().set_channels({{PlotQuantity::kFootActual, 0, 0},
+                                                      {PlotQuantity::kFootActual, 0, 2},
+                                                      {PlotQuantity::kJointActual, 1, 1},
+                                                      {PlotQuantity::kOrder, 2, 2}});
+  }
 
   long over_runs = 0;
   QTimer watcher;  // looks at the over-run flag after every tick it can see
@@ -57,6 +71,7 @@ int main(int argc, char** argv) {
   while (clock.elapsed() < seconds * 1000) QTest::qWait(50);
   const double wall = clock.elapsed() / 1000.0;
   const uint64_t ticks = c.cycle.tick_count - first;
+  if (plots) std::printf("live plots window open, four channels\n");
   std::printf("sampling time %.3f s, drawing skip %d, %.1f s wall\n", c.params.sampling_time, skip,
               wall);
   std::printf("ticks per wall second: %.1f (%.1f%% of the nominal rate)\n", ticks / wall,

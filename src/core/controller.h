@@ -20,6 +20,7 @@
 namespace rokan {
 
 class Host;
+struct PlotSampler;
 
 struct Controller {
   explicit Controller(Host& h) : host(h) {}
@@ -41,6 +42,8 @@ struct Controller {
   RixImage rix{};             // the compiled RIX program, shared by compiler and runtime
   AutoState auto_state{};     // values shared by the built-in AUTO programs
   KinematicsMemo kin_memo{};  // trigonometry the cycle reuses while its inputs stand still
+  // The live plot's ring while a plot window shows (not owned); the cycle samples into it.
+  PlotSampler* plot = nullptr;
 };
 
 }  // namespace rokan

@@ -15,6 +15,7 @@
 #include "platform/host.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "plot/plot_sampler.h"
 #include "rix/runtime/runtime.h"
 
 namespace rokan {
@@ -157,6 +158,7 @@ void sampling_tick(Controller& c) {
   control(c);
   record_sample(c);
   if (c.host.monotonic_seconds() - work_start > c.params.sampling_time) c.logger.over_run = 1;
+  if (c.plot) plot_sample(*c.plot, c);  // after the timed work: the plot is a tool, not control
 
   draw(c);
   safety_check(c);

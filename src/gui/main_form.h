@@ -22,6 +22,7 @@ class TOptionScaleForm;
 class TOptionSkipForm;
 class TmanualControlBoxForm;
 class TtextInformationWindow;
+class ToolWindows;
 
 class TmainForm : public QMainWindow {
   Q_OBJECT
@@ -36,6 +37,7 @@ class TmainForm : public QMainWindow {
   TOptionScaleForm& scale_form() { return *scale_; }
   TOptionSkipForm& skip_form() { return *skip_; }
   TAboutBox& about_box() { return *about_; }
+  ToolWindows& tools() { return *tools_; }
 
   // Called by the host for the controller; each takes effect before it returns.
   void paint_strip();
@@ -71,6 +73,7 @@ class TmainForm : public QMainWindow {
   TOptionScaleForm* scale_;
   TOptionSkipForm* skip_;
   TAboutBox* about_;
+  std::unique_ptr<ToolWindows> tools_;  // live plots and the log viewer
 };
 
 }  // namespace rokan
