@@ -27,7 +27,7 @@ PlotView::PlotView(QWidget* parent)
   ch->legend()->setAlignment(Qt::AlignTop);
   ch->setMargins(QMargins(4, 4, 4, 4));
   x_axis_->setTitleText(QStringLiteral("time [s]"));
-  x_axis_->setLabelFormat(QStringLiteral("%.2f"));
+  x_axis_->setLabelFormat(QStringLiteral("%.4g"));
   y_axis_->setLabelFormat(QStringLiteral("%.4g"));
   setRenderHint(QPainter::Antialiasing, false);
   setMouseTracking(true);

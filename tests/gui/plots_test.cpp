@@ -109,11 +109,12 @@ TEST_F(GuiTest, PlotWindowShowsGaitFiveWalking) {
   const double start_y = c().state.point[0][kFoot][1];
   ASSERT_TRUE(QTest::qWaitFor([&] { return std::abs(c().state.point[0][kFoot][1] - start_y) > 20; },
                               20000));
-  QTest::qWait(2500);
+  // A few seconds of walking on the chart (the GUI runs slower than real time on a busy machine).
+  (void)QTest::qWaitFor([&] { return w.sampler().clock > 7; }, 20000);
   stop_ticks();
   w.refresh();
   const PlotSampler& s = w.sampler();
-  w.view().set_cursor_time(plot_time(s, s.size - 1) - 1.0);
+  w.view().set_cursor_time((plot_time(s, 0) + plot_time(s, s.size - 1)) / 2);
   w.refresh();
   EXPECT_FALSE(w.cursor_text().isEmpty());
   save_screenshot(desktop({&w}), "screenshot-plots.png");
@@ -134,10 +135,19 @@ class LogViewerTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  fs::path debug_log() {
+  // The bundled workspace keeps only 10 records (MAX_BUF); `max_buf` makes room for more.
+  fs::path debug_log(int max_buf = 10, const char* seconds = "3") {
     const std::string ws = (dir_ / "ws").string();
-    std::vector<std::string> args = {"rokan-sim", "--workspace", ws, "--auto",
-                                     "9",         "--seconds",   "3"};
+    if (max_buf != 10) {
+      const fs::path ini = dir_ / "ws" / "DEFAULT" / "init" / "rokan.ini";
+      std::ifstream in(ini, std::ios::binary);
+      std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      in.close();
+      text.replace(text.find("MAX_BUF\t10\n"), 11, "MAX_BUF\t" + std::to_string(max_buf) + "\n");
+      std::ofstream(ini, std::ios::binary) << text;
+    }
+    std::vector<std::string> args = {"rokan-sim", "--workspace", ws,     "--auto",
+                                     "9",         "--seconds",   seconds};
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     std::FILE* sink = std::fopen("/dev/null", "w");
@@ -249,7 +259,7 @@ TEST_F(LogViewerTest, FilesThatAreNoLogsLeaveTheWindowAsItWas) {
 }
 
 TEST_F(LogViewerTest, ScreenshotWithACursor) {
-  const fs::path log = debug_log();
+  const fs::path log = debug_log(20000, "12");
   LogViewerWindow w;
   w.resize(980, 560);
   w.show();
