@@ -5,13 +5,14 @@
 // are switched off for the measurement, so a slow tick is counted instead of ending the run in
 // EMG.
 //
-//   rokan-gui-rate WORKSPACE [SECONDS] [SKIP] [idle|gait5|rix] [info]
+//   rokan-gui-rate WORKSPACE [SECONDS] [SKIP] [idle|gait5|rix] [info] [--plots]
 //
 // idle: MANUAL with nothing selected. gait5: gait 5 walking, VR1 at +10 V (the gait takes the
 // sliders as they stand when it starts, 0 V, so this is the largest step forward). rix: the
 // default RIX program (ROKAN.RIX), started again each time it ends. info: the information
 // display on (key T). The operator's keys are typed into the main window through the window
 // system, as an operator types them.
+// --plots measures with the live plots window open, showing four channels.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -24,13 +25,16 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <string>
 
 #include "console/console.h"
 #include "core/controller.h"
 #include "core/modes.h"
 #include "gui/gui_session.h"
+#include "gui/live_plot_window.h"
 #include "gui/main_form.h"
 #include "gui/manual_control_box_form.h"
+#include "gui/tool_windows.h"
 
 namespace {
 
@@ -77,9 +81,12 @@ bool start_auto(rokan::GuiSession& s, char program) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const bool plots = argc > 2 && std::string(argv[argc - 1]) == "--plots";
+  if (plots) --argc;
   if (argc < 2) {
     std::fprintf(stderr,
-                 "usage: rokan-gui-rate WORKSPACE [SECONDS] [SKIP] [idle|gait5|rix] [info]\n");
+                 "usage: rokan-gui-rate WORKSPACE [SECONDS] [SKIP] [idle|gait5|rix] [info] "
+                 "[--plots]\n");
     return 2;
   }
   std::filesystem::current_path(argv[1]);
@@ -140,6 +147,14 @@ int main(int argc, char** argv) {
   }
   if (info && !type(session, 't')) std::_Exit(1);
   c.cycle.draw_skip = skip;
+  if (plots) {
+    using rokan::PlotQuantity;
+    session.main_form().tools().show_plots();
+    session.main_form().tools().plots().set_channels({{PlotQuantity::kFootActual, 0, 0},
+                                                      {PlotQuantity::kFootActual, 0, 2},
+                                                      {PlotQuantity::kJointActual, 1, 1},
+                                                      {PlotQuantity::kOrder, 2, 2}});
+  }
 
   over_runs = 0;
   long restarts = 0;
@@ -157,8 +172,9 @@ int main(int argc, char** argv) {
   const double wall = clock.elapsed() / 1000.0;
   const uint64_t ticks = c.cycle.tick_count - first;
   static const char* const kLoads[] = {"idle MANUAL", "gait 5 walking", "RIX program ROKAN.RIX"};
-  std::printf("%s%s, sampling time %.3f s, drawing skip %d, %.1f s wall\n",
+  std::printf("%s%s%s, sampling time %.3f s, drawing skip %d, %.1f s wall\n",
               kLoads[static_cast<int>(load)], info ? ", information display on" : "",
+              plots ? ", live plots window open with four channels" : "",
               c.params.sampling_time, skip, wall);
   std::printf("ticks per wall second: %.1f (%.1f%% of the nominal rate)\n", ticks / wall,
               100.0 * ticks / wall * c.params.sampling_time);

@@ -1,11 +1,13 @@
 // rokan: the debugger with its Qt windows. The working directory is the workspace (user.ini,
-// the user directories and emg\).
+// the user directories and emg\). `rokan FILE.LOG` also opens that sampling log in the viewer.
 #include <unistd.h>
 
 #include <QApplication>
 #include <QSocketNotifier>
 
 #include "gui/gui_session.h"
+#include "gui/main_form.h"
+#include "gui/tool_windows.h"
 #include "platform/stop_signals.h"
 #include "gui/stop_reason_box.h"
 
@@ -26,6 +28,10 @@ int main(int argc, char** argv) {
     session.host().stop(rokan::stop_signal());
   });
   session.start();
+  // A sampling log named on the command line opens in the log viewer beside the controller.
+  for (const QString& arg : QApplication::arguments().mid(1))
+    if (arg.endsWith(QStringLiteral(".LOG"), Qt::CaseInsensitive))
+      session.main_form().tools().open_log(arg);
   const int status = app.exec();
   // A controller that ended itself (bad user.ini, no log area) says why before the program ends.
   return rokan::show_stop_reason(session.controller()) ? 1 : status;

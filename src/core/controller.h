@@ -22,6 +22,7 @@ namespace rokan {
 
 class Host;
 struct RixWatch;
+struct PlotSampler;
 
 struct Controller {
   explicit Controller(Host& h) : host(h) {}
@@ -46,6 +47,8 @@ struct Controller {
   RixWatch* rix_watch = nullptr;  // a tool watching the RIX interpreter (the debugger), or none
   // A broken simulated robot (rokan-sim's fault injection); not owned, null on a healthy robot.
   PlantFaults* plant_faults = nullptr;
+  // The live plot's ring while a plot window shows (not owned); the cycle samples into it.
+  PlotSampler* plot = nullptr;
 };
 
 }  // namespace rokan

@@ -15,6 +15,7 @@
 #include "platform/host.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "plot/plot_sampler.h"
 #include "rix/runtime/runtime.h"
 
 namespace rokan {
@@ -175,6 +176,7 @@ void sampling_tick(Controller& c) {
     c.logger.over_run = 1;  // noted in the next sampling log
     c.safety.over_run = 1;  // stops the robot until the operator clears it
   }
+  if (c.plot) plot_sample(*c.plot, c);  // after the timed work: the plot is a tool, not control
 
   draw(c);
   safety_check(c);

@@ -30,6 +30,7 @@
 #include "gui/repaint_pacer.h"
 #include "gui/robot_view_box.h"
 #include "gui/text_information_window.h"
+#include "gui/tool_windows.h"
 #include "gui/window_placement.h"
 
 namespace rokan {
@@ -237,6 +238,8 @@ void TmainForm::build_menus() {
           &TmainForm::show_text_window);
   connect(window->addAction(QStringLiteral("ManualControl(&M)")), &QAction::triggered, this,
           &TmainForm::show_manual_box);
+  tools_ = std::make_unique<ToolWindows>(c_);
+  tools_->add_to_menus(*file, *window);
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("Help(&H)"));
   QAction* about = help->addAction(QStringLiteral("About(&A)"));
@@ -286,6 +289,7 @@ void TmainForm::close_all_windows() {
   text_window_->close();
   manual_box_->close();
   scale_->close();
+  tools_->close_all();
   close();
 }
 

@@ -27,6 +27,7 @@ class TOptionScaleForm;
 class TOptionSkipForm;
 class TmanualControlBoxForm;
 class TtextInformationWindow;
+class ToolWindows;
 
 class TmainForm : public QMainWindow {
   Q_OBJECT
@@ -41,6 +42,7 @@ class TmainForm : public QMainWindow {
   TOptionScaleForm& scale_form() { return *scale_; }
   TOptionSkipForm& skip_form() { return *skip_; }
   TAboutBox& about_box() { return *about_; }
+  ToolWindows& tools() { return *tools_; }
 
   // Called by the host for the controller. The strip is painted at once (at most once a frame;
   // see paint_strip); the views, the time field and the text screen change at the next frame
@@ -91,6 +93,7 @@ class TmainForm : public QMainWindow {
   TAboutBox* about_;
   bool text_window_placed_ = false;
   bool manual_box_placed_ = false;
+  std::unique_ptr<ToolWindows> tools_;  // live plots and the log viewer
 };
 
 }  // namespace rokan

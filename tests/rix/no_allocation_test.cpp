@@ -14,7 +14,9 @@
 #include "core/sensors.h"
 #include "core/servo.h"
 #include "debug/debugger.h"
+#include "plot/plot_sampler.h"
 #include "rix/runtime_support.h"
+#include "support/fake_host.h"
 
 // GCC takes the pairing of these replacements with malloc and free for a mismatch once they
 // are inlined into their callers.
@@ -180,6 +182,22 @@ TEST(NoAllocation, RunningAProgramWithTheDebuggerAttachedDoesNotAllocate) {
   ASSERT_NO_FATAL_FAILURE(r.compile(kProgram));
   EXPECT_EQ(run_guarded(r), 0) << "at pc " << r.c.rix.pc;
   EXPECT_EQ(d.stop_count, 0u);
+}
+
+TEST(NoAllocation, PlotSamplingDoesNotAllocate) {
+  Rig rig("no_allocation_plot");
+  rig.start();
+  PlotSampler s;
+  plot_configure(s, all_plot_channels(), 50);  // sixteen channels, wrapping many times
+  long allocations = 0;
+  for (int i = 0; i < 400; ++i) {
+    sampling_tick(rig.c);
+    AllocationGuard guard;
+    plot_sample(s, rig.c);
+    allocations += guard.count();
+  }
+  EXPECT_EQ(allocations, 0);
+  EXPECT_EQ(s.taken, 400u);
 }
 
 }  // namespace

@@ -1,0 +1,69 @@
+// The live plots window: channels of the running controller chosen from a tree, drawn over a
+// rolling time window. While the window is shown it lends the controller a PlotSampler whose
+// ring the sampling cycle fills; the chart is redrawn from that ring by a timer of its own, so no
+// drawing happens inside the cycle's control work.
+#pragma once
+
+#include <QWidget>
+#include <vector>
+
+#include "plot/plot_sampler.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+class QTimer;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace rokan {
+
+struct Controller;
+class PlotView;
+
+class LivePlotWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit LivePlotWindow(Controller& c, QWidget* parent = nullptr);
+  ~LivePlotWindow() override;
+
+  // Chooses the shown channels as the tree does (at most kMaxPlotChannels).
+  void set_channels(const std::vector<PlotChannel>& channels);
+  void set_window_seconds(int seconds);
+  void set_paused(bool paused);
+  bool paused() const { return paused_; }
+  // Draws the ring's newest window now (the timer calls this).
+  void refresh();
+
+  const PlotSampler& sampler() const { return sampler_; }
+  PlotView& view() { return *view_; }
+  QString cursor_text() const;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
+ private:
+  void build_tree();
+  void tree_changed(QTreeWidgetItem* item);
+  void update_readout();
+  int ring_capacity() const;
+
+  Controller& c_;
+  PlotSampler sampler_;
+  std::vector<PlotChannel> shown_;
+  QTreeWidget* tree_;
+  PlotView* view_;
+  QSpinBox* window_s_;
+  QPushButton* pause_;
+  QCheckBox* auto_range_;
+  QLabel* readout_;
+  QLabel* note_;
+  QTimer* redraw_;
+  bool paused_ = false;
+  bool updating_tree_ = false;
+};
+
+}  // namespace rokan

@@ -1,0 +1,133 @@
+#include "plot/plot_sampler.h"
+
+#include <algorithm>
+
+#include "core/controller.h"
+#include "platform/text.h"
+
+namespace rokan {
+namespace {
+
+constexpr double kRadToDeg = 180.0 / kPi;
+constexpr const char* kAxis[3] = {"x", "y", "z"};
+
+// Joint form of chain-form angles: theta3 is taken relative to theta2.
+double joint_form(const double (&chain)[3], int j) {
+  return j == 2 ? chain[2] - chain[1] : chain[j];
+}
+
+}  // namespace
+
+std::vector<PlotChannel> all_plot_channels() {
+  std::vector<PlotChannel> out;
+  const PlotQuantity per_leg[] = {PlotQuantity::kFootActual, PlotQuantity::kFootGoal,
+                                  PlotQuantity::kPosError,   PlotQuantity::kJointActual,
+                                  PlotQuantity::kJointRef,   PlotQuantity::kOrder};
+  for (uint8_t leg = 0; leg < 4; ++leg)
+    for (PlotQuantity q : per_leg)
+      for (uint8_t a = 0; a < 3; ++a) out.push_back({q, leg, a});
+  for (uint8_t a = 0; a < 3; ++a) out.push_back({PlotQuantity::kVr, 0, a});
+  for (uint8_t leg = 0; leg < 4; ++leg) out.push_back({PlotQuantity::kPaw, leg, 0});
+  out.push_back({PlotQuantity::kAntenna, 0, 0});
+  return out;
+}
+
+std::string plot_channel_name(const PlotChannel& ch) {
+  const int leg = ch.leg + 1;
+  const int joint = ch.axis + 1;
+  switch (ch.quantity) {
+    case PlotQuantity::kFootActual:
+      return format("F%d foot %s", leg, kAxis[ch.axis % 3]);
+    case PlotQuantity::kFootGoal:
+      return format("F%d goal %s", leg, kAxis[ch.axis % 3]);
+    case PlotQuantity::kPosError:
+      return format("F%d error %s", leg, kAxis[ch.axis % 3]);
+    case PlotQuantity::kJointActual:
+      return format("F%d angle %d", leg, joint);
+    case PlotQuantity::kJointRef:
+      return format("F%d ref angle %d", leg, joint);
+    case PlotQuantity::kOrder:
+      return format("F%d order %d", leg, joint);
+    case PlotQuantity::kVr:
+      return format("VR%d", joint);
+    case PlotQuantity::kPaw:
+      return format("PAW%d", leg);
+    case PlotQuantity::kAntenna:
+      return "ANTENNA";
+  }
+  return "?";
+}
+
+const char* plot_channel_unit(const PlotChannel& ch) {
+  switch (ch.quantity) {
+    case PlotQuantity::kFootActual:
+    case PlotQuantity::kFootGoal:
+    case PlotQuantity::kPosError:
+      return "mm";
+    case PlotQuantity::kJointActual:
+    case PlotQuantity::kJointRef:
+      return "deg";
+    default:
+      return "V";
+  }
+}
+
+double plot_channel_value(const Controller& c, const PlotChannel& ch) {
+  const int leg = ch.leg & 3;
+  const int a = ch.axis % 3;
+  const LegServo& sv = c.servo[leg];
+  switch (ch.quantity) {
+    case PlotQuantity::kFootActual:
+      return c.state.point[leg][kFoot][a];
+    case PlotQuantity::kFootGoal:
+      return sv.goal[a];
+    case PlotQuantity::kPosError:
+      return sv.goal[a] - c.state.point[leg][kFoot][a];
+    case PlotQuantity::kJointActual:
+      return c.state.joint_angle[leg][a] * kRadToDeg;
+    case PlotQuantity::kJointRef:
+      return joint_form(sv.reference, a) * kRadToDeg;
+    case PlotQuantity::kOrder:
+      return sv.order[a];
+    case PlotQuantity::kVr:
+      return c.sensor.vr[a];
+    case PlotQuantity::kPaw:
+      return c.sensor.paw_volt[leg];
+    case PlotQuantity::kAntenna:
+      return c.sensor.antenna_volt;
+  }
+  return 0;
+}
+
+void plot_configure(PlotSampler& s, const std::vector<PlotChannel>& channels, int capacity) {
+  s.channel_count = static_cast<int>(std::min<std::size_t>(channels.size(), kMaxPlotChannels));
+  std::copy_n(channels.begin(), s.channel_count, s.channels);
+  capacity = std::max(capacity, 1);
+  if (capacity != s.capacity) {
+    s.t = std::make_unique<double[]>(static_cast<std::size_t>(capacity));
+    s.v = std::make_unique<double[]>(static_cast<std::size_t>(capacity) * kMaxPlotChannels);
+    s.capacity = capacity;
+  }
+  plot_clear(s);
+}
+
+void plot_clear(PlotSampler& s) {
+  s.head = 0;
+  s.size = 0;
+  s.taken = 0;
+  s.clock = 0;
+}
+
+void plot_sample(PlotSampler& s, const Controller& c) {
+  if (s.capacity == 0) return;
+  s.clock += c.params.sampling_time;
+  const std::size_t at = static_cast<std::size_t>(s.head);
+  s.t[at] = s.clock;
+  double* row = &s.v[at * kMaxPlotChannels];
+  for (int i = 0; i < s.channel_count; ++i) row[i] = plot_channel_value(c, s.channels[i]);
+  s.head = s.head + 1 == s.capacity ? 0 : s.head + 1;
+  if (s.size < s.capacity) ++s.size;
+  ++s.taken;
+}
+
+}  // namespace rokan
