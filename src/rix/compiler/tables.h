@@ -20,7 +20,7 @@ namespace rix {
 // form). The enum, the name table and the
 // compiler's keyword table are all made from this list, so a new command is one line before
 // END_OF_CMD.
-#define ROKAN_RIX_COMMANDS(C, K) \
+#define ROKAN_RIX_COMMANDS(C, K)                                 \
   C(NOP)                                                         \
   K(PTP, PTP, kPosition)                                         \
   C(PTP_HS)                                                      \
@@ -186,8 +186,7 @@ namespace rix {
 
 #define ROKAN_RIX_COMMAND_CODE(code, ...) code,
 enum Command : uint8_t {
-  ROKAN_RIX_COMMANDS(ROKAN_RIX_COMMAND_CODE, ROKAN_RIX_COMMAND_CODE)
-  END_OF_CMD  // sentinel
+  ROKAN_RIX_COMMANDS(ROKAN_RIX_COMMAND_CODE, ROKAN_RIX_COMMAND_CODE) END_OF_CMD  // sentinel
 };
 #undef ROKAN_RIX_COMMAND_CODE
 
