@@ -59,70 +59,80 @@ long to_long(const std::string& value) {
 
 enum class Index { kLeg, kLegJoint };
 
+// A parameter with one value per leg or per joint: the label is the key followed by the leg digit
+// and, per joint, the joint digit. `slot` is where the value of leg and joint (0-based; joint is 0
+// for a per-leg key) lives; `degrees` marks a value kept in radians and written in degrees;
+// `positive` one that must be above zero.
 struct IndexedKey {
   const char* prefix;
   Index index;
   bool degrees;
+  bool positive;
+  double& (*slot)(Params& p, int leg, int joint);
 };
 
-// Prefix order matters: the first prefix the label begins with wins.
+// In file order. The reader takes the longest key the label begins with, so "ANGLE_ERR_NEAR11" is
+// not read as a bad "ANGLE_ERR" label.
 constexpr IndexedKey kIndexedKeys[] = {
-    {"MAX_VOLT", Index::kLegJoint, false},
-    {"KM", Index::kLegJoint, false},
-    {"ANGLE_ERR_NEAR", Index::kLegJoint, true},
-    {"POSITION_ERR_NEAR", Index::kLeg, false},
-    {"TORQUE_ERR_NEAR", Index::kLegJoint, false},
-    {"OMEGA_DOT_MAX", Index::kLegJoint, true},
-    {"ANGLE_ERR", Index::kLegJoint, true},
-    {"POSITION_ERR", Index::kLeg, false},
-    {"TORQUE_ERR", Index::kLegJoint, false},
-    {"OMEGA_MAX", Index::kLegJoint, true},
-    {"A_MAX", Index::kLeg, false},
-    {"V_MAX", Index::kLeg, false},
-    {"KP", Index::kLeg, false},
-    {"KS", Index::kLegJoint, false},
+    {"MAX_VOLT", Index::kLegJoint, false, false,
+     [](Params& p, int l, int j) -> double& { return p.max_volt[l][j]; }},
+    {"KM", Index::kLegJoint, false, false,
+     [](Params& p, int l, int j) -> double& { return p.km[l][j]; }},
+    {"ANGLE_ERR", Index::kLegJoint, true, false,
+     [](Params& p, int l, int j) -> double& { return p.file.b2.angle_err[l][j]; }},
+    {"POSITION_ERR", Index::kLeg, false, false,
+     [](Params& p, int l, int) -> double& { return p.file.b2.position_err[l]; }},
+    {"TORQUE_ERR", Index::kLegJoint, false, false,
+     [](Params& p, int l, int j) -> double& { return p.file.b2.torque_err[l][j]; }},
+    {"ANGLE_ERR_NEAR", Index::kLegJoint, true, false,
+     [](Params& p, int l, int j) -> double& { return p.file.b2.angle_err_near[l][j]; }},
+    {"POSITION_ERR_NEAR", Index::kLeg, false, false,
+     [](Params& p, int l, int) -> double& { return p.file.b2.position_err_near[l]; }},
+    {"TORQUE_ERR_NEAR", Index::kLegJoint, false, false,
+     [](Params& p, int l, int j) -> double& { return p.file.b2.torque_err_near[l][j]; }},
+    {"OMEGA_DOT_MAX", Index::kLegJoint, true, false,
+     [](Params& p, int l, int j) -> double& { return p.file.b1.omega_dot_max[l][j]; }},
+    {"OMEGA_MAX", Index::kLegJoint, true, false,
+     [](Params& p, int l, int j) -> double& { return p.file.b1.omega_max[l][j]; }},
+    // The servo divides by the speed and acceleration limits of a leg: zero or less would fill
+    // the simulated robot with inf/NaN.
+    {"A_MAX", Index::kLeg, false, true,
+     [](Params& p, int l, int) -> double& { return p.file.b1.a_max[l]; }},
+    {"V_MAX", Index::kLeg, false, true,
+     [](Params& p, int l, int) -> double& { return p.file.b1.v_max[l]; }},
+    {"KP", Index::kLeg, false, false, [](Params& p, int l, int) -> double& { return p.kp[l]; }},
+    {"KS", Index::kLegJoint, false, false,
+     [](Params& p, int l, int j) -> double& { return p.ks[l][j]; }},
 };
 
-double* indexed_slot(Params& p, std::string_view prefix, int leg, int joint) {
-  Limits& f = p.file;
-  if (prefix == "MAX_VOLT") return &p.max_volt[leg][joint];
-  if (prefix == "KM") return &p.km[leg][joint];
-  if (prefix == "ANGLE_ERR_NEAR") return &f.b2.angle_err_near[leg][joint];
-  if (prefix == "POSITION_ERR_NEAR") return &f.b2.position_err_near[leg];
-  if (prefix == "TORQUE_ERR_NEAR") return &f.b2.torque_err_near[leg][joint];
-  if (prefix == "OMEGA_DOT_MAX") return &f.b1.omega_dot_max[leg][joint];
-  if (prefix == "ANGLE_ERR") return &f.b2.angle_err[leg][joint];
-  if (prefix == "POSITION_ERR") return &f.b2.position_err[leg];
-  if (prefix == "TORQUE_ERR") return &f.b2.torque_err[leg][joint];
-  if (prefix == "OMEGA_MAX") return &f.b1.omega_max[leg][joint];
-  if (prefix == "A_MAX") return &f.b1.a_max[leg];
-  if (prefix == "V_MAX") return &f.b1.v_max[leg];
-  if (prefix == "KP") return &p.kp[leg];
-  return &p.ks[leg][joint];
+// The indexed key `label` begins with (the longest one), or nullptr.
+const IndexedKey* indexed_key(const std::string& label) {
+  const IndexedKey* found = nullptr;
+  for (const IndexedKey& key : kIndexedKeys) {
+    std::size_t n = std::strlen(key.prefix);
+    if (label.compare(0, n, key.prefix) != 0) continue;
+    if (!found || n > std::strlen(found->prefix)) found = &key;
+  }
+  return found;
 }
 
 // Applies one label/value pair; false on an undefined label or an invalid value.
 bool apply(Params& p, const std::string& label, const std::string& value) {
   if (label.rfind("REM", 0) == 0) return true;
-  for (const IndexedKey& key : kIndexedKeys) {
-    std::size_t n = std::strlen(key.prefix);
-    if (label.compare(0, n, key.prefix) != 0) continue;
+  if (const IndexedKey* key = indexed_key(label)) {
+    std::size_t n = std::strlen(key->prefix);
     char leg_digit = label.size() > n ? label[n] : '\0';
     char joint_digit = label.size() > n + 1 ? label[n + 1] : '\0';
     if (leg_digit < '1' || leg_digit > '4') return false;
     int joint = 0;
-    if (key.index == Index::kLegJoint) {
+    if (key->index == Index::kLegJoint) {
       if (joint_digit < '1' || joint_digit > '3') return false;
       joint = joint_digit - '1';
     }
     double v;
     if (!to_double(value, v)) return false;
-    // The servo divides by the speed and acceleration limits of a leg: zero or less would fill
-    // the simulated robot with inf/NaN.
-    const bool leg_limit =
-        key.prefix == std::string_view("A_MAX") || key.prefix == std::string_view("V_MAX");
-    if (leg_limit && !(v > 0)) return false;
-    *indexed_slot(p, key.prefix, leg_digit - '1', joint) = key.degrees ? v * kDegToRad : v;
+    if (key->positive && !(v > 0)) return false;
+    key->slot(p, leg_digit - '1', joint) = key->degrees ? v * kDegToRad : v;
     return true;
   }
   if (label == "PT_LIMIT") {
@@ -248,30 +258,20 @@ bool write_param_file(Controller& c) {
   // The old file stays whole until the new one is complete.
   ReplacingFile f(param_file_path(p));
   if (!f) return write_failed(c, errno);
-  const Limits& l = p.file;
-  auto per_joint = [&f](const char* key, const double(&v)[4][3], double scale) {
-    for (int leg = 0; leg < 4; ++leg)
-      for (int j = 0; j < 3; ++j)
-        std::fprintf(f, "%s%1d%1d\t%lf\n", key, leg + 1, j + 1, v[leg][j] * scale);
-  };
-  auto per_leg = [&f](const char* key, const double(&v)[4]) {
-    for (int leg = 0; leg < 4; ++leg) std::fprintf(f, "%s%1d\t%lf\n", key, leg + 1, v[leg]);
-  };
   std::fprintf(f, "ARDO_VERSION\t%.2f\n", static_cast<double>(kArdoVersion));
-  per_joint("MAX_VOLT", p.max_volt, 1);
-  per_joint("KM", p.km, 1);
-  per_joint("ANGLE_ERR", l.b2.angle_err, kRadToDeg);
-  per_leg("POSITION_ERR", l.b2.position_err);
-  per_joint("TORQUE_ERR", l.b2.torque_err, 1);
-  per_joint("ANGLE_ERR_NEAR", l.b2.angle_err_near, kRadToDeg);
-  per_leg("POSITION_ERR_NEAR", l.b2.position_err_near);
-  per_joint("TORQUE_ERR_NEAR", l.b2.torque_err_near, 1);
-  per_joint("OMEGA_DOT_MAX", l.b1.omega_dot_max, kRadToDeg);
-  per_joint("OMEGA_MAX", l.b1.omega_max, kRadToDeg);
-  per_leg("A_MAX", l.b1.a_max);
-  per_leg("V_MAX", l.b1.v_max);
-  per_leg("KP", p.kp);
-  per_joint("KS", p.ks, 1);
+  for (const IndexedKey& key : kIndexedKeys) {
+    const double scale = key.degrees ? kRadToDeg : 1;
+    for (int leg = 0; leg < 4; ++leg) {
+      if (key.index == Index::kLeg) {
+        std::fprintf(f, "%s%1d\t%lf\n", key.prefix, leg + 1, key.slot(c.params, leg, 0) * scale);
+        continue;
+      }
+      for (int j = 0; j < 3; ++j) {
+        std::fprintf(f, "%s%1d%1d\t%lf\n", key.prefix, leg + 1, j + 1,
+                     key.slot(c.params, leg, j) * scale);
+      }
+    }
+  }
   std::fprintf(f, "PT_LIMIT\t%d\n", p.pt_limit);
   std::fprintf(f, "SAMPLING_TIME\t%lf\n", p.sampling_time);
   std::fprintf(f, "MAX_BUF\t%ld\n", static_cast<long>(p.max_buf));

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <vector>
 
 #include "platform/text.h"
 #include "support/child_process.h"
@@ -79,6 +80,33 @@ TEST_F(ParamFile, WrittenValuesReadBackInEveryBlock) {
   EXPECT_NEAR(p.joint_limit[kLimitJ30Minus], -100 * kDeg, 1e-8);
   EXPECT_EQ(p.rix_dir, "progs\\");
   EXPECT_EQ(p.rix_path, "DEFAULT\\progs\\");
+  EXPECT_TRUE(rig.host.events.empty());
+}
+
+// Every per-leg and per-joint value gets its own number, so a key written from or read into the
+// wrong slot (say ANGLE_ERR11 taken as the start of ANGLE_ERR_NEAR11) shows up as a mismatch.
+TEST_F(ParamFile, EveryLegAndJointValueReadsBackIntoItsOwnSlot) {
+  Params& p = rig.c.params;
+  Limits& l = p.file;
+  std::vector<double*> slots;
+  for (int leg = 0; leg < 4; ++leg) {
+    for (double* v : {&l.b2.position_err[leg], &l.b2.position_err_near[leg], &l.b1.a_max[leg],
+                      &l.b1.v_max[leg], &p.kp[leg]})
+      slots.push_back(v);
+    for (int j = 0; j < 3; ++j) {
+      for (double* v :
+           {&p.max_volt[leg][j], &p.km[leg][j], &l.b2.angle_err[leg][j], &l.b2.torque_err[leg][j],
+            &l.b2.angle_err_near[leg][j], &l.b2.torque_err_near[leg][j],
+            &l.b1.omega_dot_max[leg][j], &l.b1.omega_max[leg][j], &p.ks[leg][j]})
+        slots.push_back(v);
+    }
+  }
+  for (std::size_t i = 0; i < slots.size(); ++i) *slots[i] = 1.0 + static_cast<double>(i) / 8;
+  ASSERT_TRUE(write_param_file(rig.c));
+  set_default_params(p, rig.c.sensor);
+  read_param_file(rig.c);
+  for (std::size_t i = 0; i < slots.size(); ++i)
+    EXPECT_NEAR(*slots[i], 1.0 + static_cast<double>(i) / 8, 1e-6) << "slot " << i;
   EXPECT_TRUE(rig.host.events.empty());
 }
 

@@ -19,18 +19,18 @@ TEST(ErrorReport, FormatsPhaseStatementAndMessage) {
   RixImage image;
   image.phase = rix::PHASE3;
   image.pc = 12;
-  rix_report_error(image, 22, "ABC");
+  rix_report_error(image, RixError::kUnknownCommand, "ABC");
   EXPECT_EQ(image.error_code, 22);
   EXPECT_EQ(image.error_text, "[PHASE3]0012: Unknown command(ABC).");
 
   image.phase = 9;
   image.pc = 123456;
-  rix_report_error(image, 23);
+  rix_report_error(image, RixError::kDomain);
   EXPECT_EQ(image.error_text, "[MODE_ERR]123456: Domain Error.");
 
   image.phase = rix::RIX_NONE;
   image.pc = 0;
-  rix_report_error(image, 56);
+  rix_report_error(image, static_cast<RixError>(56));
   EXPECT_EQ(utf8(image.error_text), "[RIX_NONE]0000: 未定義のエラーです(56)");
   EXPECT_EQ(image.error_code, 56);
 }
@@ -39,13 +39,13 @@ TEST(ErrorReport, LongMessagesAreCutAt63BytesWithoutSplittingACharacter) {
   RixImage image;
   image.phase = rix::PHASE2;
   // "Unknown command(" is 16 bytes; a 70-byte detail makes the message 88 bytes.
-  rix_report_error(image, 22, std::string(80, 'x'));
+  rix_report_error(image, RixError::kUnknownCommand, std::string(80, 'x'));
   EXPECT_EQ(image.error_text, "[PHASE2]0000: Unknown command(" + std::string(47, 'x'));
 
   // Double-byte characters: the 63rd byte would be the first half of one.
   std::string kanji;
   for (int i = 0; i < 35; ++i) kanji += SJ("表");
-  rix_report_error(image, 22, kanji);
+  rix_report_error(image, RixError::kUnknownCommand, kanji);
   std::string message = image.error_text.substr(std::string("[PHASE2]0000: ").size());
   EXPECT_EQ(message.size(), 62u);
   EXPECT_EQ(message, "Unknown command(" + kanji.substr(0, 46));

@@ -79,12 +79,13 @@ bool shapes_fit(uint8_t code, int dest, int a, int b) {
 bool rix_compile_assignment(RixCompile& cx, const std::vector<std::string_view>& t,
                             RixInstruction& r) {
   RixOperand dest;
-  if (!rix_parse_operand(cx, t[0], dest) || dest.is_number()) return rix_fail(cx, 11);
+  if (!rix_parse_operand(cx, t[0], dest) || dest.is_number())
+    return rix_fail(cx, RixError::kFormat);
   // Only a general variable may carry '-' (the destination of kind M_VAR).
-  if (dest.minus && dest.cls != RixOperandClass::kVar) return rix_fail(cx, 11);
-  if (t.size() < 3) return rix_fail(cx, 27);
+  if (dest.minus && dest.cls != RixOperandClass::kVar) return rix_fail(cx, RixError::kFormat);
+  if (t.size() < 3) return rix_fail(cx, RixError::kExpression);
   int target = assignment_target(t[1]);
-  if (target < 0) return rix_fail(cx, 27);
+  if (target < 0) return rix_fail(cx, RixError::kExpression);
 
   uint8_t code = EQUAL;
   std::size_t first = 2, count = 1;  // operand tokens
@@ -96,25 +97,26 @@ bool rix_compile_assignment(RixCompile& cx, const std::vector<std::string_view>&
     code = fn->code;
     first = 3;
     count = static_cast<std::size_t>(fn->operands);
-    if (t.size() != first + count) return rix_fail(cx, 27);
+    if (t.size() != first + count) return rix_fail(cx, RixError::kExpression);
   } else if (t.size() == 5) {
     int arith = arithmetic(t[3]);
-    if (arith < 0) return rix_fail(cx, 27);
+    if (arith < 0) return rix_fail(cx, RixError::kExpression);
     code = static_cast<uint8_t>(arith);
     count = 2;
   } else if (t.size() != 3) {
-    return rix_fail(cx, 27);
+    return rix_fail(cx, RixError::kExpression);
   }
 
   RixOperand ops[2];
   for (std::size_t i = 0; i < count; ++i) {
     std::string_view token = t[first + (fn ? i : 2 * i)];
-    if (!rix_parse_operand(cx, token, ops[i])) return rix_fail(cx, 27);
+    if (!rix_parse_operand(cx, token, ops[i])) return rix_fail(cx, RixError::kExpression);
     // '-' goes only before a general variable (numbers carry their own sign).
-    if (ops[i].minus && ops[i].cls != RixOperandClass::kVar) return rix_fail(cx, 27);
+    if (ops[i].minus && ops[i].cls != RixOperandClass::kVar)
+      return rix_fail(cx, RixError::kExpression);
   }
   int b = count == 2 ? ops[1].shape() : dest.shape();
-  if (!shapes_fit(code, dest.shape(), ops[0].shape(), b)) return rix_fail(cx, 11);
+  if (!shapes_fit(code, dest.shape(), ops[0].shape(), b)) return rix_fail(cx, RixError::kFormat);
 
   r.command = code;
   r.target = static_cast<uint8_t>(target);

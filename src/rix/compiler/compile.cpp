@@ -55,32 +55,34 @@ bool run(RixCompile& cx) {
   image.error_index = 0;
   image.error_line = 0;
   image.warning_code = 0;
-  if (!rix_tables_intact()) return rix_fail(cx, 39);
+  if (!rix_tables_intact()) return rix_fail(cx, RixError::kSevere);
 
   // 2. The source.
   if (image.rix_path.size() > kRixPathMax ||
       image.rix_path.size() + image.source_name.size() > kSourcePathMax) {
-    return rix_fail(cx, 1);
+    return rix_fail(cx, RixError::kPathTooLong);
   }
   // A directory opens for reading on some systems and would read as an empty file.
   const std::string source_path = image.rix_path + image.source_name;
-  if (is_work_file_name(image.source_name) || is_directory(source_path)) return rix_fail(cx, 2);
+  if (is_work_file_name(image.source_name) || is_directory(source_path))
+    return rix_fail(cx, RixError::kSourceOpen);
   RixFile source;
-  if (!source.open(source_path, "r")) return rix_fail(cx, 2);
+  if (!source.open(source_path, "r")) return rix_fail(cx, RixError::kSourceOpen);
 
   // 3. The warning log.
-  if (!cx.warning_log.open(rix_work_path(image, kRixWarningFile), "w")) return rix_fail(cx, 6);
+  if (!cx.warning_log.open(rix_work_path(image, kRixWarningFile), "w"))
+    return rix_fail(cx, RixError::kWarningOpen);
 
   // 4. The version line, 5. the heading line.
   RixLineReader reader(source.f);
   std::string line;
   cx.source_line = 1;
   if (!reader.next_piece(line, kRixPieceMax) || !reader.skip_rest_of_line(kRixHeadLineSkipMax))
-    return rix_fail(cx, 7);
-  if (!version_matches(line, image.version)) return rix_fail(cx, 7);
+    return rix_fail(cx, RixError::kVersion);
+  if (!version_matches(line, image.version)) return rix_fail(cx, RixError::kVersion);
   cx.source_line = 2;
   if (!reader.next_piece(line, kRixPieceMax) || !reader.skip_rest_of_line(kRixHeadLineSkipMax))
-    return rix_fail(cx, 11);
+    return rix_fail(cx, RixError::kFormat);
 
   // 6. The passes.
   image.phase = rix::PHASE1;
@@ -94,7 +96,7 @@ bool run(RixCompile& cx) {
   if (!rix_pass4(cx)) return false;
 
   // 7. The dump.
-  if (!rix_write_dump(image)) return rix_fail(cx, 39);
+  if (!rix_write_dump(image)) return rix_fail(cx, RixError::kSevere);
   cx.warning_log.close();
   return true;
 }
@@ -130,8 +132,8 @@ std::string rix_work_path(const RixImage& image, const char* name) {
   return image.rix_path + name;
 }
 
-bool rix_fail(RixCompile& cx, int code, std::string_view detail) {
-  rix_report_error(cx.image, code, detail);
+bool rix_fail(RixCompile& cx, RixError error, std::string_view detail) {
+  rix_report_error(cx.image, error, detail);
   return false;
 }
 
@@ -147,7 +149,7 @@ bool rix_compile(RixImage& image, std::string_view rix_path, std::string_view so
     RixCompile cx(image);
     ok = run(cx);
     if (!ok) {
-      if (image.error_code == 0) rix_report_error(image, 39);
+      if (image.error_code == 0) rix_report_error(image, RixError::kSevere);
       line = failing_line(cx);
     }
   }  // closes every file of the compile

@@ -9,64 +9,11 @@
 namespace rokan {
 namespace {
 
-// Messages by code, UTF-8; each holds at most one conversion (%s, %d or %.3lf).
+// Messages by code, UTF-8, in code order (the list numbers its entries from 0 without gaps).
 constexpr const char* kErrorMessages[] = {
-    "",
-    "ファイル名（フォルダ名含む）が長過ぎます",
-    "RIXソースファイルが開けません(%s)",
-    "RIX中間言語ファイルが開けません(%s)",
-    "RIXラベル一覧ファイルが開けません(%s)",
-    "変数テーブルファイルが開けません(%s)",
-    "警告ログファイルが開けません(%s)",
-    "バージョン番号不一致(≠ %.3lf)",
-    "ファイル書き込み不可(%s).",
-    "複数コマンドが一行に混在しています",
-    "'END'コマンドが存在しません.",
-    "Format error(%s).",
-    "Not enough memory.",
-    "ラベル一覧ファイルが読めません(%s)",
-    "多重ラベル定義エラー",
-    "Not enough memory for user program.",
-    "Not enough memory for variable table.",
-    "Not enough memory for control statement stack.",
-    "文字列が長過ぎます > (%d)byte.",
-    "汎用型変数(%s)は参照されるが代入されていない",
-    "座標型変数(%s)は参照されるが代入されていない",
-    "関節型変数(%s)は参照されるが代入されていない",
-    "Unknown command(%s).",
-    "Domain Error.",
-    "Target Error.",
-    "ラベル(%s)は存在しません.",
-    "条件式書式エラー",
-    "数式書式エラー",
-    "ステップ番号が異常です(max = %d)",
-    "未実装(%s)",
-    "引数が正しくありません",
-    "変数の型が正しくありません",
-    "未定義のEVENT_FLAGです",
-    "未定義のTARGETです",
-    "動作モードが不適当です",
-    "メモリのヒープ領域が破壊されました(要debug)",
-    "サブルーチンコールのネストが深すぎます",
-    "GOSUBとRETURNの対応が正しくありません",
-    "GOSUB/RETURN用スタック領域に不正なデータが存在します(要debug)",
-    "深刻なエラーです(要debug)",
-    "未定義(DEF_\?\?\?)の変数です．",
-    "変数名の長さが長過ぎます(<=%d)",
-    "同じ名前の変数が複数宣言されています(%s)．",
-    "IF_THEN_ELSE_ENDIFの対応が正しくありません．",
-    "WHILE-WENDの対応が正しくありません．",
-    "REPEAT-UNTILの対応が正しくありません．",
-    "FOR-NEXTの対応が正しくありません．",
-    "SUBROUTINEの開始位置が正しくありません．",
-    "SUBROUTINE-SUBENDの対応が正しくありません．",
-    "サブルーチンがGOTOで呼び出された(%s)．",
-    "CALLしているラベルはSUBROUTINEではない(%s)",
-    "サブルーチンはCALL以外のコマンドで呼び出されました．",
-    "サブルーチン外から内へのGOTOは禁止です．",
-    "サブルーチン内から外へのGOTOは禁止です．",
-    "FOR-NEXTブロックへの不正なジャンプが発生しました．",
-    "制御構文が閉じていません(ENDIFなど)",
+#define ROKAN_RIX_ERROR_MESSAGE(name, code, message) message,
+    ROKAN_RIX_ERRORS(ROKAN_RIX_ERROR_MESSAGE)
+#undef ROKAN_RIX_ERROR_MESSAGE
 };
 constexpr int kErrorCount = sizeof kErrorMessages / sizeof kErrorMessages[0];
 constexpr const char* kUndefinedError = "未定義のエラーです(%d)";
@@ -140,60 +87,59 @@ const char* rix_phase_name(int phase) {
   return phase >= 0 && phase <= rix::RIX_RUN ? kNames[phase] : "MODE_ERR";
 }
 
-std::string rix_error_message(const RixImage& image, int code) {
-  if (code < 0 || code >= kErrorCount) {
-    return fill(utf8_to_cp932(kUndefinedError), format("%d", code));
-  }
+std::string rix_error_message(const RixImage& image, RixError error) {
+  const int code = rix_error_code(error);
+  if (code >= kErrorCount) return fill(utf8_to_cp932(kUndefinedError), format("%d", code));
   const std::string& templ = error_messages()[static_cast<std::size_t>(code)];
-  switch (code) {
-    case 2:
+  switch (error) {
+    case RixError::kSourceOpen:
       return fill(templ, image.source_name);
-    case 3:
-    case 8:
-    case 11:
+    case RixError::kFormalOpen:
+    case RixError::kWrite:
+    case RixError::kFormat:
       return fill(templ, kRixFormalFile);
-    case 4:
-    case 13:
+    case RixError::kLabelOpen:
+    case RixError::kLabelRead:
       return fill(templ, kRixLabelFile);
-    case 5:
+    case RixError::kVariableOpen:
       return fill(templ, kRixVariableFile);
-    case 6:
+    case RixError::kWarningOpen:
       return fill(templ, kRixWarningFile);
-    case 7:
+    case RixError::kVersion:
       return fill(templ, format("%.3f", image.version));
-    case 18:
+    case RixError::kStringTooLong:
       return fill(templ, format("%d", static_cast<int>(kRixMessageSlot)));
-    case 19:
-    case 20:
-    case 21:
-      return fill(templ, variable_name(image, code - 19));
-    case 28:
+    case RixError::kVarUnassigned:
+    case RixError::kPosUnassigned:
+    case RixError::kJntUnassigned:
+      return fill(templ, variable_name(image, code - rix_error_code(RixError::kVarUnassigned)));
+    case RixError::kStepNumber:
       return fill(templ, format("%d", image.last_index));
-    case 29: {
+    case RixError::kNotImplemented: {
       const char* name = nullptr;
       if (image.pc >= 0 && static_cast<std::size_t>(image.pc) < image.instructions.size()) {
         name = rix_command_name(image.instructions[static_cast<std::size_t>(image.pc)].command);
       }
       return fill(templ, name ? name : "");
     }
-    case 41:
+    case RixError::kNameTooLong:
       return fill(templ, format("%d", static_cast<int>(kRixNameMax)));
     default:
       return fill(templ, image.error_text);
   }
 }
 
-void rix_report_error(RixImage& image, int code) {
-  std::string message = without_nul(rix_error_message(image, code));
-  image.error_code = static_cast<uint8_t>(code);
+void rix_report_error(RixImage& image, RixError error) {
+  std::string message = without_nul(rix_error_message(image, error));
+  image.error_code = static_cast<uint8_t>(error);
   std::string line = format("[%s]%04d: ", rix_phase_name(image.phase), image.pc);
   line += sjis_truncate(message, kRixMessageCut);
   image.error_text = sjis_truncate(line, kRixErrorTextMax);
 }
 
-void rix_report_error(RixImage& image, int code, std::string_view detail) {
+void rix_report_error(RixImage& image, RixError error, std::string_view detail) {
   image.error_text = sjis_truncate(detail, kRixDetailMax);
-  rix_report_error(image, code);
+  rix_report_error(image, error);
 }
 
 std::string rix_warning_text(const RixImage& image, int code) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "rix/compiler/errors.h"
 #include "rix/compiler/image.h"
 
 namespace rokan {
@@ -26,14 +27,15 @@ inline constexpr std::size_t kRixMessageCut = 63;  // bytes of the message in a 
 // "RIX_NONE" .. "RIX_RUN" by phase value, "MODE_ERR" for any other value.
 const char* rix_phase_name(int phase);
 
-// The message of error `code` with its detail filled in (CP932), before it is cut.
-std::string rix_error_message(const RixImage& image, int code);
+// The message of `error` with its detail filled in (CP932), before it is cut. A code outside the
+// list gets the "undefined error" text with its number.
+std::string rix_error_message(const RixImage& image, RixError error);
 
 // Sets the error code and formats the report line into image.error_text. image.error_text
 // holds the detail on entry.
-void rix_report_error(RixImage& image, int code);
+void rix_report_error(RixImage& image, RixError error);
 // The same with the detail given here (cut at 70 bytes).
-void rix_report_error(RixImage& image, int code, std::string_view detail);
+void rix_report_error(RixImage& image, RixError error, std::string_view detail);
 
 // The warning line of `code` for the variable whose index is image.error_index (CP932, with its
 // line end).

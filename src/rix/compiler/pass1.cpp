@@ -50,12 +50,12 @@ struct Pass1 {
     for (std::size_t i = 1; i < names.size(); ++i) {
       if (names[i].size() > kRixNameMax) {
         cx.image.pc = statements;
-        return rix_fail(cx, 41);
+        return rix_fail(cx, RixError::kNameTooLong);
       }
-      if (++declared > kRixMaxVariables) return rix_fail(cx, 16);
+      if (++declared > kRixMaxVariables) return rix_fail(cx, RixError::kVariableMemory);
       const char prefix[2] = {kind, ' '};
       if (!write_line(variables.f, std::string_view(prefix, 2), names[i])) {
-        return rix_fail(cx, 5);
+        return rix_fail(cx, RixError::kVariableOpen);
       }
       cx.declaration_lines.push_back(cx.source_line);
     }
@@ -81,8 +81,8 @@ struct Pass1 {
       normal = normalise_message(tokens);
       text = normal;
     }
-    if (statements >= kRixMaxStatements) return rix_fail(cx, 15);
-    if (!write_line(formal.f, text)) return rix_fail(cx, 8);
+    if (statements >= kRixMaxStatements) return rix_fail(cx, RixError::kProgramMemory);
+    if (!write_line(formal.f, text)) return rix_fail(cx, RixError::kWrite);
     cx.image.source_lines.push_back(cx.source_line);
     ++statements;
     return true;
@@ -93,9 +93,11 @@ struct Pass1 {
 
 bool rix_pass1(RixCompile& cx, RixLineReader& source) {
   Pass1 p{cx, {}, {}};
-  if (!p.formal.open(rix_work_path(cx.image, kRixFormalFile), "w")) return rix_fail(cx, 3);
-  if (!p.variables.open(rix_work_path(cx.image, kRixVariableFile), "w")) return rix_fail(cx, 5);
-  if (!write_line(p.variables.f, "V VAR_KEY")) return rix_fail(cx, 5);
+  if (!p.formal.open(rix_work_path(cx.image, kRixFormalFile), "w"))
+    return rix_fail(cx, RixError::kFormalOpen);
+  if (!p.variables.open(rix_work_path(cx.image, kRixVariableFile), "w"))
+    return rix_fail(cx, RixError::kVariableOpen);
+  if (!write_line(p.variables.f, "V VAR_KEY")) return rix_fail(cx, RixError::kVariableOpen);
   cx.declaration_lines.push_back(0);
 
   std::string piece, ahead;
@@ -130,8 +132,8 @@ bool rix_pass1(RixCompile& cx, RixLineReader& source) {
       rest = rest.substr(semi + 1);
     }
   }
-  if (!p.formal.close()) return rix_fail(cx, 8);
-  if (!p.variables.close()) return rix_fail(cx, 5);
+  if (!p.formal.close()) return rix_fail(cx, RixError::kWrite);
+  if (!p.variables.close()) return rix_fail(cx, RixError::kVariableOpen);
   return true;
 }
 

@@ -37,8 +37,10 @@ bool parse_label(std::string_view line, RixLabel& out) {
 bool scan_statements(RixCompile& cx, int& label_count) {
   RixImage& image = cx.image;
   RixFile labels, formal;
-  if (!labels.open(rix_work_path(image, kRixLabelFile), "w")) return rix_fail(cx, 4);
-  if (!formal.open(rix_work_path(image, kRixFormalFile), "r")) return rix_fail(cx, 3);
+  if (!labels.open(rix_work_path(image, kRixLabelFile), "w"))
+    return rix_fail(cx, RixError::kLabelOpen);
+  if (!formal.open(rix_work_path(image, kRixFormalFile), "r"))
+    return rix_fail(cx, RixError::kFormalOpen);
 
   RixLineReader reader(formal.f);
   std::string line;
@@ -48,7 +50,7 @@ bool scan_statements(RixCompile& cx, int& label_count) {
   while (reader.next_line(line)) {
     image.pc = index;
     std::vector<std::string_view> tokens = split_tokens(line);
-    if (tokens.empty()) return rix_fail(cx, 11);
+    if (tokens.empty()) return rix_fail(cx, RixError::kFormat);
     if (keyword_is(tokens[0], "END")) {
       end_found = true;
       break;
@@ -58,7 +60,7 @@ bool scan_statements(RixCompile& cx, int& label_count) {
     if (keyword_is(tokens[0], "MESSAGE")) {
       ++image.message_count;
     } else if (keyword_is(tokens[0], "SUBROUTINE")) {
-      if (tokens.size() < 2 || !ends_with_colon(tokens[1])) return rix_fail(cx, 11);
+      if (tokens.size() < 2 || !ends_with_colon(tokens[1])) return rix_fail(cx, RixError::kFormat);
       kind = 'S';
       name = tokens[1];
     } else if (ends_with_colon(tokens[0])) {
@@ -67,18 +69,18 @@ bool scan_statements(RixCompile& cx, int& label_count) {
     }
     if (kind) {
       // The label table holds names of at most 31 bytes; a longer one is a format error.
-      if (name.size() > kRixLabelMax) return rix_fail(cx, 11);
-      if (!write_label(labels.f, kind, name, index)) return rix_fail(cx, 4);
+      if (name.size() > kRixLabelMax) return rix_fail(cx, RixError::kFormat);
+      if (!write_label(labels.f, kind, name, index)) return rix_fail(cx, RixError::kLabelOpen);
       ++label_count;
     }
     ++index;
   }
   if (!end_found) {
     image.pc = index;
-    return rix_fail(cx, 10);
+    return rix_fail(cx, RixError::kNoEnd);
   }
   image.last_index = index;
-  if (!labels.close()) return rix_fail(cx, 4);
+  if (!labels.close()) return rix_fail(cx, RixError::kLabelOpen);
   return true;
 }
 
@@ -88,15 +90,17 @@ bool read_labels(RixCompile& cx, int count) {
   try {
     image.labels.reserve(static_cast<std::size_t>(count));
   } catch (const std::bad_alloc&) {
-    return rix_fail(cx, 12);
+    return rix_fail(cx, RixError::kMemory);
   }
   RixFile file;
-  if (!file.open(rix_work_path(image, kRixLabelFile), "r")) return rix_fail(cx, 13);
+  if (!file.open(rix_work_path(image, kRixLabelFile), "r"))
+    return rix_fail(cx, RixError::kLabelRead);
   RixLineReader reader(file.f);
   std::string line;
   for (int i = 0; i < count; ++i) {
     RixLabel label;
-    if (!reader.next_line(line) || !parse_label(line, label)) return rix_fail(cx, 13);
+    if (!reader.next_line(line) || !parse_label(line, label))
+      return rix_fail(cx, RixError::kLabelRead);
     image.labels.push_back(std::move(label));
   }
 
@@ -113,7 +117,7 @@ bool read_labels(RixCompile& cx, int count) {
   }
   if (first_dup >= 0) {
     image.pc = image.labels[static_cast<std::size_t>(first_dup)].index;
-    return rix_fail(cx, 14);
+    return rix_fail(cx, RixError::kDuplicateLabel);
   }
   return true;
 }
@@ -121,7 +125,8 @@ bool read_labels(RixCompile& cx, int count) {
 bool read_variables(RixCompile& cx) {
   RixImage& image = cx.image;
   RixFile file;
-  if (!file.open(rix_work_path(image, kRixVariableFile), "r")) return rix_fail(cx, 5);
+  if (!file.open(rix_work_path(image, kRixVariableFile), "r"))
+    return rix_fail(cx, RixError::kVariableOpen);
   RixLineReader reader(file.f);
   std::string line;
   std::size_t n = 0;
@@ -129,13 +134,13 @@ bool read_variables(RixCompile& cx) {
   std::unordered_map<std::string, int32_t> again;
   try {
     while (reader.next_line(line)) {
-      if (line.size() < 3 || line[1] != ' ') return rix_fail(cx, 39);
+      if (line.size() < 3 || line[1] != ' ') return rix_fail(cx, RixError::kSevere);
       std::string name = line.substr(2);
       int32_t decl_line = n < cx.declaration_lines.size() ? cx.declaration_lines[n] : 0;
       ++n;
       if (name.size() > kRixNameMax) {
         cx.error_line = decl_line;
-        return rix_fail(cx, 41);
+        return rix_fail(cx, RixError::kNameTooLong);
       }
       RixVarRef ref{line[0], 0};
       switch (line[0]) {
@@ -155,12 +160,12 @@ bool read_variables(RixCompile& cx) {
           cx.jnt_lines.push_back(decl_line);
           break;
         default:
-          return rix_fail(cx, 39);
+          return rix_fail(cx, RixError::kSevere);
       }
       if (!cx.variables.emplace(name, ref).second) again.emplace(name, decl_line);
     }
   } catch (const std::bad_alloc&) {
-    return rix_fail(cx, 16);
+    return rix_fail(cx, RixError::kVariableMemory);
   }
 
   // A name declared twice, in any of the kinds: reported for the first such name in the order
@@ -170,7 +175,7 @@ bool read_variables(RixCompile& cx) {
       auto it = again.find(v.name);
       if (it != again.end()) {
         cx.error_line = it->second;
-        return rix_fail(cx, 42, v.name);
+        return rix_fail(cx, RixError::kDuplicateVariable, v.name);
       }
     }
     return true;

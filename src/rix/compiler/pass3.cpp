@@ -9,11 +9,11 @@
 namespace rokan {
 namespace {
 
-// Usage check of one table. `base` is the first error code (19, 20, 21) and `warn` the first
-// warning code (1, 2, 3) of the table's kind.
+// Usage check of one table. `error` is the table kind's "referenced but never assigned" error
+// and `warn` the first warning code (1, 2, 3) of the table's kind.
 template <typename Table>
 bool check_usage(RixCompile& cx, const Table& table, const std::vector<int32_t>& lines,
-                 uint8_t referenced, uint8_t assigned, int error, int warn) {
+                 uint8_t referenced, uint8_t assigned, RixError error, int warn) {
   for (std::size_t i = 0; i < table.size(); ++i) {
     uint8_t usage = table[i].usage;
     cx.image.error_index = static_cast<double>(i);
@@ -37,12 +37,13 @@ bool rix_pass3(RixCompile& cx) {
     image.instructions.assign(static_cast<std::size_t>(image.last_index) + 1, RixInstruction{});
     image.messages.assign(static_cast<std::size_t>(image.message_count), RixMessage{});
   } catch (const std::bad_alloc&) {
-    return rix_fail(cx, 15);
+    return rix_fail(cx, RixError::kProgramMemory);
   }
   image.next_message = 0;
 
   RixFile formal;
-  if (!formal.open(rix_work_path(image, kRixFormalFile), "r")) return rix_fail(cx, 3);
+  if (!formal.open(rix_work_path(image, kRixFormalFile), "r"))
+    return rix_fail(cx, RixError::kFormalOpen);
   RixLineReader reader(formal.f);
   std::string line;
   int32_t index = 0;
@@ -51,21 +52,24 @@ bool rix_pass3(RixCompile& cx) {
     image.pc = index;
     RixInstruction record;
     if (!rix_compile_statement(cx, line, record)) return false;
-    if (!rix_store(image, record)) return rix_fail(cx, 39);
+    if (!rix_store(image, record)) return rix_fail(cx, RixError::kSevere);
     end_reached = record.command == rix::END;
     ++index;
   }
   formal.close();
-  if (!end_reached) return rix_fail(cx, 10);
+  if (!end_reached) return rix_fail(cx, RixError::kNoEnd);
 
   auto key = cx.variables.find("VAR_KEY");
-  if (key == cx.variables.end() || key->second.kind != 'V') return rix_fail(cx, 39);
+  if (key == cx.variables.end() || key->second.kind != 'V') return rix_fail(cx, RixError::kSevere);
   image.vars[static_cast<std::size_t>(key->second.index)].usage |=
       kRixVarReferenced | kRixVarAssigned;
 
-  return check_usage(cx, image.vars, cx.var_lines, kRixVarReferenced, kRixVarAssigned, 19, 1) &&
-         check_usage(cx, image.pos, cx.pos_lines, kRixPosReferenced, kRixPosAssigned, 20, 2) &&
-         check_usage(cx, image.jnt, cx.jnt_lines, kRixJntReferenced, kRixJntAssigned, 21, 3);
+  return check_usage(cx, image.vars, cx.var_lines, kRixVarReferenced, kRixVarAssigned,
+                     RixError::kVarUnassigned, 1) &&
+         check_usage(cx, image.pos, cx.pos_lines, kRixPosReferenced, kRixPosAssigned,
+                     RixError::kPosUnassigned, 2) &&
+         check_usage(cx, image.jnt, cx.jnt_lines, kRixJntReferenced, kRixJntAssigned,
+                     RixError::kJntUnassigned, 3);
 }
 
 }  // namespace rokan

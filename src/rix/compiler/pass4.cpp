@@ -41,7 +41,7 @@ struct Pass4 {
   // Writes a jump index into a slot that the statement compiler left as a LABEL.
   bool link(int32_t statement, int slot, int32_t destination) {
     RixInstruction& r = at(statement);
-    if (r.arg_type[slot] != LABEL) return rix_fail(cx, 39);
+    if (r.arg_type[slot] != LABEL) return rix_fail(cx, RixError::kSevere);
     r.arg_value[slot] = destination;
     return true;
   }
@@ -52,7 +52,7 @@ struct Pass4 {
   bool close_if(int32_t endif) {
     int32_t following = endif;
     for (;;) {
-      if (stack.empty()) return rix_fail(cx, 43);
+      if (stack.empty()) return rix_fail(cx, RixError::kIfMismatch);
       Block b = stack.back();
       stack.pop_back();
       if (b.kind == kElse) {
@@ -60,7 +60,7 @@ struct Pass4 {
       } else if (b.kind == kIf || b.kind == kElseIf) {
         if (!link(b.index, 2, following)) return false;
       } else {
-        return rix_fail(cx, 43);
+        return rix_fail(cx, RixError::kIfMismatch);
       }
       following = b.index;
       if (b.kind == kIf) return true;
@@ -73,43 +73,43 @@ struct Pass4 {
       stack.push_back({kIf, pc});
     } else if (in(code, ELSEIF_EQ, ELSEIF_EVENT)) {
       // An ELSEIF after the ELSE of its group could never be reached.
-      if (top() == kElse) return rix_fail(cx, 43);
+      if (top() == kElse) return rix_fail(cx, RixError::kIfMismatch);
       stack.push_back({kElseIf, pc});
     } else if (code == ELSE) {
-      if (top() != kIf && top() != kElseIf) return rix_fail(cx, 43);
+      if (top() != kIf && top() != kElseIf) return rix_fail(cx, RixError::kIfMismatch);
       stack.push_back({kElse, pc});
     } else if (code == ENDIF) {
       return close_if(pc);
     } else if (in(code, WHILE_EQ, WHILE_EVENT)) {
       stack.push_back({kWhile, pc});
     } else if (code == WEND) {
-      if (top() != kWhile) return rix_fail(cx, 44);
+      if (top() != kWhile) return rix_fail(cx, RixError::kWhileMismatch);
       int32_t head = stack.back().index;
       stack.pop_back();
       return link(pc, 0, head) && link(head, 2, pc + 1);
     } else if (code == REPEAT) {
       stack.push_back({kRepeat, pc});
     } else if (in(code, UNTIL_EQ, UNTIL_EVENT)) {
-      if (top() != kRepeat) return rix_fail(cx, 45);
+      if (top() != kRepeat) return rix_fail(cx, RixError::kRepeatMismatch);
       int32_t head = stack.back().index;
       stack.pop_back();
       return link(pc, 2, head);
     } else if (code == FOR) {
       stack.push_back({kFor, pc});
     } else if (code == NEXT) {
-      if (top() != kFor) return rix_fail(cx, 46);
+      if (top() != kFor) return rix_fail(cx, RixError::kForMismatch);
       int32_t head = stack.back().index;
       const RixInstruction& next = at(pc);
       if (next.arg_type[0] == VAR && next.arg_value[0] != at(head).arg_value[0]) {
-        return rix_fail(cx, 46);
+        return rix_fail(cx, RixError::kForMismatch);
       }
       stack.pop_back();
       return link(head, 3, pc + 1) && link(pc, 1, head);
     } else if (code == SUBROUTINE) {
-      if (!stack.empty()) return rix_fail(cx, 47);
+      if (!stack.empty()) return rix_fail(cx, RixError::kSubroutineStart);
       stack.push_back({kSubroutine, pc});
     } else if (code == SUBEND) {
-      if (top() != kSubroutine) return rix_fail(cx, 48);
+      if (top() != kSubroutine) return rix_fail(cx, RixError::kSubendMismatch);
       stack.pop_back();
     }
     return true;
@@ -125,7 +125,7 @@ struct Pass4 {
       uint8_t code = above >= 0 ? at(above).command : static_cast<uint8_t>(NOP);
       if (above < 0 || (code != GOTO && code != RETURN && code != EXIT && code != SUBEND)) {
         cx.image.pc = pc;
-        return rix_fail(cx, 47);
+        return rix_fail(cx, RixError::kSubroutineStart);
       }
     }
     return true;
@@ -137,7 +137,7 @@ struct Pass4 {
     try {
       owner.resize(ins.size());
     } catch (const std::bad_alloc&) {
-      return rix_fail(cx, 17);
+      return rix_fail(cx, RixError::kControlMemory);
     }
     int32_t current = -1;
     for (std::size_t i = 0; i < ins.size(); ++i) {
@@ -161,13 +161,13 @@ struct Pass4 {
       }
       double dest = r.arg_value[slot];
       if (r.arg_type[slot] != LABEL || !(dest >= 0) || dest >= static_cast<double>(ins.size())) {
-        return rix_fail(cx, 39);
+        return rix_fail(cx, RixError::kSevere);
       }
       cx.image.pc = pc;
       int32_t from = owner[static_cast<std::size_t>(pc)];
       int32_t to = owner[static_cast<std::size_t>(dest)];
-      if (from < 0 && to >= 0) return rix_fail(cx, 52);
-      if (from >= 0 && to != from) return rix_fail(cx, 53);
+      if (from < 0 && to >= 0) return rix_fail(cx, RixError::kGotoIntoSubroutine);
+      if (from >= 0 && to != from) return rix_fail(cx, RixError::kGotoOutOfSubroutine);
     }
     return true;
   }
@@ -187,7 +187,7 @@ bool rix_pass4(RixCompile& cx) {
   try {
     p.stack.reserve(blocks + 1);
   } catch (const std::bad_alloc&) {
-    return rix_fail(cx, 17);
+    return rix_fail(cx, RixError::kControlMemory);
   }
   for (int32_t pc = 0; pc < static_cast<int32_t>(image.instructions.size()); ++pc) {
     image.pc = pc;
@@ -197,7 +197,7 @@ bool rix_pass4(RixCompile& cx) {
     // The report stands at the end of the walk; the source line shown is the open block's.
     std::size_t open = static_cast<std::size_t>(p.stack.back().index);
     if (open < image.source_lines.size()) cx.error_line = image.source_lines[open];
-    return rix_fail(cx, 55);
+    return rix_fail(cx, RixError::kUnclosedBlock);
   }
   return p.placements() && p.jumps();
 }

@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "rix/compiler/errors.h"
 #include "rix/compiler/image.h"
 #include "rix/compiler/lex.h"
 
@@ -58,7 +59,7 @@ struct RixCompile {
 std::string rix_work_path(const RixImage& image, const char* name);
 
 // Reports `code` (with `detail` for the messages that show one) and returns false.
-bool rix_fail(RixCompile& cx, int code, std::string_view detail = {});
+bool rix_fail(RixCompile& cx, RixError error, std::string_view detail = {});
 
 bool rix_pass1(RixCompile& cx, RixLineReader& source);
 bool rix_pass2(RixCompile& cx);

@@ -66,89 +66,14 @@ struct Keyword {
   uint8_t code;
 };
 
-// Source keywords. The preset statements for the joint limits (109..114) are spelled like their
-// command names; they take a joint target and no value.
-constexpr Keyword kKeywords[] = {
-    {"PTP", Form::kPosition, PTP},
-    {"REL_PTP", Form::kRelPosition, REL_PTP},
-    {"PTP_ANGLE", Form::kAngle, PTP_ANGLE},
-    {"REL_PTP_ANGLE", Form::kRelAngle, REL_PTP_ANGLE},
-    {"VEL_CONTROL", Form::kVelocity, VEL_CONTROL},
-    {"OMEGA_CONTROL", Form::kOmega, OMEGA_CONTROL},
-    {"ALL_STOP", Form::kBare, ALL_STOP},
-    {"ALL_STOP_RELEASE", Form::kBare, ALL_STOP_RELEASE},
-    {"INITIAL_POSTURE", Form::kBare, INITIAL_POSTURE},
-    {"STAND_UP", Form::kHeight, STAND_UP},
-    {"SIT_DOWN", Form::kHeight, SIT_DOWN},
-    {"DETECT_FLOOR", Form::kDetectFloor, DETECT_FLOOR},
-    {"SLEEP", Form::kValue, SLEEP},
-    {"WAIT_INPOS", Form::kWait, WAIT_INPOS},
-    {"WAIT_NEAR", Form::kWaitNear, WAIT_NEAR},
-    {"TEACH_POSITION", Form::kTeachPosition, TEACH_POSITION},
-    {"TEACH_ANGLE", Form::kTeachAngle, TEACH_ANGLE},
-    {"SET_A_MAX", Form::kLegValue, SET_A_MAX},
-    {"SET_V_MAX", Form::kLegValue, SET_V_MAX},
-    {"SET_OMEGA_MAX", Form::kJointValue, SET_OMEGA_MAX},
-    {"SET_OMEGA_DOT_MAX", Form::kJointValue, SET_OMEGA_DOT_MAX},
-    {"SET_TORQUE_MAX", Form::kJointValue, SET_TORQUE_MAX},
-    {"SET_A_MAX_RATE", Form::kLegValue, SET_A_MAX_RATE},
-    {"SET_V_MAX_RATE", Form::kLegValue, SET_V_MAX_RATE},
-    {"SET_OMEGA_MAX_RATE", Form::kJointValue, SET_OMEGA_MAX_RATE},
-    {"SET_OMEGA_DOT_MAX_RATE", Form::kJointValue, SET_OMEGA_DOT_MAX_RATE},
-    {"SET_A_MAX_SLOW", Form::kLeg, SET_A_MAX_SLOW},
-    {"SET_A_MAX_FAST", Form::kLeg, SET_A_MAX_FAST},
-    {"SET_A_MAX_NORMAL", Form::kLeg, SET_A_MAX_NORMAL},
-    {"SET_V_MAX_SLOW", Form::kLeg, SET_V_MAX_SLOW},
-    {"SET_V_MAX_FAST", Form::kLeg, SET_V_MAX_FAST},
-    {"SET_V_MAX_NORMAL", Form::kLeg, SET_V_MAX_NORMAL},
-    {"SET_OMEGA_MAX_SLOW", Form::kJoint, SET_OMEGA_MAX_SLOW},
-    {"SET_OMEGA_MAX_FAST", Form::kJoint, SET_OMEGA_MAX_FAST},
-    {"SET_OMEGA_MAX_NORMAL", Form::kJoint, SET_OMEGA_MAX_NORMAL},
-    {"SET_OMEGA_DOT_MAX_SLOW", Form::kJoint, SET_OMEGA_DOT_MAX_SLOW},
-    {"SET_OMEGA_DOT_MAX_FAST", Form::kJoint, SET_OMEGA_DOT_MAX_FAST},
-    {"SET_OMEGA_DOT_MAX_NORMAL", Form::kJoint, SET_OMEGA_DOT_MAX_NORMAL},
-    {"SET_JUST_POSITION", Form::kLegValue, SET_JUST_POSITION},
-    {"SET_NEAR_POSITION", Form::kLegValue, SET_NEAR_POSITION},
-    {"SET_JUST_ANGLE", Form::kAngleTolerance, SET_JUST_ANGLE},
-    {"SET_NEAR_ANGLE", Form::kAngleTolerance, SET_NEAR_ANGLE},
-    {"SET_SAMPLING_TIME", Form::kValue, SET_SAMPLING_TIME},
-    {"SET_SAMPLING_FREQ", Form::kValue, SET_SAMPLING_FREQ},
-    {"AD_IN", Form::kAdIn, AD_IN},
-    {"KEY_IN", Form::kKeyIn, KEY_IN},
-    {"MESSAGE", Form::kMessage, MESSAGE},
-    {"MESSAGE_CLEAR", Form::kBare, MESSAGE_CLEAR},
-    {"SILENT_ON", Form::kBare, SILENT_ON},
-    {"SILENT_OFF", Form::kBare, SILENT_OFF},
-    {"OUTPUT_VARIABLES", Form::kBare, OUTPUT_VARIABLES},
-    {"FLUSH_BUF", Form::kBare, FLUSH_BUF},
-    {"LOG_START", Form::kBare, LOG_START},
-    {"LOG_STOP", Form::kBare, LOG_STOP},
-    {"LOG_ONE_SHOT", Form::kBare, LOG_ONE_SHOT},
-    {"EMG_ON", Form::kBare, EMG_ON},
-    {"EMG_OFF", Form::kBare, EMG_OFF},
-    {"EXIT", Form::kBare, EXIT},
-    {"LAMP_ON", Form::kLamp, LAMP_ON},
-    {"LAMP_OFF", Form::kLamp, LAMP_OFF},
-    {"SPECIAL", Form::kSpecial, SPECIAL},
-    {"REM", Form::kRem, REM},
-    {"END", Form::kBare, END},
-    {"GOTO", Form::kGoto, GOTO},
-    {"GOSUB", Form::kGosub, GOSUB},
-    {"RETURN", Form::kBare, RETURN},
-    {"IF", Form::kIf, IF_THEN_EQ},
-    {"ELSEIF", Form::kElseIf, ELSEIF_EQ},
-    {"ELSE", Form::kElse, ELSE},
-    {"ENDIF", Form::kBare, ENDIF},
-    {"WHILE", Form::kWhile, WHILE_EQ},
-    {"WEND", Form::kWend, WEND},
-    {"REPEAT", Form::kBare, REPEAT},
-    {"UNTIL", Form::kUntil, UNTIL_EQ},
-    {"FOR", Form::kFor, FOR},
-    {"NEXT", Form::kNext, NEXT},
-    {"SUBROUTINE", Form::kSubroutine, SUBROUTINE},
-    {"SUBEND", Form::kBare, SUBEND},
-    {"CALL", Form::kCall, CALL},
-};
+// Source keywords, from the command list. The preset statements for the joint limits
+// (SET_OMEGA_MAX_SLOW .. SET_OMEGA_DOT_MAX_NORMAL) are spelled like their command names; they take
+// a joint target and no value.
+#define ROKAN_RIX_NO_KEYWORD(code)
+#define ROKAN_RIX_KEYWORD(code, keyword, form) {#keyword, Form::form, code},
+constexpr Keyword kKeywords[] = {ROKAN_RIX_COMMANDS(ROKAN_RIX_NO_KEYWORD, ROKAN_RIX_KEYWORD)};
+#undef ROKAN_RIX_NO_KEYWORD
+#undef ROKAN_RIX_KEYWORD
 
 const Keyword* find_keyword(std::string_view token) {
   for (const Keyword& k : kKeywords) {
@@ -173,9 +98,9 @@ struct Statement {
   bool more() const { return next < t.size(); }
   std::string_view peek() const { return t[next]; }
   std::string_view take() { return t[next++]; }
-  bool fail(int code, std::string_view detail = {}) { return rix_fail(cx, code, detail); }
+  bool fail(RixError error, std::string_view detail = {}) { return rix_fail(cx, error, detail); }
   // Nothing may follow.
-  bool done() { return more() ? fail(11) : true; }
+  bool done() { return more() ? fail(RixError::kFormat) : true; }
 
   void set(int slot, uint8_t kind, double value) {
     r.arg_type[slot] = kind;
@@ -187,24 +112,25 @@ struct Statement {
   bool operand(std::string_view token, RixOperand& op) { return rix_parse_operand(cx, token, op); }
 
   // The target token; `ok` decides which targets the form takes, `code` is the error for others.
-  bool target(bool (*ok)(int), int code) {
-    if (!more()) return fail(11);
+  bool target(bool (*ok)(int), RixError error) {
+    if (!more()) return fail(RixError::kFormat);
     int target = rix_parse_target(take());
-    if (target < 0 || !ok(target)) return fail(code);
+    if (target < 0 || !ok(target)) return fail(error);
     r.target = static_cast<uint8_t>(target);
     return true;
   }
 
   // A value: number, character constant or general variable; `minus_var` allows "-name".
   // A negative number where `non_negative` is set is error `negative_code`.
-  bool value(int slot, bool non_negative, int negative_code = 23, bool minus_var = false) {
-    if (!more()) return fail(11);
+  bool value(int slot, bool non_negative, RixError negative_code = RixError::kDomain,
+             bool minus_var = false) {
+    if (!more()) return fail(RixError::kFormat);
     RixOperand op;
-    if (!operand(take(), op)) return fail(11);
+    if (!operand(take(), op)) return fail(RixError::kFormat);
     if (op.is_number()) {
       if (non_negative && op.value < 0) return fail(negative_code);
     } else if (op.cls != RixOperandClass::kVar || (op.minus && !minus_var)) {
-      return fail(11);
+      return fail(RixError::kFormat);
     }
     rix_mark_referenced(cx, op);
     set(slot, op);
@@ -215,17 +141,17 @@ struct Statement {
   // component of a coordinate (joint) variable, with optional R/A where `values` allows it.
   bool motion_value(int slot, bool angle, Values values) {
     bool relative = values == Values::kRelative;
-    if (!more()) return fail(11);
+    if (!more()) return fail(RixError::kFormat);
     if (keyword_is(peek(), "R") || keyword_is(peek(), "A")) {
-      if (values != Values::kPrefixed) return fail(11);
+      if (values != Values::kPrefixed) return fail(RixError::kFormat);
       relative = keyword_is(take(), "R");
-      if (!more()) return fail(11);
+      if (!more()) return fail(RixError::kFormat);
     }
     RixOperand op;
-    if (!operand(take(), op)) return fail(11);
+    if (!operand(take(), op)) return fail(RixError::kFormat);
     const RixOperandClass comp = angle ? RixOperandClass::kJntComp : RixOperandClass::kPosComp;
     if (op.cls != RixOperandClass::kNumber && op.cls != RixOperandClass::kVar && op.cls != comp) {
-      return fail(11);
+      return fail(RixError::kFormat);
     }
     rix_mark_referenced(cx, op);
     set(slot, op, relative);
@@ -260,10 +186,10 @@ struct Statement {
   // plain labels (error 50). The slot receives the statement index of the label.
   bool label(int slot, std::string_view name, bool plain, bool subroutine) {
     int i = rix_lookup_label(cx, name, cx.image.pc);
-    if (i < 0) return fail(25, name);
+    if (i < 0) return fail(RixError::kNoSuchLabel, name);
     const RixLabel& l = cx.image.labels[static_cast<std::size_t>(i)];
-    if (plain && l.kind == 'S') return fail(49, name);
-    if (subroutine && l.kind != 'S') return fail(50, name);
+    if (plain && l.kind == 'S') return fail(RixError::kSubroutineByGoto, name);
+    if (subroutine && l.kind != 'S') return fail(RixError::kCallNotSubroutine, name);
     set(slot, LABEL, l.index);
     return true;
   }
@@ -274,16 +200,16 @@ struct Statement {
     if (n == 1) {
       double sign;
       int flag = rix_parse_event_flag(take(), sign);
-      if (flag < 0) return fail(26);
+      if (flag < 0) return fail(RixError::kCondition);
       set(0, static_cast<uint8_t>(flag), sign);
       r.command = rix_condition_code(base, CMP_EVENT);
       return true;
     }
-    if (n != 3) return fail(26);
+    if (n != 3) return fail(RixError::kCondition);
     RixOperand left, right;
-    if (!operand(take(), left)) return fail(26);
+    if (!operand(take(), left)) return fail(RixError::kCondition);
     int cmp = rix_parse_comparison(take());
-    if (cmp < 0 || !operand(take(), right)) return fail(26);
+    if (cmp < 0 || !operand(take(), right)) return fail(RixError::kCondition);
     rix_mark_referenced(cx, left);
     rix_mark_referenced(cx, right);
     set(0, left);
@@ -304,7 +230,8 @@ struct Statement {
 
   // The loop variable of FOR and NEXT: a general variable without '-' (error 30 otherwise).
   bool loop_variable(int slot, RixOperand& op) {
-    if (!operand(take(), op) || op.cls != RixOperandClass::kVar || op.minus) return fail(30);
+    if (!operand(take(), op) || op.cls != RixOperandClass::kVar || op.minus)
+      return fail(RixError::kArgument);
     set(slot, op);
     return true;
   }
@@ -334,7 +261,7 @@ bool position(Statement& s, Values values, bool hs) {
     s.take();
     ++s.r.command;  // the _HS code follows its plain one
   }
-  if (!s.target(is_leg, 24)) return false;
+  if (!s.target(is_leg, RixError::kTarget)) return false;
   return s.motion_goal(false, values);
 }
 
@@ -343,13 +270,13 @@ bool angle(Statement& s, Values values, bool hs) {
     s.take();
     ++s.r.command;
   }
-  if (!s.target(is_leg_or_joint, 24)) return false;
+  if (!s.target(is_leg_or_joint, RixError::kTarget)) return false;
   if (rix_is_joint_target(s.r.target)) return s.motion_value(0, true, values) && s.done();
   return s.motion_goal(true, values);
 }
 
 bool height(Statement& s) {
-  if (!s.more()) return s.fail(11);
+  if (!s.more()) return s.fail(RixError::kFormat);
   RixOperand op;
   if (s.operand(s.take(), op) &&
       (op.cls == RixOperandClass::kNumber || op.cls == RixOperandClass::kVar)) {
@@ -360,31 +287,32 @@ bool height(Statement& s) {
 }
 
 bool teach_position(Statement& s) {
-  if (!s.target(is_single_leg_or_joint, 24)) return false;
-  if (!s.more()) return s.fail(11);
+  if (!s.target(is_single_leg_or_joint, RixError::kTarget)) return false;
+  if (!s.more()) return s.fail(RixError::kFormat);
   RixOperand op;
-  if (!s.operand(s.take(), op) || op.cls != RixOperandClass::kPos || op.minus) return s.fail(11);
+  if (!s.operand(s.take(), op) || op.cls != RixOperandClass::kPos || op.minus)
+    return s.fail(RixError::kFormat);
   rix_mark_assigned(s.cx, op);
   s.set(0, op);
   return s.done();
 }
 
 bool teach_angle(Statement& s) {
-  if (!s.target(is_single_leg_or_joint, 24)) return false;
-  if (!s.more()) return s.fail(11);
+  if (!s.target(is_single_leg_or_joint, RixError::kTarget)) return false;
+  if (!s.more()) return s.fail(RixError::kFormat);
   RixOperand op;
-  if (!s.operand(s.take(), op) || op.minus) return s.fail(11);
+  if (!s.operand(s.take(), op) || op.minus) return s.fail(RixError::kFormat);
   bool ok = rix_is_joint_target(s.r.target)
                 ? op.cls == RixOperandClass::kVar || op.cls == RixOperandClass::kJntComp
                 : op.cls == RixOperandClass::kJnt;
-  if (!ok) return s.fail(11);
+  if (!ok) return s.fail(RixError::kFormat);
   rix_mark_assigned(s.cx, op);
   s.set(0, op);
   return s.done();
 }
 
 bool angle_tolerance(Statement& s) {
-  if (!s.target(is_leg_or_joint, 33)) return false;
+  if (!s.target(is_leg_or_joint, RixError::kUndefinedTarget)) return false;
   if (rix_is_joint_target(s.r.target)) return s.value(0, true) && s.done();
   RixOperand op;
   if (s.more() && s.operand(s.peek(), op) && op.cls == RixOperandClass::kJnt && !op.minus) {
@@ -404,30 +332,30 @@ bool is_integer(double v) {
 }
 
 bool ad_in(Statement& s) {
-  if (!s.more()) return s.fail(11);
+  if (!s.more()) return s.fail(RixError::kFormat);
   std::string_view source = s.take();
   int target = rix_parse_target(source);
   double board = 0, channel = 0;
   if (target >= 0) {
-    if (!is_input(target)) return s.fail(24);
+    if (!is_input(target)) return s.fail(RixError::kTarget);
     s.r.target = static_cast<uint8_t>(target);
   } else if (rix_parse_number(source, board) || rix_parse_char(source, board)) {
-    if (!s.more()) return s.fail(11);
+    if (!s.more()) return s.fail(RixError::kFormat);
     std::string_view ch = s.take();
     bool number = rix_parse_number(ch, channel) || rix_parse_char(ch, channel);
     if (!number || !is_integer(board) || !is_integer(channel) || board != 0 || channel < 0 ||
         channel > 16) {
-      return s.fail(23);
+      return s.fail(RixError::kDomain);
     }
     s.set(0, CONSTANT, board);
     s.set(1, CONSTANT, channel);
   } else {
-    return s.fail(24);
+    return s.fail(RixError::kTarget);
   }
-  if (!s.more()) return s.fail(11);
+  if (!s.more()) return s.fail(RixError::kFormat);
   RixOperand var;
   if (!s.operand(s.take(), var) || var.cls != RixOperandClass::kVar || var.minus) {
-    return s.fail(11);
+    return s.fail(RixError::kFormat);
   }
   rix_mark_assigned(s.cx, var);
   s.set(2, var);
@@ -439,11 +367,11 @@ bool key_in(Statement& s) {
   var.cls = RixOperandClass::kVar;
   if (s.more()) {
     if (!s.operand(s.take(), var) || var.cls != RixOperandClass::kVar || var.minus) {
-      return s.fail(11);
+      return s.fail(RixError::kFormat);
     }
   } else {
     auto it = s.cx.variables.find("VAR_KEY");
-    if (it == s.cx.variables.end()) return s.fail(39);
+    if (it == s.cx.variables.end()) return s.fail(RixError::kSevere);
     var.index = it->second.index;
   }
   rix_mark_assigned(s.cx, var);
@@ -454,12 +382,12 @@ bool key_in(Statement& s) {
 bool message(Statement& s, std::string_view statement) {
   // The text is the statement after the keyword; pass 1 has joined its words with tabs.
   std::string_view text = trim_blanks(trim_blanks(statement).substr(s.t[0].size()));
-  if (text.empty()) return s.fail(11);
-  if (text.size() > kRixMessageMax) return s.fail(18);
+  if (text.empty()) return s.fail(RixError::kFormat);
+  if (text.size() > kRixMessageMax) return s.fail(RixError::kStringTooLong);
   RixImage& image = s.cx.image;
   if (image.next_message < 0 ||
       static_cast<std::size_t>(image.next_message) >= image.messages.size()) {
-    return s.fail(39);
+    return s.fail(RixError::kSevere);
   }
   RixMessage& slot = image.messages[static_cast<std::size_t>(image.next_message)];
   slot.fill(0);
@@ -469,14 +397,14 @@ bool message(Statement& s, std::string_view statement) {
 }
 
 bool special(Statement& s) {
-  if (!s.more()) return s.fail(11);
+  if (!s.more()) return s.fail(RixError::kFormat);
   double n;
   std::string_view token = s.take();
-  if (!rix_parse_number(token, n) && !rix_parse_char(token, n)) return s.fail(11);
-  if (!(std::floor(n) >= 0 && std::floor(n) <= 255)) return s.fail(23);
+  if (!rix_parse_number(token, n) && !rix_parse_char(token, n)) return s.fail(RixError::kFormat);
+  if (!(std::floor(n) >= 0 && std::floor(n) <= 255)) return s.fail(RixError::kDomain);
   s.set(0, CONSTANT, n);
   for (int slot = 1; slot <= 2 && s.more(); ++slot) {
-    if (!s.value(slot, false, 23, true)) return false;
+    if (!s.value(slot, false, RixError::kDomain, true)) return false;
   }
   return s.done();
 }
@@ -487,7 +415,7 @@ bool is_loop(std::string_view name) {
 
 bool jump_if(Statement& s) {
   std::size_t k = s.find({"GOTO", "GOSUB", "THEN"});
-  if (k == s.t.size()) return s.fail(11);
+  if (k == s.t.size()) return s.fail(RixError::kFormat);
   std::string_view keyword = s.t[k];
   uint8_t base = keyword_is(keyword, "GOTO")    ? IF_GOTO_EQ
                  : keyword_is(keyword, "GOSUB") ? IF_GOSUB_EQ
@@ -498,27 +426,27 @@ bool jump_if(Statement& s) {
     s.set(2, LABEL, 0);
     return s.done();
   }
-  if (!s.more()) return s.fail(11);
+  if (!s.more()) return s.fail(RixError::kFormat);
   std::string_view name = s.take();
-  if (base == IF_GOSUB_EQ && is_loop(name)) return s.fail(11);
+  if (base == IF_GOSUB_EQ && is_loop(name)) return s.fail(RixError::kFormat);
   if (!s.label(2, name, base == IF_GOTO_EQ, false)) return false;
   return s.done();
 }
 
 bool for_loop(Statement& s) {
-  if (!s.more()) return s.fail(11);
+  if (!s.more()) return s.fail(RixError::kFormat);
   RixOperand var;
   if (!s.loop_variable(0, var)) return false;
   rix_mark_assigned(s.cx, var);
-  if (!s.more() || s.take() != "=") return s.fail(11);
-  if (!s.value(1, false, 23, true)) return false;
-  if (!s.more() || !keyword_is(s.take(), "TO")) return s.fail(11);
-  if (!s.value(2, false, 23, true)) return false;
+  if (!s.more() || s.take() != "=") return s.fail(RixError::kFormat);
+  if (!s.value(1, false, RixError::kDomain, true)) return false;
+  if (!s.more() || !keyword_is(s.take(), "TO")) return s.fail(RixError::kFormat);
+  if (!s.value(2, false, RixError::kDomain, true)) return false;
   s.set(3, LABEL, 0);
   s.set(4, CONSTANT, 1);
   if (s.more()) {
-    if (!keyword_is(s.take(), "STEP")) return s.fail(11);
-    if (!s.value(4, false, 23, true)) return false;
+    if (!keyword_is(s.take(), "STEP")) return s.fail(RixError::kFormat);
+    if (!s.value(4, false, RixError::kDomain, true)) return false;
   }
   return s.done();
 }
@@ -543,25 +471,25 @@ bool compile(Statement& s, const Keyword& k, std::string_view statement) {
     case Form::kHeight:
       return height(s);
     case Form::kDetectFloor:
-      return s.target(is_leg, 24) && s.value(0, true, 11) && s.done();
+      return s.target(is_leg, RixError::kTarget) && s.value(0, true, RixError::kFormat) && s.done();
     case Form::kValue:
       return s.value(0, true) && s.done();
     case Form::kWait:
-      return s.target(is_leg_or_joint, 24) && s.done();
+      return s.target(is_leg_or_joint, RixError::kTarget) && s.done();
     case Form::kWaitNear:
-      return s.target(is_leg_or_joint, 33) && s.done();
+      return s.target(is_leg_or_joint, RixError::kUndefinedTarget) && s.done();
     case Form::kTeachPosition:
       return teach_position(s);
     case Form::kTeachAngle:
       return teach_angle(s);
     case Form::kLegValue:
-      return s.target(is_leg, 24) && s.value(0, true) && s.done();
+      return s.target(is_leg, RixError::kTarget) && s.value(0, true) && s.done();
     case Form::kJointValue:
-      return s.target(is_joint, 24) && s.value(0, true) && s.done();
+      return s.target(is_joint, RixError::kTarget) && s.value(0, true) && s.done();
     case Form::kLeg:
-      return s.target(is_leg, 24) && s.done();
+      return s.target(is_leg, RixError::kTarget) && s.done();
     case Form::kJoint:
-      return s.target(is_joint, 24) && s.done();
+      return s.target(is_joint, RixError::kTarget) && s.done();
     case Form::kAngleTolerance:
       return angle_tolerance(s);
     case Form::kAdIn:
@@ -581,16 +509,16 @@ bool compile(Statement& s, const Keyword& k, std::string_view statement) {
       return s.done();
     case Form::kGosub:
     case Form::kCall: {
-      if (!s.more()) return s.fail(11);
+      if (!s.more()) return s.fail(RixError::kFormat);
       std::string_view name = s.take();
-      if (is_loop(name)) return s.fail(11);
+      if (is_loop(name)) return s.fail(RixError::kFormat);
       return s.label(0, name, false, k.form == Form::kCall) && s.done();
     }
     case Form::kIf:
       return jump_if(s);
     case Form::kElseIf: {
       std::size_t then = s.find({"THEN"});
-      if (then == s.t.size()) return s.fail(11);
+      if (then == s.t.size()) return s.fail(RixError::kFormat);
       if (!s.condition(then - s.next, ELSEIF_EQ)) return false;
       s.take();
       s.set(2, LABEL, 0);
@@ -615,7 +543,7 @@ bool compile(Statement& s, const Keyword& k, std::string_view statement) {
     case Form::kFor:
       return for_loop(s);
     case Form::kNext: {
-      if (!s.more()) return s.fail(11);  // NEXT names its loop variable
+      if (!s.more()) return s.fail(RixError::kFormat);  // NEXT names its loop variable
       RixOperand var;
       if (!s.loop_variable(0, var)) return false;
       rix_mark_referenced(s.cx, var);
@@ -623,10 +551,10 @@ bool compile(Statement& s, const Keyword& k, std::string_view statement) {
       return s.done();
     }
     case Form::kSubroutine:
-      if (!s.more() || !ends_with_colon(s.take())) return s.fail(11);
+      if (!s.more() || !ends_with_colon(s.take())) return s.fail(RixError::kFormat);
       return s.done();
   }
-  return s.fail(39);
+  return s.fail(RixError::kSevere);
 }
 
 }  // namespace
@@ -645,7 +573,7 @@ int rix_lookup_label(const RixCompile& cx, std::string_view name, int32_t from) 
 bool rix_compile_statement(RixCompile& cx, std::string_view statement, RixInstruction& record) {
   record = RixInstruction{};
   Tokens tokens = split_tokens(statement);
-  if (tokens.empty()) return rix_fail(cx, 11);
+  if (tokens.empty()) return rix_fail(cx, RixError::kFormat);
   Statement s{cx, tokens, record};
   if (const Keyword* k = find_keyword(tokens[0])) return compile(s, *k, statement);
   if (ends_with_colon(tokens[0])) {
@@ -663,7 +591,7 @@ bool rix_compile_statement(RixCompile& cx, std::string_view statement, RixInstru
       (rix_parse_operand(cx, first, dest) && dest.is_variable())) {
     return rix_compile_assignment(cx, tokens, record);
   }
-  return rix_fail(cx, 22, first);
+  return rix_fail(cx, RixError::kUnknownCommand, first);
 }
 
 }  // namespace rokan

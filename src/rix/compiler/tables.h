@@ -13,35 +13,182 @@
 namespace rokan {
 namespace rix {
 
-// clang-format off
+// The commands in code order, one per line: K(code, keyword, form) for the command that a
+// statement beginning with `keyword` compiles to first, `form` naming the compiler's parser of
+// that statement; C(code) for every other command (forms the compiler picks from the operands,
+// such as the _HS and the comparison variants and the assignments, and codes without a source
+// form). The enum, the name table and the
+// compiler's keyword table are all made from this list, so a new command is one line before
+// END_OF_CMD.
+#define ROKAN_RIX_COMMANDS(C, K)                                 \
+  C(NOP)                                                         \
+  K(PTP, PTP, kPosition)                                         \
+  C(PTP_HS)                                                      \
+  K(REL_PTP, REL_PTP, kRelPosition)                              \
+  C(REL_PTP_HS)                                                  \
+  K(PTP_ANGLE, PTP_ANGLE, kAngle)                                \
+  C(PTP_ANGLE_HS)                                                \
+  K(REL_PTP_ANGLE, REL_PTP_ANGLE, kRelAngle)                     \
+  C(REL_PTP_ANGLE_HS)                                            \
+  K(ALL_STOP, ALL_STOP, kBare)                                   \
+  K(ALL_STOP_RELEASE, ALL_STOP_RELEASE, kBare)                   \
+  K(INITIAL_POSTURE, INITIAL_POSTURE, kBare)                     \
+  K(STAND_UP, STAND_UP, kHeight)                                 \
+  K(SIT_DOWN, SIT_DOWN, kHeight)                                 \
+  K(VEL_CONTROL, VEL_CONTROL, kVelocity)                         \
+  K(OMEGA_CONTROL, OMEGA_CONTROL, kOmega)                        \
+  K(SLEEP, SLEEP, kValue)                                        \
+  K(WAIT_INPOS, WAIT_INPOS, kWait)                               \
+  K(WAIT_NEAR, WAIT_NEAR, kWaitNear)                             \
+  C(COMPLIANCE_ANGLE)                                            \
+  C(COMPLIANCE_ANGLE_HS)                                         \
+  C(REL_COMPLIANCE_ANGLE)                                        \
+  C(REL_COMPLIANCE_ANGLE_HS)                                     \
+  C(FORCE)                                                       \
+  C(COMPLIANCE_POSITION)                                         \
+  C(COMPLIANCE_POSITION_HS)                                      \
+  C(REL_COMPLIANCE_POSITION)                                     \
+  C(REL_COMPLIANCE_POSITION_HS)                                  \
+  C(NO_COMPLIANCE)                                               \
+  C(TORQUE)                                                      \
+  K(TEACH_POSITION, TEACH_POSITION, kTeachPosition)              \
+  K(TEACH_ANGLE, TEACH_ANGLE, kTeachAngle)                       \
+  C(TEACH_TORQUE)                                                \
+  C(TEACH_FORCE)                                                 \
+  K(GOTO, GOTO, kGoto)                                           \
+  C(IF_GOTO_EQ)                                                  \
+  C(IF_GOTO_NE)                                                  \
+  C(IF_GOTO_GT)                                                  \
+  C(IF_GOTO_LT)                                                  \
+  C(IF_GOTO_GE)                                                  \
+  C(IF_GOTO_LE)                                                  \
+  K(GOSUB, GOSUB, kGosub)                                        \
+  K(RETURN, RETURN, kBare)                                       \
+  C(IF_GOSUB_EQ)                                                 \
+  C(IF_GOSUB_NE)                                                 \
+  C(IF_GOSUB_GT)                                                 \
+  C(IF_GOSUB_LT)                                                 \
+  C(IF_GOSUB_GE)                                                 \
+  C(IF_GOSUB_LE)                                                 \
+  C(IF_GOTO_EVENT)                                               \
+  C(IF_GOSUB_EVENT)                                              \
+  C(LABEL_CMD)                                                   \
+  K(AD_IN, AD_IN, kAdIn)                                         \
+  K(KEY_IN, KEY_IN, kKeyIn)                                      \
+  K(MESSAGE, MESSAGE, kMessage)                                  \
+  K(MESSAGE_CLEAR, MESSAGE_CLEAR, kBare)                         \
+  K(SILENT_ON, SILENT_ON, kBare)                                 \
+  K(SILENT_OFF, SILENT_OFF, kBare)                               \
+  K(LAMP_ON, LAMP_ON, kLamp)                                     \
+  K(LAMP_OFF, LAMP_OFF, kLamp)                                   \
+  K(OUTPUT_VARIABLES, OUTPUT_VARIABLES, kBare)                   \
+  K(FLUSH_BUF, FLUSH_BUF, kBare)                                 \
+  K(REM, REM, kRem)                                              \
+  K(EXIT, EXIT, kBare)                                           \
+  K(END, END, kBare)                                             \
+  K(LOG_START, LOG_START, kBare)                                 \
+  K(LOG_STOP, LOG_STOP, kBare)                                   \
+  K(LOG_ONE_SHOT, LOG_ONE_SHOT, kBare)                           \
+  K(EMG_ON, EMG_ON, kBare)                                       \
+  K(EMG_OFF, EMG_OFF, kBare)                                     \
+  K(SPECIAL, SPECIAL, kSpecial)                                  \
+  C(EQUAL)                                                       \
+  C(EQUAL_ADD)                                                   \
+  C(EQUAL_SUB)                                                   \
+  C(EQUAL_MULT)                                                  \
+  C(EQUAL_DIV)                                                   \
+  C(EQUAL_ABS)                                                   \
+  C(EQUAL_INT)                                                   \
+  C(EQUAL_SQRT)                                                  \
+  C(EQUAL_SIN)                                                   \
+  C(EQUAL_COS)                                                   \
+  C(EQUAL_TAN)                                                   \
+  C(EQUAL_ASIN)                                                  \
+  C(EQUAL_ACOS)                                                  \
+  C(EQUAL_ATAN)                                                  \
+  C(EQUAL_ATAN2)                                                 \
+  C(EQUAL_DEG2RAD)                                               \
+  C(EQUAL_RAD2DEG)                                               \
+  C(EQUAL_NORM)                                                  \
+  C(EQUAL_UNIT_VECT)                                             \
+  C(EQUAL_ROT_X)                                                 \
+  C(EQUAL_ROT_Y)                                                 \
+  C(EQUAL_ROT_Z)                                                 \
+  K(SET_A_MAX, SET_A_MAX, kLegValue)                             \
+  K(SET_V_MAX, SET_V_MAX, kLegValue)                             \
+  K(SET_OMEGA_MAX, SET_OMEGA_MAX, kJointValue)                   \
+  K(SET_OMEGA_DOT_MAX, SET_OMEGA_DOT_MAX, kJointValue)           \
+  K(SET_TORQUE_MAX, SET_TORQUE_MAX, kJointValue)                 \
+  K(SET_A_MAX_RATE, SET_A_MAX_RATE, kLegValue)                   \
+  K(SET_V_MAX_RATE, SET_V_MAX_RATE, kLegValue)                   \
+  K(SET_OMEGA_MAX_RATE, SET_OMEGA_MAX_RATE, kJointValue)         \
+  K(SET_OMEGA_DOT_MAX_RATE, SET_OMEGA_DOT_MAX_RATE, kJointValue) \
+  C(SET_TORQUE_MAX_RATE)                                         \
+  K(SET_A_MAX_SLOW, SET_A_MAX_SLOW, kLeg)                        \
+  K(SET_A_MAX_FAST, SET_A_MAX_FAST, kLeg)                        \
+  K(SET_A_MAX_NORMAL, SET_A_MAX_NORMAL, kLeg)                    \
+  K(SET_V_MAX_SLOW, SET_V_MAX_SLOW, kLeg)                        \
+  K(SET_V_MAX_FAST, SET_V_MAX_FAST, kLeg)                        \
+  K(SET_V_MAX_NORMAL, SET_V_MAX_NORMAL, kLeg)                    \
+  K(SET_OMEGA_MAX_SLOW, SET_OMEGA_MAX_SLOW, kJoint)              \
+  K(SET_OMEGA_MAX_FAST, SET_OMEGA_MAX_FAST, kJoint)              \
+  K(SET_OMEGA_MAX_NORMAL, SET_OMEGA_MAX_NORMAL, kJoint)          \
+  K(SET_OMEGA_DOT_MAX_SLOW, SET_OMEGA_DOT_MAX_SLOW, kJoint)      \
+  K(SET_OMEGA_DOT_MAX_FAST, SET_OMEGA_DOT_MAX_FAST, kJoint)      \
+  K(SET_OMEGA_DOT_MAX_NORMAL, SET_OMEGA_DOT_MAX_NORMAL, kJoint)  \
+  C(SET_TORQUE_MAX_FIRMLY)                                       \
+  C(SET_TORQUE_MAX_SOFT)                                         \
+  C(SET_TORQUE_MAX_NORMAL)                                       \
+  K(SET_JUST_POSITION, SET_JUST_POSITION, kLegValue)             \
+  K(SET_NEAR_POSITION, SET_NEAR_POSITION, kLegValue)             \
+  K(SET_JUST_ANGLE, SET_JUST_ANGLE, kAngleTolerance)             \
+  K(SET_NEAR_ANGLE, SET_NEAR_ANGLE, kAngleTolerance)             \
+  K(SET_SAMPLING_TIME, SET_SAMPLING_TIME, kValue)                \
+  K(SET_SAMPLING_FREQ, SET_SAMPLING_FREQ, kValue)                \
+  K(DETECT_FLOOR, DETECT_FLOOR, kDetectFloor)                    \
+  K(IF_THEN_EQ, IF, kIf)                                         \
+  C(IF_THEN_NE)                                                  \
+  C(IF_THEN_GT)                                                  \
+  C(IF_THEN_LT)                                                  \
+  C(IF_THEN_GE)                                                  \
+  C(IF_THEN_LE)                                                  \
+  C(IF_THEN_EVENT)                                               \
+  K(ELSEIF_EQ, ELSEIF, kElseIf)                                  \
+  C(ELSEIF_NE)                                                   \
+  C(ELSEIF_GT)                                                   \
+  C(ELSEIF_LT)                                                   \
+  C(ELSEIF_GE)                                                   \
+  C(ELSEIF_LE)                                                   \
+  C(ELSEIF_EVENT)                                                \
+  K(ELSE, ELSE, kElse)                                           \
+  K(ENDIF, ENDIF, kBare)                                         \
+  K(WHILE_EQ, WHILE, kWhile)                                     \
+  C(WHILE_NE)                                                    \
+  C(WHILE_GT)                                                    \
+  C(WHILE_LT)                                                    \
+  C(WHILE_GE)                                                    \
+  C(WHILE_LE)                                                    \
+  C(WHILE_EVENT)                                                 \
+  K(WEND, WEND, kWend)                                           \
+  K(REPEAT, REPEAT, kBare)                                       \
+  K(UNTIL_EQ, UNTIL, kUntil)                                     \
+  C(UNTIL_NE)                                                    \
+  C(UNTIL_GT)                                                    \
+  C(UNTIL_LT)                                                    \
+  C(UNTIL_GE)                                                    \
+  C(UNTIL_LE)                                                    \
+  C(UNTIL_EVENT)                                                 \
+  K(FOR, FOR, kFor)                                              \
+  K(NEXT, NEXT, kNext)                                           \
+  K(SUBROUTINE, SUBROUTINE, kSubroutine)                         \
+  K(SUBEND, SUBEND, kBare)                                       \
+  K(CALL, CALL, kCall)
+
+#define ROKAN_RIX_COMMAND_CODE(code, ...) code,
 enum Command : uint8_t {
-  NOP, PTP, PTP_HS, REL_PTP, REL_PTP_HS, PTP_ANGLE, PTP_ANGLE_HS, REL_PTP_ANGLE, REL_PTP_ANGLE_HS,
-  ALL_STOP, ALL_STOP_RELEASE, INITIAL_POSTURE, STAND_UP, SIT_DOWN, VEL_CONTROL, OMEGA_CONTROL,
-  SLEEP, WAIT_INPOS, WAIT_NEAR, COMPLIANCE_ANGLE, COMPLIANCE_ANGLE_HS, REL_COMPLIANCE_ANGLE,
-  REL_COMPLIANCE_ANGLE_HS, FORCE, COMPLIANCE_POSITION, COMPLIANCE_POSITION_HS,
-  REL_COMPLIANCE_POSITION, REL_COMPLIANCE_POSITION_HS, NO_COMPLIANCE, TORQUE, TEACH_POSITION,
-  TEACH_ANGLE, TEACH_TORQUE, TEACH_FORCE, GOTO, IF_GOTO_EQ, IF_GOTO_NE, IF_GOTO_GT, IF_GOTO_LT,
-  IF_GOTO_GE, IF_GOTO_LE, GOSUB, RETURN, IF_GOSUB_EQ, IF_GOSUB_NE, IF_GOSUB_GT, IF_GOSUB_LT,
-  IF_GOSUB_GE, IF_GOSUB_LE, IF_GOTO_EVENT, IF_GOSUB_EVENT, LABEL_CMD, AD_IN, KEY_IN, MESSAGE,
-  MESSAGE_CLEAR, SILENT_ON, SILENT_OFF, LAMP_ON, LAMP_OFF, OUTPUT_VARIABLES, FLUSH_BUF, REM, EXIT,
-  END, LOG_START, LOG_STOP, LOG_ONE_SHOT, EMG_ON, EMG_OFF, SPECIAL, EQUAL, EQUAL_ADD, EQUAL_SUB,
-  EQUAL_MULT, EQUAL_DIV, EQUAL_ABS, EQUAL_INT, EQUAL_SQRT, EQUAL_SIN, EQUAL_COS, EQUAL_TAN,
-  EQUAL_ASIN, EQUAL_ACOS, EQUAL_ATAN, EQUAL_ATAN2, EQUAL_DEG2RAD, EQUAL_RAD2DEG, EQUAL_NORM,
-  EQUAL_UNIT_VECT, EQUAL_ROT_X, EQUAL_ROT_Y, EQUAL_ROT_Z, SET_A_MAX, SET_V_MAX, SET_OMEGA_MAX,
-  SET_OMEGA_DOT_MAX, SET_TORQUE_MAX, SET_A_MAX_RATE, SET_V_MAX_RATE, SET_OMEGA_MAX_RATE,
-  SET_OMEGA_DOT_MAX_RATE, SET_TORQUE_MAX_RATE, SET_A_MAX_SLOW, SET_A_MAX_FAST, SET_A_MAX_NORMAL,
-  SET_V_MAX_SLOW, SET_V_MAX_FAST, SET_V_MAX_NORMAL, SET_OMEGA_MAX_SLOW, SET_OMEGA_MAX_FAST,
-  SET_OMEGA_MAX_NORMAL, SET_OMEGA_DOT_MAX_SLOW, SET_OMEGA_DOT_MAX_FAST, SET_OMEGA_DOT_MAX_NORMAL,
-  SET_TORQUE_MAX_FIRMLY, SET_TORQUE_MAX_SOFT, SET_TORQUE_MAX_NORMAL, SET_JUST_POSITION,
-  SET_NEAR_POSITION, SET_JUST_ANGLE, SET_NEAR_ANGLE, SET_SAMPLING_TIME, SET_SAMPLING_FREQ,
-  DETECT_FLOOR, IF_THEN_EQ, IF_THEN_NE, IF_THEN_GT, IF_THEN_LT, IF_THEN_GE, IF_THEN_LE,
-  IF_THEN_EVENT, ELSEIF_EQ, ELSEIF_NE, ELSEIF_GT, ELSEIF_LT, ELSEIF_GE, ELSEIF_LE, ELSEIF_EVENT,
-  ELSE, ENDIF, WHILE_EQ, WHILE_NE, WHILE_GT, WHILE_LT, WHILE_GE, WHILE_LE, WHILE_EVENT, WEND,
-  REPEAT, UNTIL_EQ, UNTIL_NE, UNTIL_GT, UNTIL_LT, UNTIL_GE, UNTIL_LE, UNTIL_EVENT, FOR, NEXT,
-  SUBROUTINE, SUBEND, CALL,
-  END_OF_CMD  // 162, sentinel
+  ROKAN_RIX_COMMANDS(ROKAN_RIX_COMMAND_CODE, ROKAN_RIX_COMMAND_CODE) END_OF_CMD  // sentinel
 };
-// clang-format on
+#undef ROKAN_RIX_COMMAND_CODE
 
 // Comparison index inside each condition family: family base + index gives the code. The EVENT
 // code of a family (IF_GOTO_EVENT etc.) is not at base + 6 for IF_GOTO/IF_GOSUB, so use

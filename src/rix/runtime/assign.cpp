@@ -30,7 +30,7 @@ double rad_to_deg(double a) {
 // Error 22 naming the command that reached a handler which does not serve it.
 bool unknown_command(Exec& x) {
   const char* name = rix_command_name(x.ins.command);
-  rix_report_error(x.image, 22, name ? name : "");
+  rix_report_error(x.image, RixError::kUnknownCommand, name ? name : "");
   return false;
 }
 
@@ -42,7 +42,7 @@ bool is_vector_kind(uint8_t kind, bool joint) {
 // A whole vector operand (POS/M_POS or JNT/M_JNT), negated for the M_ kinds.
 bool read_vector_operand(Exec& x, int slot, bool joint, double out[3]) {
   const uint8_t kind = x.ins.arg_type[slot];
-  if (!is_vector_kind(kind, joint)) return fail(x, 30);
+  if (!is_vector_kind(kind, joint)) return fail(x, RixError::kArgument);
   if (!read_vector(x, joint, x.ins.arg_value[slot], out)) return false;
   if (kind == rix::M_POS || kind == rix::M_JNT)
     for (int i = 0; i < 3; ++i) out[i] = -out[i];
@@ -65,7 +65,7 @@ bool apply(Exec& x, uint8_t command, double a, double b, double& out) {
       out = a * b;
       break;
     case rix::EQUAL_DIV:
-      if (b == 0) return fail(x, 23);
+      if (b == 0) return fail(x, RixError::kDomain);
       out = a / b;
       break;
     case rix::EQUAL_ABS:
@@ -75,7 +75,7 @@ bool apply(Exec& x, uint8_t command, double a, double b, double& out) {
       out = std::floor(a);
       break;
     case rix::EQUAL_SQRT:
-      if (a < 0) return fail(x, 23);
+      if (a < 0) return fail(x, RixError::kDomain);
       out = std::sqrt(a);
       break;
     case rix::EQUAL_SIN:
@@ -88,18 +88,18 @@ bool apply(Exec& x, uint8_t command, double a, double b, double& out) {
       out = std::tan(deg_to_rad(a));
       break;
     case rix::EQUAL_ASIN:
-      if (a < -1 || a > 1) return fail(x, 23);
+      if (a < -1 || a > 1) return fail(x, RixError::kDomain);
       out = rad_to_deg(std::asin(a));
       break;
     case rix::EQUAL_ACOS:
-      if (a < -1 || a > 1) return fail(x, 23);
+      if (a < -1 || a > 1) return fail(x, RixError::kDomain);
       out = rad_to_deg(std::acos(a));
       break;
     case rix::EQUAL_ATAN:
       out = rad_to_deg(std::atan(a));
       break;
     case rix::EQUAL_ATAN2:
-      if (a == 0 && b == 0) return fail(x, 23);
+      if (a == 0 && b == 0) return fail(x, RixError::kDomain);
       out = rad_to_deg(std::atan2(a, b));
       break;
     case rix::EQUAL_DEG2RAD:
@@ -111,7 +111,7 @@ bool apply(Exec& x, uint8_t command, double a, double b, double& out) {
     default:
       return unknown_command(x);
   }
-  return std::isfinite(out) || fail(x, 23);
+  return std::isfinite(out) || fail(x, RixError::kDomain);
 }
 
 // Combines a result with the present value of the left side as the target says.
@@ -130,13 +130,13 @@ bool combine(Exec& x, double left, double result, double& out) {
       out = left * result;
       break;
     case rix::CAL_LEFT_DIV:
-      if (result == 0) return fail(x, 23);
+      if (result == 0) return fail(x, RixError::kDomain);
       out = left / result;
       break;
     default:
-      return fail(x, 33);
+      return fail(x, RixError::kUndefinedTarget);
   }
-  return std::isfinite(out) || fail(x, 23);
+  return std::isfinite(out) || fail(x, RixError::kDomain);
 }
 
 bool combines_left(const Exec& x) {
@@ -184,7 +184,7 @@ void vector_form(Exec& x, bool joint) {
   const bool two = two_operands(command);
   if (!is_vector_kind(x.ins.arg_type[1], joint) ||
       (two && !is_vector_kind(x.ins.arg_type[2], joint))) {
-    fail(x, 30);
+    fail(x, RixError::kArgument);
     return;
   }
   double left[3] = {}, a[3], b[3] = {}, result[3];
@@ -202,7 +202,7 @@ void norm(Exec& x) {
   if (!read_vector_operand(x, 1, kind == rix::JNT || kind == rix::M_JNT, v)) return;
   const double n = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
   if (!std::isfinite(n)) {
-    fail(x, 23);
+    fail(x, RixError::kDomain);
     return;
   }
   store_scalar(x, n);
@@ -210,7 +210,7 @@ void norm(Exec& x) {
 
 void unit_vector(Exec& x) {
   if (x.ins.arg_type[0] != rix::POS) {
-    fail(x, 30);
+    fail(x, RixError::kArgument);
     return;
   }
   double left[3] = {}, v[3], result[3];
@@ -218,7 +218,7 @@ void unit_vector(Exec& x) {
   if (!read_vector_operand(x, 1, false, v)) return;
   const double n = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
   if (!(n > 0) || !std::isfinite(n)) {
-    fail(x, 23);  // a zero vector has no direction
+    fail(x, RixError::kDomain);  // a zero vector has no direction
     return;
   }
   for (int i = 0; i < 3; ++i) result[i] = v[i] / n;
@@ -230,7 +230,7 @@ void rotation(Exec& x) {
   const uint8_t angle_kind = ins.arg_type[2];
   if (ins.arg_type[0] != rix::POS ||
       (angle_kind != rix::CONSTANT && angle_kind != rix::VAR && angle_kind != rix::M_VAR)) {
-    fail(x, 30);
+    fail(x, RixError::kArgument);
     return;
   }
   double left[3] = {}, v[3], deg = 0;
@@ -259,7 +259,7 @@ void rotation(Exec& x) {
   }
   for (double component : r) {
     if (!std::isfinite(component)) {
-      fail(x, 23);
+      fail(x, RixError::kDomain);
       return;
     }
   }
@@ -277,7 +277,7 @@ void h_assign(Exec& x) {
   const uint8_t left = x.ins.arg_type[0];
   const uint8_t target = x.ins.target;
   if (target != rix::NO_TARGET && (target < rix::CAL_LEFT_ADD || target > rix::CAL_LEFT_DIV)) {
-    fail(x, 33);
+    fail(x, RixError::kUndefinedTarget);
     return;
   }
   switch (command) {
@@ -303,7 +303,7 @@ void h_assign(Exec& x) {
     if (has_vector_form(command))
       vector_form(x, left == rix::JNT);
     else
-      fail(x, 30);
+      fail(x, RixError::kArgument);
     return;
   }
   scalar_form(x);

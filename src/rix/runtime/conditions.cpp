@@ -34,7 +34,7 @@ bool is_event_command(uint8_t command) {
 
 bool compare(Exec& x, bool& out) {
   const int cmp = comparison_of(x.ins.command);
-  if (cmp < 0) return fail(x, 26);
+  if (cmp < 0) return fail(x, RixError::kCondition);
   double left = 0, right = 0;
   if (!read_scalar(x, x.ins.arg_type[0], x.ins.arg_value[0], left)) return false;
   if (!read_scalar(x, x.ins.arg_type[1], x.ins.arg_value[1], right)) return false;
@@ -96,7 +96,7 @@ bool evaluate_event(Exec& x, bool& out) {
     state = x.image.special_flags[kind - rix::SPECIAL_FLAG0] != 0;
   } else {
     out = false;
-    return fail(x, 32);
+    return fail(x, RixError::kEventFlag);
   }
   out = x.ins.arg_value[0] < 0 ? !state : state;
   return true;

@@ -38,19 +38,20 @@ RixInstruction& at(Exec& x, int32_t index) {
 // The branch-taken mark of an ELSEIF or ELSE: a CONSTANT of -1.0 or 1.0 (error 39 otherwise).
 bool read_mark(Exec& x, bool& taken) {
   const double v = x.ins.arg_value[3];
-  if (x.ins.arg_type[3] != rix::CONSTANT || (v != kNotTaken && v != kTaken)) return fail(x, 39);
+  if (x.ins.arg_type[3] != rix::CONSTANT || (v != kNotTaken && v != kTaken))
+    return fail(x, RixError::kSevere);
   taken = v == kTaken;
   return true;
 }
 
 bool push_return(Exec& x, int32_t index) {
   RixImage& im = x.image;
-  if (im.gosub_depth >= kRixGosubSlots - 1) return fail(x, 36);
-  if (im.gosub_depth < 0) return fail(x, 38);
+  if (im.gosub_depth >= kRixGosubSlots - 1) return fail(x, RixError::kGosubDepth);
+  if (im.gosub_depth < 0) return fail(x, RixError::kGosubStack);
   im.gosub_stack[im.gosub_depth] = index;
   ++im.gosub_depth;
   // The slot above the top must be empty; the tenth slot stays -1 as a guard.
-  if (im.gosub_stack[im.gosub_depth] != -1) return fail(x, 38);
+  if (im.gosub_stack[im.gosub_depth] != -1) return fail(x, RixError::kGosubStack);
   return true;
 }
 
@@ -95,16 +96,16 @@ void h_return(Exec& x) {
   RixImage& im = x.image;
   if (!require_no_target(x) || !require_none(x, 0, 2)) return;
   if (im.gosub_depth == 0) {
-    fail(x, 37);
+    fail(x, RixError::kReturnMismatch);
     return;
   }
   if (im.gosub_depth < 0 || im.gosub_depth >= kRixGosubSlots) {
-    fail(x, 38);
+    fail(x, RixError::kGosubStack);
     return;
   }
   const int32_t back = im.gosub_stack[im.gosub_depth - 1];
   if (back < 0 || back > im.last_index) {
-    fail(x, 38);
+    fail(x, RixError::kGosubStack);
     return;
   }
   --im.gosub_depth;
@@ -124,7 +125,7 @@ void h_subroutine(Exec& x) {
     called =
         is_call(from.command) && from.arg_type[slot] == rix::LABEL && from.arg_value[slot] == im.pc;
   }
-  if (!called) fail(x, 51);
+  if (!called) fail(x, RixError::kSubroutineNotCalled);
 }
 
 void h_if_then(Exec& x) {
@@ -140,7 +141,7 @@ void h_if_then(Exec& x) {
   if (is_elseif(link.command) || link.command == rix::ELSE) {
     link.arg_value[3] = (taken || cond) ? kTaken : kNotTaken;
   } else if (link.command != rix::ENDIF) {
-    fail(x, 39);
+    fail(x, RixError::kSevere);
     return;
   }
   if (!taken && cond)
@@ -156,7 +157,7 @@ void h_else(Exec& x) {
       !read_mark(x, taken))
     return;
   if (at(x, endif).command != rix::ENDIF) {
-    fail(x, 39);
+    fail(x, RixError::kSevere);
     return;
   }
   if (taken)
@@ -176,7 +177,7 @@ void h_wend(Exec& x) {
   int32_t head = 0;
   if (!require_no_target(x) || !read_label(x, 0, head) || !require_none(x, 1, 2)) return;
   if (!in_range(at(x, head).command, rix::WHILE_EQ, rix::WHILE_EVENT)) {
-    fail(x, 39);
+    fail(x, RixError::kSevere);
     return;
   }
   x.image.pc = head;
@@ -191,7 +192,7 @@ void h_until(Exec& x) {
     return;
   }
   if (at(x, head).command != rix::REPEAT) {
-    fail(x, 39);
+    fail(x, RixError::kSevere);
     return;
   }
   x.image.pc = head;
@@ -206,7 +207,7 @@ void h_for(Exec& x) {
   if (!require_no_target(x)) return;
   if (ins.arg_type[0] != rix::VAR || !bound_kind(ins.arg_type[1]) || !bound_kind(ins.arg_type[2]) ||
       !bound_kind(ins.arg_type[4])) {
-    fail(x, 30);
+    fail(x, RixError::kArgument);
     return;
   }
   int32_t after = 0;
@@ -224,7 +225,8 @@ void h_for(Exec& x) {
   double value = 0;
   if (from_next) {
     if (!read_scalar(x, rix::VAR, ins.arg_value[0], value)) {
-      if (im.error_code == 19) fail(x, 54);
+      if (im.error_code == rix_error_code(RixError::kVarUnassigned))
+        fail(x, RixError::kJumpIntoFor);
       return;
     }
   }
@@ -233,7 +235,7 @@ void h_for(Exec& x) {
   double step = 0;
   if (!read_scalar(x, ins.arg_type[4], ins.arg_value[4], step)) return;
   if (step == 0) {
-    fail(x, 39);
+    fail(x, RixError::kSevere);
     return;
   }
 
@@ -243,7 +245,7 @@ void h_for(Exec& x) {
     return;
   }
   if (!std::isfinite(value)) {
-    fail(x, 23);
+    fail(x, RixError::kDomain);
     return;
   }
   if (!write_scalar(x, rix::VAR, ins.arg_value[0], value)) return;
@@ -258,18 +260,18 @@ void h_next(Exec& x) {
   const RixInstruction& ins = x.ins;
   if (!require_no_target(x)) return;
   if (ins.arg_type[0] != rix::VAR && !is_none(ins, 0)) {
-    fail(x, 30);
+    fail(x, RixError::kArgument);
     return;
   }
   int32_t head = 0;
   if (!read_label(x, 1, head) || !require_none(x, 2, 2)) return;
   const RixInstruction& loop = at(x, head);
   if (loop.command != rix::FOR) {
-    fail(x, 39);
+    fail(x, RixError::kSevere);
     return;
   }
   if (ins.arg_type[0] == rix::VAR && ins.arg_value[0] != loop.arg_value[0]) {
-    fail(x, 39);
+    fail(x, RixError::kSevere);
     return;
   }
   x.image.pc = head;

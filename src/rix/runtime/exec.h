@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "rix/compiler/errors.h"
 #include "rix/compiler/image.h"
 #include "rix/compiler/tables.h"
 
@@ -30,7 +31,7 @@ struct Exec {
 using Handler = void (*)(Exec&);
 
 // Reports error `code` for the instruction at pc; always false.
-bool fail(Exec& x, int code);
+bool fail(Exec& x, RixError error);
 
 // --- arguments -----------------------------------------------------------------------------
 

@@ -110,7 +110,7 @@ void h_ad_in(Exec& x) {
   const RixInstruction& ins = x.ins;
   const Sensor& s = x.c.sensor;
   if (ins.arg_type[2] != rix::VAR) {
-    fail(x, 30);
+    fail(x, RixError::kArgument);
     return;
   }
   double value = 0;
@@ -126,7 +126,7 @@ void h_ad_in(Exec& x) {
     } else if (joint_of_target(t, leg, joint)) {
       value = s.pt_volt[leg][joint];
     } else {
-      fail(x, 33);
+      fail(x, RixError::kUndefinedTarget);
       return;
     }
   } else if (ins.arg_type[0] == rix::CONSTANT && ins.arg_type[1] == rix::CONSTANT &&
@@ -134,12 +134,12 @@ void h_ad_in(Exec& x) {
     // Board 0, channels 0..15; channel 16 would be one past the converter's inputs.
     const double board = ins.arg_value[0], channel = ins.arg_value[1];
     if (board != 0 || !(channel >= 0 && channel < kAdChannels) || channel != std::floor(channel)) {
-      fail(x, 30);
+      fail(x, RixError::kArgument);
       return;
     }
     value = s.ad[static_cast<int>(channel)];
   } else {
-    fail(x, 30);
+    fail(x, RixError::kArgument);
     return;
   }
   write_scalar(x, rix::VAR, ins.arg_value[2], value);
@@ -149,7 +149,7 @@ void h_key_in(Exec& x) {
   Controller& c = x.c;
   if (!require_io_form(x, 1)) return;
   if (x.ins.arg_type[0] != rix::VAR) {
-    fail(x, 30);
+    fail(x, RixError::kArgument);
     return;
   }
   if (!c.mode.key_wait_active) {
@@ -171,7 +171,7 @@ void h_sleep(Exec& x) {
     double t = 0;
     if (!require_io_form(x, 1) || !read_constant_or_var(x, 0, t)) return;
     if (t < 0 || !std::isfinite(t)) {
-      fail(x, 23);
+      fail(x, RixError::kDomain);
       return;
     }
     // A whole number of cycles; the small allowance keeps 0.3 s at 0.1 s from becoming 2
@@ -193,7 +193,7 @@ void h_message(Exec& x) {
   if (!require_io_form(x, 1)) return;
   if (x.ins.arg_type[0] != rix::STRING || !(slot >= 0) ||
       slot >= static_cast<double>(im.messages.size())) {
-    fail(x, 30);
+    fail(x, RixError::kArgument);
     return;
   }
   const RixMessage& m = im.messages[static_cast<std::size_t>(slot)];
@@ -210,13 +210,13 @@ void h_message_clear(Exec& x) {
 }
 
 void h_silent(Exec& x) {
-  if (require_none_all(x)) fail(x, 29);
+  if (require_none_all(x)) fail(x, RixError::kNotImplemented);
 }
 
 void h_lamp(Exec& x) {
   double lamp = 0;
   if (!require_io_form(x, 1) || !read_constant_or_var(x, 0, lamp)) return;
-  fail(x, 23);  // this controller has no program lamps
+  fail(x, RixError::kDomain);  // this controller has no program lamps
 }
 
 void h_log(Exec& x) {
@@ -241,17 +241,17 @@ void h_special(Exec& x) {
   const RixInstruction& ins = x.ins;
   const double n = ins.arg_value[0];
   if (ins.arg_type[0] != rix::CONSTANT || !(n >= 0 && n < 256)) {
-    fail(x, 30);
+    fail(x, RixError::kArgument);
     return;
   }
   for (int slot = 1; slot <= 2; ++slot) {
     const uint8_t kind = ins.arg_type[slot];
     if (kind != rix::CONSTANT && kind != rix::VAR && !is_none(ins, slot)) {
-      fail(x, 30);
+      fail(x, RixError::kArgument);
       return;
     }
   }
-  fail(x, 29);  // no special function is defined in this controller
+  fail(x, RixError::kNotImplemented);  // no special function is defined in this controller
 }
 
 void h_nothing(Exec&) {}

@@ -36,7 +36,7 @@ bool read_general_or_constant(Exec& x, double& out) {
     out = x.ins.arg_value[0];
     return true;
   }
-  if (!is_general_kind(kind)) return fail(x, 30);
+  if (!is_general_kind(kind)) return fail(x, RixError::kArgument);
   return read_general(x, kind, x.ins.arg_value[0], out);
 }
 
@@ -61,7 +61,7 @@ bool ptp_coordinate(Exec& x, int slot, double base, double& out) {
     if (!read_scalar(x, plain_kind, value, v)) return false;
     if (p.minus) v = -v;
   } else {
-    return fail(x, 30);
+    return fail(x, RixError::kArgument);
   }
   out = p.rel ? v + base : v;
   return true;
@@ -96,16 +96,16 @@ bool new_limit(Exec& x, uint8_t set, uint8_t rate, uint8_t slow, double ref, dou
   } else if (cmd == rate) {
     double r = 0;
     if (!read_constant_or_var(x, 0, r)) return false;
-    if (!(r > 0 && r <= 100)) return fail(x, 23);
+    if (!(r > 0 && r <= 100)) return fail(x, RixError::kDomain);
     out = ref * r * 0.01;
   } else if (cmd >= slow && cmd <= slow + 2) {
     if (!require_none(x, 0, 0)) return false;
     static constexpr double kFactor[] = {0.5, 1.5, 1.0};  // SLOW, FAST, NORMAL
     out = kFactor[cmd - slow] * ref;
   } else {
-    return fail(x, 39);
+    return fail(x, RixError::kSevere);
   }
-  return (out > 0 && std::isfinite(out)) || fail(x, 23);
+  return (out > 0 && std::isfinite(out)) || fail(x, RixError::kDomain);
 }
 
 // SET_A_MAX and SET_V_MAX families: the new limit becomes both the limit in force and the
@@ -143,7 +143,7 @@ void h_ptp(Exec& x) {
     double goal[3];
     if (!ptp_goal(x, k, goal)) return;
     if (!all_finite(goal)) {
-      fail(x, 23);
+      fail(x, RixError::kDomain);
       return;
     }
     if (!move_leg_to(x.c, k, goal[0], goal[1], goal[2])) return;
@@ -188,7 +188,7 @@ void h_wait(Exec& x) {
   } else if (joint_of_target(t, leg, joint)) {
     done = near ? joint_near(c, leg, joint) : joint_in_position(c, leg, joint);
   } else {
-    fail(x, 30);
+    fail(x, RixError::kArgument);
     return;
   }
   if (done) ++x.image.pc;
@@ -200,13 +200,13 @@ void h_teach(Exec& x) {
   int leg = 0, joint = 0;
   if (!require_none(x, 1, 2) || !resolve_leg_or_joint(x, leg, joint)) return;
   if (leg < 0) {
-    fail(x, 33);  // ALL names neither one leg nor one joint
+    fail(x, RixError::kUndefinedTarget);  // ALL names neither one leg nor one joint
     return;
   }
   const uint8_t kind = ins.arg_type[0];
   if (ins.command == rix::TEACH_POSITION) {
     if (kind != rix::POS) {
-      fail(x, 30);
+      fail(x, RixError::kArgument);
       return;
     }
     // A joint target teaches the point where that joint sits: base, hip or knee.
@@ -218,13 +218,13 @@ void h_teach(Exec& x) {
   const bool joint_kind =
       p.plain == rix::JNT || (p.plain >= rix::JNT_1 && p.plain <= rix::JNT_1 + 2);
   if (kind != rix::VAR && !joint_kind) {
-    fail(x, 30);
+    fail(x, RixError::kArgument);
     return;
   }
   if (joint < 0) {
     // A leg: its three angles into the joint variable, whatever component the kind names.
     if (kind == rix::VAR) {
-      fail(x, 39);
+      fail(x, RixError::kSevere);
       return;
     }
     write_vector(x, true, ins.arg_value[0], c.state.angle[leg]);
@@ -235,20 +235,20 @@ void h_teach(Exec& x) {
     write_scalar(x, kind, ins.arg_value[0], c.state.angle[leg][joint]);
     return;
   }
-  fail(x, 39);
+  fail(x, RixError::kSevere);
 }
 
 void h_detect_floor(Exec& x) {
   int leg = 0, joint = 0;
   if (!resolve_leg_or_joint(x, leg, joint)) return;
   if (joint >= 0) {
-    fail(x, 33);
+    fail(x, RixError::kUndefinedTarget);
     return;
   }
   double mode = 0;
   if (!require_none(x, 1, 2) || !read_general_or_constant(x, mode)) return;
   if (!(mode >= 1 && mode < 4)) {
-    fail(x, 30);
+    fail(x, RixError::kArgument);
     return;
   }
   if (!detect_floor(x.c, x.first ? 1 : 0, static_cast<int>(mode), leg)) return;
@@ -271,7 +271,7 @@ void h_set_tolerance_position(Exec& x) {
   double value = 0;
   if (!require_none(x, 1, 2) || !resolve_legs(x, leg) || !read_constant_or_var(x, 0, value)) return;
   if (!(value > 0) || !std::isfinite(value)) {
-    fail(x, 23);
+    fail(x, RixError::kDomain);
     return;
   }
   const bool just = x.ins.command == rix::SET_JUST_POSITION;
@@ -292,7 +292,7 @@ void h_set_tolerance_angle(Exec& x) {
   double deg[3];
   if (three_values) {
     if (joint >= 0) {
-      fail(x, 30);
+      fail(x, RixError::kArgument);
       return;
     }
     for (int j = 0; j < 3; ++j)
@@ -305,7 +305,7 @@ void h_set_tolerance_angle(Exec& x) {
   }
   for (double d : deg) {
     if (!(d > 0) || !std::isfinite(d)) {
-      fail(x, 23);
+      fail(x, RixError::kDomain);
       return;
     }
   }
@@ -325,7 +325,7 @@ void h_set_sampling(Exec& x) {
   double v = 0;
   if (!require_none(x, 1, 2) || !read_constant_or_var(x, 0, v)) return;
   if (!(v > 0)) {
-    fail(x, 23);
+    fail(x, RixError::kDomain);
     return;
   }
   const double period_us =
@@ -333,7 +333,7 @@ void h_set_sampling(Exec& x) {
   const double seconds = period_us * 0.000001;
   // The timer takes whole milliseconds in an int; a period it cannot hold is refused.
   if (!(seconds > 0) || !(seconds * 1000.0 < static_cast<double>(INT_MAX))) {
-    fail(x, 23);
+    fail(x, RixError::kDomain);
     return;
   }
   // The sampling timer hooks (stop, set the period, start) have nothing to do here: the cycle

@@ -26,27 +26,27 @@ bool is_joint_component(uint8_t plain) {
   return plain >= rix::JNT_1 && plain <= rix::JNT_1 + 8;
 }
 
-bool unset_error(Exec& x, int code, std::size_t index) {
+bool unset_error(Exec& x, RixError error, std::size_t index) {
   x.image.error_index = static_cast<double>(index);
-  return fail(x, code);
+  return fail(x, error);
 }
 
 // The stored value of a scalar kind (plain VAR, POS_X..Z or JNT_1..3), or the error.
-bool stored_scalar(Exec& x, uint8_t plain, double index, double*& slot, int& unset_code,
+bool stored_scalar(Exec& x, uint8_t plain, double index, double*& slot, RixError& unset_code,
                    std::size_t& at) {
   if (plain == rix::VAR) {
-    if (!to_index(index, x.image.vars.size(), at)) return fail(x, 31);
+    if (!to_index(index, x.image.vars.size(), at)) return fail(x, RixError::kVariableType);
     slot = &x.image.vars[at].value;
-    unset_code = 19;
+    unset_code = RixError::kVarUnassigned;
     return true;
   }
   const int comp = component_of(plain);
-  if (comp < 0) return fail(x, 31);  // JNT_4..9 exist as kinds only
+  if (comp < 0) return fail(x, RixError::kVariableType);  // JNT_4..9 exist as kinds only
   const bool joint = is_joint_component(plain);
   auto& table = joint ? x.image.jnt : x.image.pos;
-  if (!to_index(index, table.size(), at)) return fail(x, 31);
+  if (!to_index(index, table.size(), at)) return fail(x, RixError::kVariableType);
   slot = &table[at].value[comp];
-  unset_code = joint ? 21 : 20;
+  unset_code = joint ? RixError::kJntUnassigned : RixError::kPosUnassigned;
   return true;
 }
 
@@ -56,8 +56,8 @@ bool is_scalar_plain(uint8_t plain) {
 
 }  // namespace
 
-bool fail(Exec& x, int code) {
-  rix_report_error(x.image, code);
+bool fail(Exec& x, RixError error) {
+  rix_report_error(x.image, error);
   return false;
 }
 
@@ -67,25 +67,26 @@ bool is_none(const RixInstruction& ins, int slot) {
 
 bool require_none(Exec& x, int from, int to) {
   for (int slot = from; slot <= to; ++slot)
-    if (!is_none(x.ins, slot)) return fail(x, 30);
+    if (!is_none(x.ins, slot)) return fail(x, RixError::kArgument);
   return true;
 }
 
 bool require_no_target(Exec& x) {
-  return x.ins.target == rix::NO_TARGET || fail(x, 30);
+  return x.ins.target == rix::NO_TARGET || fail(x, RixError::kArgument);
 }
 
 bool read_label(Exec& x, int slot, int32_t& out) {
-  if (x.ins.arg_type[slot] != rix::LABEL) return fail(x, 30);
+  if (x.ins.arg_type[slot] != rix::LABEL) return fail(x, RixError::kArgument);
   const double v = x.ins.arg_value[slot];
-  if (!(v >= 0) || v > x.image.last_index || v != std::floor(v)) return fail(x, 28);
+  if (!(v >= 0) || v > x.image.last_index || v != std::floor(v))
+    return fail(x, RixError::kStepNumber);
   out = static_cast<int32_t>(v);
   return true;
 }
 
 bool read_constant_or_var(Exec& x, int slot, double& out) {
   const uint8_t kind = x.ins.arg_type[slot];
-  if (kind != rix::CONSTANT && kind != rix::VAR) return fail(x, 30);
+  if (kind != rix::CONSTANT && kind != rix::VAR) return fail(x, RixError::kArgument);
   return read_scalar(x, kind, x.ins.arg_value[slot], out);
 }
 
@@ -111,9 +112,9 @@ bool read_scalar(Exec& x, uint8_t kind, double value, double& out) {
     return true;
   }
   const KindParts p = split_kind(kind);
-  if (p.rel || !is_scalar_plain(p.plain)) return fail(x, 31);
+  if (p.rel || !is_scalar_plain(p.plain)) return fail(x, RixError::kVariableType);
   double* slot = nullptr;
-  int unset_code = 0;
+  RixError unset_code = RixError::kNone;
   std::size_t at = 0;
   if (!stored_scalar(x, p.plain, value, slot, unset_code, at)) return false;
   if (*slot == kRixUnset) return unset_error(x, unset_code, at);
@@ -122,9 +123,9 @@ bool read_scalar(Exec& x, uint8_t kind, double value, double& out) {
 }
 
 bool write_scalar(Exec& x, uint8_t kind, double index, double v) {
-  if (!is_scalar_plain(kind)) return fail(x, 31);
+  if (!is_scalar_plain(kind)) return fail(x, RixError::kVariableType);
   double* slot = nullptr;
-  int unset_code = 0;
+  RixError unset_code = RixError::kNone;
   std::size_t at = 0;
   if (!stored_scalar(x, kind, index, slot, unset_code, at)) return false;
   *slot = v;
@@ -133,11 +134,11 @@ bool write_scalar(Exec& x, uint8_t kind, double index, double v) {
 
 bool read_general(Exec& x, uint8_t kind, double index, double& out) {
   const KindParts p = split_kind(kind);
-  if (p.plain != rix::VAR) return fail(x, 31);
+  if (p.plain != rix::VAR) return fail(x, RixError::kVariableType);
   std::size_t at = 0;
-  if (!to_index(index, x.image.vars.size(), at)) return fail(x, 31);
+  if (!to_index(index, x.image.vars.size(), at)) return fail(x, RixError::kVariableType);
   const double v = x.image.vars[at].value;
-  if (v == kRixUnset) return unset_error(x, 19, at);
+  if (v == kRixUnset) return unset_error(x, RixError::kVarUnassigned, at);
   out = p.minus ? -v : v;
   return true;
 }
@@ -145,9 +146,10 @@ bool read_general(Exec& x, uint8_t kind, double index, double& out) {
 bool read_vector(Exec& x, bool joint, double index, double out[3]) {
   const auto& table = joint ? x.image.jnt : x.image.pos;
   std::size_t at = 0;
-  if (!to_index(index, table.size(), at)) return fail(x, 31);
+  if (!to_index(index, table.size(), at)) return fail(x, RixError::kVariableType);
   for (int i = 0; i < 3; ++i) {
-    if (table[at].value[i] == kRixUnset) return unset_error(x, joint ? 21 : 20, at);
+    if (table[at].value[i] == kRixUnset)
+      return unset_error(x, joint ? RixError::kJntUnassigned : RixError::kPosUnassigned, at);
     out[i] = table[at].value[i];
   }
   return true;
@@ -156,7 +158,7 @@ bool read_vector(Exec& x, bool joint, double index, double out[3]) {
 bool write_vector(Exec& x, bool joint, double index, const double v[3]) {
   auto& table = joint ? x.image.jnt : x.image.pos;
   std::size_t at = 0;
-  if (!to_index(index, table.size(), at)) return fail(x, 31);
+  if (!to_index(index, table.size(), at)) return fail(x, RixError::kVariableType);
   for (int i = 0; i < 3; ++i) table[at].value[i] = v[i];
   return true;
 }
@@ -181,7 +183,7 @@ bool resolve_legs(Exec& x, int& leg) {
     leg = t - rix::TARGET_F1;
     return true;
   }
-  return fail(x, 33);
+  return fail(x, RixError::kUndefinedTarget);
 }
 
 bool resolve_leg_or_joint(Exec& x, int& leg, int& joint) {

@@ -156,14 +156,14 @@ bool run_instructions(Controller& c, RixWatch* watch, int32_t& failed_at) {
     }
     if (!pc_in_program(im)) {
       // Only a damaged image gets here (every jump is checked): never read past the table.
-      if (!im.error_code) rix_report_error(im, 28);
+      if (!im.error_code) rix_report_error(im, RixError::kStepNumber);
       return false;
     }
     const int32_t start_pc = im.pc;
     RixInstruction& ins = im.instructions[static_cast<std::size_t>(start_pc)];
     const uint8_t code = ins.command;
     if (code >= rix::END_OF_CMD || !kTable.entries[code].handler) {
-      rix_report_error(im, 29);  // names the command at pc
+      rix_report_error(im, RixError::kNotImplemented);  // names the command at pc
       return false;
     }
     const Entry& entry = kTable.entries[code];
@@ -181,7 +181,7 @@ bool run_instructions(Controller& c, RixWatch* watch, int32_t& failed_at) {
     const bool own = entry.own_pc;
     if (code != rix::REM) {
       if (im.pc != start_pc && !own) {
-        if (!im.error_code) rix_report_error(im, 39);
+        if (!im.error_code) rix_report_error(im, RixError::kSevere);
         return false;
       }
       im.prev_pc = start_pc;
@@ -190,7 +190,7 @@ bool run_instructions(Controller& c, RixWatch* watch, int32_t& failed_at) {
       ++im.pc;
       if (im.pc > im.last_index) {
         // A handler's error came first and names the failing instruction; keep it.
-        if (!im.error_code) rix_report_error(im, 28);
+        if (!im.error_code) rix_report_error(im, RixError::kStepNumber);
         return false;
       }
       im.first_entry = 1;
