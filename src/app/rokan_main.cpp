@@ -7,9 +7,9 @@
 
 #include "gui/gui_session.h"
 #include "gui/main_form.h"
+#include "gui/stop_reason_box.h"
 #include "gui/tool_windows.h"
 #include "platform/stop_signals.h"
-#include "gui/stop_reason_box.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

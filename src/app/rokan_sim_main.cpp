@@ -21,8 +21,8 @@
 #include <string>
 
 #include "core/controller.h"
-#include "platform/stop_signals.h"
 #include "debug/debugger.h"
+#include "platform/stop_signals.h"
 #include "platform/text.h"
 #include "sim/batch.h"
 #include "sim/debug_json.h"

@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QScreen>
 #include <QTimer>
-#include <clocale>
 #include <QWindow>
+#include <clocale>
 
 #include "gui/key_router.h"
 #include "gui/main_form.h"

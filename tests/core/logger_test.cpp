@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -12,8 +12,8 @@
 
 #include "core/modes.h"
 #include "platform/text.h"
-#include "support/child_process.h"
 #include "scenarios/rix_session.h"
+#include "support/child_process.h"
 #include "support/fake_host.h"
 
 namespace rokan {

@@ -177,7 +177,7 @@ TEST_F(ParamFile, ZeroLimitsAndADirectoryAreReportedAsSuch) {
   testing::internal::CaptureStderr();
   read();
   err = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(err, "ROKAN.INIがオープンできません(Read/Text)");
+  EXPECT_EQ(err, "ROKAN.INIがオープンできません(Read/Text)\n    DEFAULT\\init\\rokan.ini\n");
   EXPECT_TRUE(waited_for_a_key());
 }
 

@@ -16,12 +16,26 @@ TEST_F(GuiTest, ABrokenUserFileEndsTheProgramWithAMessageSayingWhy) {
   EXPECT_FALSE(main_form().isVisible());
 
   QString shown;
-  QTimer::singleShot(0, [&shown] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box) return;
-    shown = box->text();
-    box->accept();
+  // Answers the box once it is up (looked up by name: the key routing may leave another window
+  // active).
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&shown, &answer] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      if (!box || box->objectName() != QStringLiteral("StopReasonBox") || !box->isVisible())
+        continue;
+      shown = box->text();
+      answer.stop();
+      box->accept();
+      return;
+    }
   });
+  answer.start(10);
+  // The end routine asked the application's main loop to end, as it does in the program, where
+  // that loop has returned before the box is shown. Here no main loop ran: run one that ends at
+  // once, so the request is spent and the box's own loop runs.
+  QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+  QCoreApplication::exec();
   EXPECT_TRUE(show_stop_reason(c()));
   EXPECT_EQ(shown, qt_text(SJ("ユーザー情報管理ファイルが存在しません．")));
 }

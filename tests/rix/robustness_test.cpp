@@ -18,7 +18,6 @@
 namespace rokan::test {
 namespace {
 
-
 // What the runtime relies on in a compiled image: every code in its table, every index in
 // range, the last record END.
 void expect_trustworthy(const RixImage& image, const std::string& source) {
