@@ -101,6 +101,15 @@ class BatchSession : public SilentHost {
   // has run when it returns.
   int run(const BatchProgram& program);
 
+  // run() in pieces, for a front end that drives the cycles itself (the DAP server): begin()
+  // prepares the robot and starts the program, step() runs one cycle of it; each returns
+  // kBatchRunning while the program runs, else the exit status, which finish() takes to run the
+  // end routine and returns (possibly changed). `count_time` false: the cycle does not count
+  // against --seconds or the input times (the debugger holds the program).
+  int begin(const BatchProgram& program);
+  int step(const BatchProgram& program, bool count_time = true);
+  int finish(int status);
+
   Controller& controller() { return c_; }
   const BatchOptions& options() const { return options_; }
   std::FILE* out() { return out_; }
@@ -127,7 +136,10 @@ class BatchSession : public SilentHost {
 
  private:
   int prepare();
-  int run_program(const BatchProgram& program);
+  int run_cycle(const BatchProgram& program, bool count_time);
+  // Runs `f`, turning what ends a batch run early (a stuck wait, a signal, the controller ending
+  // the process) into its exit status.
+  int guarded(const std::function<int()>& f);
   void apply(const BatchInput& input);
   // The EMG reason (the status line) on the error stream; kBatchEmg.
   int emg();
@@ -142,6 +154,9 @@ class BatchSession : public SilentHost {
   std::string last_status_;  // CP932, the last status line echoed
   int startup_keys_ = 0;     // keys given to the start-up waits
   bool user_chosen_ = false;
+  std::vector<BatchInput> inputs_;  // sorted by time
+  std::size_t next_input_ = 0;
+  bool exited_ = false;  // the controller ended the process itself: no end routine
 };
 
 // A batch run in `options.workspace` (entered for the run and left again); the exit status.
