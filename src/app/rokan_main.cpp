@@ -6,8 +6,8 @@
 #include <QSocketNotifier>
 
 #include "gui/gui_session.h"
-#include "platform/stop_signals.h"
 #include "gui/stop_reason_box.h"
+#include "platform/stop_signals.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

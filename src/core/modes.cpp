@@ -238,16 +238,14 @@ void show_running_line(Controller& c) {
   const int step = s.program_is_rix ? auto_rix_pc(c) : s.auto_step;
   // A debugger holding the RIX program says so, after the halt request's note.
   const RixWatch* w = c.rix_watch;
-  const bool held =
-      s.program_is_rix && w && w->held_run != 0 && w->held_run == c.rix.run_count;
+  const bool held = s.program_is_rix && w && w->held_run != 0 && w->held_run == c.rix.run_count;
   if (!line.valid || line.rix != s.program_is_rix || line.program_no != s.program_no ||
       line.step != step || line.stop_reserved != s.stop_reserved || line.held != held) {
     const char* waiting = s.stop_reserved ? SJ("  終了待ち").c_str() : "";
-    line.text = s.program_is_rix
-                    ? format(SJ("AUTO:自動プログラム動作中 [RIX:%d]%s%s").c_str(), step, waiting,
-                             held ? SJ("  デバッガ停止中").c_str() : "")
-                    : format(SJ("AUTO:自動プログラム動作中 [%d:%d]%s").c_str(), s.program_no, step,
-                             waiting);
+    line.text = s.program_is_rix ? format(SJ("AUTO:自動プログラム動作中 [RIX:%d]%s%s").c_str(),
+                                          step, waiting, held ? SJ("  デバッガ停止中").c_str() : "")
+                                 : format(SJ("AUTO:自動プログラム動作中 [%d:%d]%s").c_str(),
+                                          s.program_no, step, waiting);
     line.held = held;
     line.valid = true;
     line.rix = s.program_is_rix;

@@ -5,9 +5,9 @@
 #include "console/console.h"
 #include "core/controller.h"
 #include "core/cycle.h"
+#include "core/view_options.h"
 #include "platform/paths.h"
 #include "platform/stop_signals.h"
-#include "core/view_options.h"
 #include "platform/text.h"
 
 namespace rokan {
