@@ -2,7 +2,8 @@
 // --workspace (where user.ini and emg\ are). In script mode it takes its events from a script
 // file or from standard input; dumps go to standard output as JSON lines and the controller's own
 // messages stay on standard error. In batch mode (--auto N, or --run FILE.RIX) it runs one AUTO
-// program unattended (src/sim/batch.h).
+// program unattended (src/sim/batch.h). With --dap it is a Debug Adapter Protocol server on
+// standard input and output for one debugging session of a RIX program (src/dap/server.h).
 //
 // Exit status of script mode: 0 when the script ran to its end (also after quitting through the
 // quit confirmation); 1 when the controller ended itself (the reason on standard error); 2 for a
@@ -21,6 +22,7 @@
 #include <string>
 
 #include "core/controller.h"
+#include "dap/server.h"
 #include "debug/debugger.h"
 #include "platform/stop_signals.h"
 #include "platform/text.h"
@@ -57,6 +59,7 @@ int ended_by_itself(const char* script_name, const rokan::ScriptedHost& host,
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--dap") == 0) return rokan::dap_main(argv[0]);
   if (rokan::is_batch_command(argc, argv)) {
     rokan::install_stop_signals();
     return rokan::batch_main(argc, argv, stdout, stderr);

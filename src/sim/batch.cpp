@@ -137,6 +137,7 @@ const char* rokan_sim_usage() {
          "                 [--antenna on|off@T] [--key K@T] [--fault KIND:TARGET[:VALUE]@T]\n"
          "                 [--trace]\n"
          "       rokan-sim --workspace DIR --run FILE.RIX [the options of --auto]\n"
+         "       rokan-sim --dap   (a Debug Adapter Protocol server on stdin/stdout)\n"
          "       rokan-sim --workspace DIR --run FILE.RIX|DIR... [--jobs N] [--shard K/N]\n"
          "                 [--junit FILE] [the options of --auto]\n"
          "K is a character or esc, tab, cr, space; T is seconds after the program starts.\n"
@@ -341,63 +342,77 @@ int BatchSession::prepare() {
   return kBatchRunning;
 }
 
-int BatchSession::run_program(const BatchProgram& program) {
-  std::vector<BatchInput> inputs = options_.inputs;
-  std::stable_sort(inputs.begin(), inputs.end(),
-                   [](const BatchInput& a, const BatchInput& b) { return a.at < b.at; });
-  std::size_t next = 0, next_fault = 0;
+int BatchSession::run_cycle(const BatchProgram& program, bool count_time) {
   // Time 0 is the cycle after the one whose key dispatcher started the program.
   double& t = program_time_;
-  t = 0;
-  for (;;) {
-    // The key store holds one key: a second key due in the same cycle waits for the next one.
-    bool key_given = false;
-    while (next < inputs.size() && inputs[next].at <= t + kTimeSlack) {
-      if (inputs[next].kind == BatchInput::kKey) {
-        if (key_given) break;
-        key_given = true;
-      }
-      apply(inputs[next++]);
+  // The key store holds one key: a second key due in the same cycle waits for the next one.
+  bool key_given = false;
+  while (next_input_ < inputs_.size() && inputs_[next_input_].at <= t + kTimeSlack) {
+    if (inputs_[next_input_].kind == BatchInput::kKey) {
+      if (key_given) break;
+      key_given = true;
     }
-    apply_faults(next_fault);
-    if (t >= options_.seconds - kTimeSlack) {
-      std::fprintf(err_, "rokan-sim: the program still runs after %g s of simulated time\n",
-                   options_.seconds);
-      return kBatchTimeout;
-    }
-    tick();
-    if (options_.trace && program.trace) program.trace(*this);
-    if (c_.mode.mode == kEmg) return emg();
-    if (c_.mode.mode == kManual) {
-      if (!program.reached_end || program.reached_end(c_)) return kBatchEnded;
-      std::fprintf(err_, "rokan-sim: the run was stopped before the program ended\n");
-      return kBatchEmg;
-    }
-    if (c_.cycle.terminated) return fail("the controller ended the program");
-    if (!(c_.params.sampling_time > 0)) return fail("SAMPLING_TIME must be above 0");
-    t += c_.params.sampling_time;
+    apply(inputs_[next_input_++]);
+  }
+  apply_faults(next_fault_);
+  if (t >= options_.seconds - kTimeSlack) {
+    std::fprintf(err_, "rokan-sim: the program still runs after %g s of simulated time\n",
+                 options_.seconds);
+    return kBatchTimeout;
+  }
+  tick();
+  if (options_.trace && program.trace) program.trace(*this);
+  if (c_.mode.mode == kEmg) return emg();
+  if (c_.mode.mode == kManual) {
+    if (!program.reached_end || program.reached_end(c_)) return kBatchEnded;
+    std::fprintf(err_, "rokan-sim: the run was stopped before the program ended\n");
+    return kBatchEmg;
+  }
+  if (c_.cycle.terminated) return fail("the controller ended the program");
+  if (!(c_.params.sampling_time > 0)) return fail("SAMPLING_TIME must be above 0");
+  if (count_time) t += c_.params.sampling_time;
+  return kBatchRunning;
+}
+
+int BatchSession::guarded(const std::function<int()>& f) {
+  try {
+    return f();
+  } catch (const BatchStuck& e) {
+    std::fprintf(err_, "rokan-sim: %s\n", e.what());
+    return kBatchUsage;
+  } catch (const ProcessExit& e) {
+    exited_ = true;  // the controller ended the process itself, without its end routine
+    return e.code;
+  } catch (const StopRequested& e) {
+    std::fprintf(err_, "rokan-sim: stopped by signal %d (%s)\n", e.signal, strsignal(e.signal));
+    return signal_exit_status(e.signal);
   }
 }
 
-int BatchSession::run(const BatchProgram& program) {
-  int status;
-  try {
-    status = prepare();
+int BatchSession::begin(const BatchProgram& program) {
+  return guarded([&] {
+    int status = prepare();
     if (status == kBatchRunning) status = program.start(*this);
     if (status == kBatchRunning) {
       echo_ = true;
       last_status_ = c_.console.lines[1];
-      status = run_program(program);
+      inputs_ = options_.inputs;
+      std::stable_sort(inputs_.begin(), inputs_.end(),
+                       [](const BatchInput& a, const BatchInput& b) { return a.at < b.at; });
+      next_input_ = 0;
+      next_fault_ = 0;
+      program_time_ = 0;
     }
-  } catch (const BatchStuck& e) {
-    std::fprintf(err_, "rokan-sim: %s\n", e.what());
-    status = kBatchUsage;
-  } catch (const ProcessExit& e) {
-    return e.code;  // the controller ended the process itself, without its end routine
-  } catch (const StopRequested& e) {
-    std::fprintf(err_, "rokan-sim: stopped by signal %d (%s)\n", e.signal, strsignal(e.signal));
-    status = signal_exit_status(e.signal);
-  }
+    return status;
+  });
+}
+
+int BatchSession::step(const BatchProgram& program, bool count_time) {
+  return guarded([&] { return run_cycle(program, count_time); });
+}
+
+int BatchSession::finish(int status) {
+  if (exited_) return status;
   echo_ = false;  // writing the log shows a status line per record
   if (!c_.cycle.terminated) {
     const int32_t pending = c_.logger.count;
@@ -412,6 +427,12 @@ int BatchSession::run(const BatchProgram& program) {
   std::fflush(out_);
   std::fflush(err_);
   return status;
+}
+
+int BatchSession::run(const BatchProgram& program) {
+  int status = begin(program);
+  while (status == kBatchRunning) status = step(program);
+  return finish(status);
 }
 
 int run_batch(const BatchOptions& options, const BatchProgram& program, std::FILE* out,

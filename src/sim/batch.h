@@ -114,6 +114,15 @@ class BatchSession : public SilentHost {
   // has run when it returns.
   int run(const BatchProgram& program);
 
+  // run() in pieces, for a front end that drives the cycles itself (the DAP server): begin()
+  // prepares the robot and starts the program, step() runs one cycle of it; each returns
+  // kBatchRunning while the program runs, else the exit status, which finish() takes to run the
+  // end routine and returns (possibly changed). `count_time` false: the cycle does not count
+  // against --seconds or the input times (the debugger holds the program).
+  int begin(const BatchProgram& program);
+  int step(const BatchProgram& program, bool count_time = true);
+  int finish(int status);
+
   Controller& controller() { return c_; }
   const BatchOptions& options() const { return options_; }
   std::FILE* out() { return out_; }
@@ -144,7 +153,10 @@ class BatchSession : public SilentHost {
 
  private:
   int prepare();
-  int run_program(const BatchProgram& program);
+  int run_cycle(const BatchProgram& program, bool count_time);
+  // Runs `f`, turning what ends a batch run early (a stuck wait, a signal, the controller ending
+  // the process) into its exit status.
+  int guarded(const std::function<int()>& f);
   void apply(const BatchInput& input);
   // Applies the faults due at the program time; with --trace says so.
   void apply_faults(std::size_t& next);
@@ -163,6 +175,10 @@ class BatchSession : public SilentHost {
   bool user_chosen_ = false;
   FaultInjector faults_;         // attached to the controller when the run has --fault options
   std::vector<BatchFault> due_;  // the faults in time order
+  std::vector<BatchInput> inputs_;  // sorted by time
+  std::size_t next_input_ = 0;
+  std::size_t next_fault_ = 0;  // the next of due_ to apply
+  bool exited_ = false;  // the controller ended the process itself: no end routine
 };
 
 // A batch run in `options.workspace` (entered for the run and left again); the exit status.
