@@ -115,7 +115,7 @@ void RixProgramWindow::build_editor() {
   const QColor legs[4] = {QColor(0, 120, 215), QColor(0, 150, 60), QColor(200, 100, 0),
                           QColor(150, 0, 170)};
   for (int k = 0; k < 4; ++k) {
-    editor_->markerDefine(QChar('1' + k), kLegMark1 + k);
+    editor_->markerDefine(static_cast<char>('1' + k), kLegMark1 + k);
     editor_->setMarkerForegroundColor(legs[k], kLegMark1 + k);
   }
   editor_->setAnnotationDisplay(QsciScintilla::AnnotationBoxed);

@@ -3,9 +3,11 @@
 // files that do not compile or conditions that do not compile say why.
 #include <Qsci/qsciscintilla.h>
 
+#include <QListWidget>
 #include <QTreeWidget>
 
 #include "debug/debugger.h"
+#include "gui/qt_text.h"
 #include "gui/rix_lexer.h"
 #include "gui/rix_program_window.h"
 #include "gui_fixture.h"
@@ -72,7 +74,7 @@ class ProgramWindowTest : public GuiTest {
   // read the stop; that line, or 0.
   int pointer_line_after_stop() {
     if (!wait_paused()) return 0;
-    QTest::qWaitFor(
+    (void)QTest::qWaitFor(
         [this] {
           return w().marked_lines(RixProgramWindow::kPointerMark).size() == 1 &&
                  w().marked_lines(RixProgramWindow::kPointerMark)[0] == d().stop.line;
@@ -115,7 +117,7 @@ TEST_F(ProgramWindowTest, MarginBreakpointStopsTheRunAndThePointerFollowsEachSte
   EXPECT_TRUE(w().isVisible());
 
   // The variables dock: S was 0 before the first call; a value set there reaches the program.
-  QTest::qWaitFor([this] { return variable("S") != nullptr; }, 2000);
+  (void)QTest::qWaitFor([this] { return variable("S") != nullptr; }, 2000);
   QTreeWidgetItem* s = variable("S");
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(s->text(1), "0");
@@ -130,14 +132,18 @@ TEST_F(ProgramWindowTest, MarginBreakpointStopsTheRunAndThePointerFollowsEachSte
   EXPECT_EQ(pointer_line_after_stop(), 7) << "CALL ran to its return";
   ASSERT_TRUE(rix_debug_find_variable(c().rix, "S", v));
   EXPECT_EQ(v.value[0], 41.0) << "the subroutine added I to the value set in the dock";
-  QTest::qWaitFor([this] { return variable("S") && variable("S")->text(1) == "41"; }, 2000);
+  (void)QTest::qWaitFor([this] { return variable("S") && variable("S")->text(1) == "41"; }, 2000);
   EXPECT_NE(variable("S")->background(1), QBrush()) << "changed since the last stop";
   EXPECT_EQ(variable("I")->background(1), QBrush());
 
   EXPECT_EQ(w().step(RixStep::kIn), "");
-  EXPECT_EQ(pointer_line_after_stop(), 6) << "NEXT went back to the loop's body";
+  EXPECT_EQ(pointer_line_after_stop(), 5) << "NEXT went back to its FOR";
+  EXPECT_EQ(w().step(RixStep::kIn), "");
+  EXPECT_EQ(pointer_line_after_stop(), 6);
   EXPECT_EQ(w().step(RixStep::kIn), "");
   EXPECT_EQ(pointer_line_after_stop(), 11) << "into the subroutine, at its heading";
+  ASSERT_EQ(child<QListWidget>(w(), "CallStack").count(), 2);
+  EXPECT_TRUE(child<QListWidget>(w(), "CallStack").item(0)->text().startsWith("ADD:"));
   EXPECT_EQ(w().step(RixStep::kOut), "");
   EXPECT_EQ(pointer_line_after_stop(), 7) << "out to the statement after the CALL";
 
@@ -164,7 +170,8 @@ TEST_F(ProgramWindowTest, MarginBreakpointStopsTheRunAndThePointerFollowsEachSte
       },
       3000));
   EXPECT_TRUE(w().marked_lines(RixProgramWindow::Marker(RixProgramWindow::kLegMark1 + 1)).empty());
-  EXPECT_EQ(c().rix.vars[1].value, 46.0) << "40 + 1 + 2 + 3";
+  ASSERT_TRUE(rix_debug_find_variable(c().rix, "S", v));
+  EXPECT_EQ(v.value[0], 46.0) << "40 + 1 + 2 + 3";
 
   stop_ticks();
   w().editor().setCursorPosition(8, 0);
@@ -263,7 +270,8 @@ TEST(RixLexer, ColoursTheWordsTheCompilerKnows) {
   };
   EXPECT_EQ(style_at(2, 0), RixLexer::kCommand);
   EXPECT_EQ(style_at(2, 4), RixLexer::kTarget);
-  EXPECT_EQ(style_at(2, 10), RixLexer::kNumber);
+  EXPECT_EQ(style_at(2, 7), RixLexer::kNumber);
+  EXPECT_EQ(style_at(2, 11), RixLexer::kNumber);
   EXPECT_EQ(style_at(2, 14), RixLexer::kComment);
   EXPECT_EQ(style_at(2, 17), RixLexer::kComment);
   EXPECT_EQ(style_at(3, 0), RixLexer::kCommand) << "styles counted in bytes past Japanese text";
