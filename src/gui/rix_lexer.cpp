@@ -19,6 +19,12 @@ bool is_word_char(QChar ch) {
 
 }  // namespace
 
+QFont editor_font() {
+  QFont f = console_font();
+  f.setPointSize(10);
+  return f;
+}
+
 RixLexer::RixLexer(QObject* parent) : QsciLexerCustom(parent) {
   for (std::string_view k : rix_statement_keywords())
     commands_.insert(QString::fromLatin1(k.data(), static_cast<qsizetype>(k.size())));
@@ -34,13 +40,13 @@ RixLexer::RixLexer(QObject* parent) : QsciLexerCustom(parent) {
   for (int code = rix::NO_EVENT; code <= rix::SPECIAL_FLAG0 + 9; ++code)
     flags_.insert(QString::fromLatin1(rix_arg_name(code)));
 
-  setDefaultFont(console_font());
+  setDefaultFont(editor_font());
   const QColor colours[kStyleCount] = {Qt::black,          QColor(0, 0, 160),   QColor(128, 0, 128),
                                        QColor(160, 80, 0), QColor(0, 112, 112), QColor(200, 0, 0),
                                        QColor(0, 128, 0)};
   for (int s = 0; s < kStyleCount; ++s) {
     setColor(colours[s], s);
-    QFont f = console_font();
+    QFont f = editor_font();
     f.setBold(s == kCommand || s == kLabel);
     setFont(f, s);
   }

@@ -5,10 +5,14 @@
 
 #include <Qsci/qscilexercustom.h>
 
+#include <QFont>
 #include <QSet>
 #include <QString>
 
 namespace rokan {
+
+// The console's fixed-pitch font at a point size: Scintilla sizes its text by points only.
+QFont editor_font();
 
 class RixLexer : public QsciLexerCustom {
   Q_OBJECT

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPainter>
 #include <QSet>
 #include <QStatusBar>
 #include <QTimer>
@@ -49,6 +50,37 @@ QString value_text(double v) {
   return v == kRixUnset ? QStringLiteral("(unset)") : QString::number(v, 'g', 10);
 }
 
+// A leg's motion pointer: its number, white on the leg's colour.
+QImage leg_mark(int leg, const QColor& colour) {
+  QImage image(14, 14, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(colour);
+  p.drawRoundedRect(QRectF(0.5, 0.5, 13, 13), 3, 3);
+  QFont f = p.font();
+  f.setPixelSize(11);
+  f.setBold(true);
+  p.setFont(f);
+  p.setPen(Qt::white);
+  p.drawText(QRect(0, 0, 14, 14), Qt::AlignCenter, QString::number(leg));
+  return image;
+}
+
+// What the margin and the Breakpoints list show of the breakpoints: it changes when one is
+// added, removed, resolved or hit.
+constexpr uint64_t kNoSignature = ~uint64_t{0};
+uint64_t signature(const std::vector<RixBreakpoint>& breakpoints) {
+  uint64_t h = breakpoints.size();
+  for (const RixBreakpoint& b : breakpoints) {
+    const uint64_t parts[4] = {static_cast<uint64_t>(b.id), b.verified ? 1u : 0u,
+                               static_cast<uint64_t>(b.line), b.hits};
+    for (uint64_t p : parts) h = (h ^ p) * 1099511628211u;  // FNV-1a step
+  }
+  return h;
+}
+
 std::string read_bytes(const std::string& cp932_path, bool& ok) {
   std::string text;
   ok = false;
@@ -76,6 +108,7 @@ RixProgramWindow::RixProgramWindow(Controller& c, QWidget* parent) : QMainWindow
   build_actions();
   build_docks();
   state_label_ = new QLabel(this);
+  state_label_->setMinimumWidth(280);
   statusBar()->addPermanentWidget(state_label_);
   resize(900, 640);
 }
@@ -98,7 +131,7 @@ void RixProgramWindow::build_editor() {
   editor_->setMarginMarkerMask(kMarkMargin, (1 << kBreakpointMark) | (1 << kUnverifiedMark) |
                                                 (1 << kPointerMark) | (1 << kCompileErrorMark));
   editor_->setMarginType(kLegMargin, QsciScintilla::SymbolMargin);
-  editor_->setMarginWidth(kLegMargin, 16);
+  editor_->setMarginWidth(kLegMargin, 18);
   editor_->setMarginMarkerMask(kLegMargin, 0xF << kLegMark1);
 
   editor_->markerDefine(QsciScintilla::Circle, kBreakpointMark);
@@ -114,10 +147,7 @@ void RixProgramWindow::build_editor() {
   editor_->setMarkerBackgroundColor(QColor(230, 90, 0), kCompileErrorMark);
   const QColor legs[4] = {QColor(0, 120, 215), QColor(0, 150, 60), QColor(200, 100, 0),
                           QColor(150, 0, 170)};
-  for (int k = 0; k < 4; ++k) {
-    editor_->markerDefine(static_cast<char>('1' + k), kLegMark1 + k);
-    editor_->setMarkerForegroundColor(legs[k], kLegMark1 + k);
-  }
+  for (int k = 0; k < 4; ++k) editor_->markerDefine(leg_mark(k + 1, legs[k]), kLegMark1 + k);
   editor_->setAnnotationDisplay(QsciScintilla::AnnotationBoxed);
   editor_->setCaretLineVisible(true);
   editor_->setCaretLineBackgroundColor(QColor(240, 244, 255));
@@ -254,7 +284,7 @@ bool RixProgramWindow::open_program(const std::string& file_name) {
   shown_pc_line_ = -2;
   for (int& l : shown_leg_lines_) l = -2;
   shown_error_line_ = -2;
-  seen_breakpoints_ = static_cast<size_t>(-1);
+  seen_breakpoints_ = kNoSignature;
   setWindowTitle(QStringLiteral("RIX Program - %1").arg(qt_text(file_)));
   say(QStringLiteral("Opened %1").arg(qt_text(file_)));
   return true;
@@ -296,7 +326,7 @@ bool RixProgramWindow::compile_program() {
     const int line = image->error_line - 1;
     editor_->markerAdd(line, kCompileErrorMark);
     QsciStyle style(-1, QStringLiteral("compile error"), QColor(150, 0, 0), QColor(255, 235, 225),
-                    console_font());
+                    editor_font());
     editor_->annotate(line, compile_error_, style);
     editor_->ensureLineVisible(line);
   }
@@ -390,13 +420,11 @@ void RixProgramWindow::edit_breakpoint_dialog(int line) {
 }
 
 void RixProgramWindow::refresh_breakpoints() {
-  seen_breakpoints_ = d_.breakpoints.size();
-  seen_hits_ = 0;
+  seen_breakpoints_ = signature(d_.breakpoints);
   editor_->markerDeleteAll(kBreakpointMark);
   editor_->markerDeleteAll(kUnverifiedMark);
   breakpoints_->clear();
   for (const RixBreakpoint& b : d_.breakpoints) {
-    seen_hits_ += b.hits;
     const int line = b.verified ? b.line : b.spec.line;
     if (line >= 1 && line <= editor_->lines())
       editor_->markerAdd(line - 1, b.verified ? kBreakpointMark : kUnverifiedMark);
@@ -450,12 +478,10 @@ bool RixProgramWindow::refresh() {
     last_values_.clear();
     if (!c_.rix.loaded_name.empty() && !editor_->isModified() && file_ != c_.rix.loaded_name)
       open_program(c_.rix.loaded_name);
-    seen_breakpoints_ = static_cast<size_t>(-1);  // resolved again at the run's start
+    seen_breakpoints_ = kNoSignature;  // resolved again at the run's start
   }
   show_markers();
-  uint32_t hits = 0;
-  for (const RixBreakpoint& b : d_.breakpoints) hits += b.hits;
-  if (d_.breakpoints.size() != seen_breakpoints_ || hits != seen_hits_) refresh_breakpoints();
+  if (signature(d_.breakpoints) != seen_breakpoints_) refresh_breakpoints();
   const RixRunState state = rix_debug_state(d_, c_);
   if (d_.stop_count != seen_stop_ || state != seen_state_) {
     seen_stop_ = d_.stop_count;
@@ -494,7 +520,7 @@ void RixProgramWindow::show_markers() {
     if (error_line > 0 && error_line <= editor_->lines()) {
       editor_->markerAdd(error_line - 1, kErrorMark);
       QsciStyle style(-1, QStringLiteral("runtime error"), QColor(150, 0, 0), QColor(255, 225, 225),
-                      console_font());
+                      editor_font());
       editor_->annotate(error_line - 1, qt_text(d_.error.text), style);
       editor_->ensureLineVisible(error_line - 1);
     }
@@ -520,7 +546,7 @@ void RixProgramWindow::refresh_stop() {
       text = QStringLiteral("Running");
       break;
     case RixRunState::kPaused:
-      text = QStringLiteral("Paused at line %1 (%2)")
+      text = QStringLiteral("Paused at line %1: %2")
                  .arg(d_.stop.line)
                  .arg(QString::fromLatin1(rix_stop_reason_name(d_.stop.reason)));
       break;

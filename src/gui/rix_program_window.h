@@ -92,6 +92,8 @@ class RixProgramWindow : public QMainWindow {
   const std::string& file_name() const { return file_; }
   const QString& compile_error() const { return compile_error_; }
   QString status_text() const;
+  // The debugger's stop_count as of the last refresh(): the stop the window shows.
+  uint32_t shown_stop() const { return seen_stop_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -135,8 +137,7 @@ class RixProgramWindow : public QMainWindow {
   int shown_error_line_ = -1;
   uint32_t seen_run_ = 0;
   uint32_t seen_stop_ = 0;
-  size_t seen_breakpoints_ = static_cast<size_t>(-1);
-  uint32_t seen_hits_ = 0;
+  uint64_t seen_breakpoints_ = ~uint64_t{0};  // signature of the breakpoints shown
   RixRunState seen_state_ = RixRunState::kNone;
   // The values at the last stop, to highlight what changed since.
   std::vector<RixDebugVariable> last_values_;

@@ -70,16 +70,11 @@ class ProgramWindowTest : public GuiTest {
                            15000);
   }
 
-  // Waits until the window's pointer mark stands on a single line after the drawing cycle has
-  // read the stop; that line, or 0.
+  // Waits until the controller holds the program and the window's drawing cycle has read that
+  // stop; the line of the window's pointer mark then, or 0 when it is not on one line.
   int pointer_line_after_stop() {
     if (!wait_paused()) return 0;
-    (void)QTest::qWaitFor(
-        [this] {
-          return w().marked_lines(RixProgramWindow::kPointerMark).size() == 1 &&
-                 w().marked_lines(RixProgramWindow::kPointerMark)[0] == d().stop.line;
-        },
-        3000);
+    if (!QTest::qWaitFor([this] { return w().shown_stop() == d().stop_count; }, 3000)) return 0;
     const std::vector<int> lines = w().marked_lines(RixProgramWindow::kPointerMark);
     return lines.size() == 1 ? lines[0] : 0;
   }
@@ -113,14 +108,17 @@ TEST_F(ProgramWindowTest, MarginBreakpointStopsTheRunAndThePointerFollowsEachSte
   ASSERT_NO_FATAL_FAILURE(start_rix_program());
   EXPECT_EQ(pointer_line_after_stop(), 6);
   EXPECT_EQ(d().stop.reason, RixStopReason::kBreakpoint);
-  EXPECT_EQ(w().marked_lines(RixProgramWindow::kBreakpointMark), std::vector<int>{6});
+  EXPECT_EQ(w().marked_lines(RixProgramWindow::kBreakpointMark), std::vector<int>{6})
+      << "unverified: "
+      << testing::PrintToString(w().marked_lines(RixProgramWindow::kUnverifiedMark)) << " "
+      << d().breakpoints[0].verified << d().breakpoints[0].hits << " stops " << d().stop_count;
   EXPECT_TRUE(w().isVisible());
 
   // The variables dock: S was 0 before the first call; a value set there reaches the program.
   (void)QTest::qWaitFor([this] { return variable("S") != nullptr; }, 2000);
   QTreeWidgetItem* s = variable("S");
   ASSERT_NE(s, nullptr);
-  EXPECT_EQ(s->text(1), "0");
+  EXPECT_EQ(s->text(1).toStdString(), "0");
   s->setText(1, QStringLiteral("40"));
   RixDebugVariable v;
   ASSERT_TRUE(rix_debug_find_variable(c().rix, "S", v));
@@ -149,6 +147,7 @@ TEST_F(ProgramWindowTest, MarginBreakpointStopsTheRunAndThePointerFollowsEachSte
 
   // F9 on the breakpoint's line takes it away, then the run goes on to the cursor's line.
   w().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w()));
   w().editor().setCursorPosition(5, 0);
   QTest::keyClick(qwindow(w()), Qt::Key_F9);
   EXPECT_TRUE(d().breakpoints.empty());
@@ -195,6 +194,7 @@ TEST_F(ProgramWindowTest, ARuntimeErrorMarksItsLineAndTheOperatorKeysStayWithThe
   stop_ticks();
   const std::size_t before = session_->host().keys().waiting();
   w().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w()));
   w().editor().setFocus();
   w().editor().setCursorPosition(0, 0);
   QTest::keyClick(qwindow(w()), 'x');
