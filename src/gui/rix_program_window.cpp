@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -176,7 +177,14 @@ void RixProgramWindow::build_actions() {
     const QString dir = QString::fromStdString(local_path(rix_dir()));
     const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open RIX Program"), dir,
                                                       QStringLiteral("RIX (*.RIX *.rix)"));
-    if (!path.isEmpty()) open_program(controller_path(QFileInfo(path).fileName().toStdString()));
+    if (path.isEmpty()) return;
+    // Programs run from the RIX directory only, so only its files are shown here.
+    const QFileInfo chosen(path);
+    if (chosen.absoluteDir() != QDir(dir)) {
+      say(QStringLiteral("Only files of the RIX directory %1 can be opened").arg(dir));
+      return;
+    }
+    open_program(controller_path(chosen.fileName().toStdString()));
   });
   QAction* save = file->addAction(QStringLiteral("Save(&S)"));
   save->setObjectName(QStringLiteral("ProgramSave"));
