@@ -28,6 +28,7 @@
 #include "gui/qt_host.h"
 #include "gui/qt_text.h"
 #include "gui/repaint_pacer.h"
+#include "gui/rix_program_window.h"
 #include "gui/robot_view_box.h"
 #include "gui/text_information_window.h"
 #include "gui/tool_windows.h"
@@ -42,6 +43,7 @@ constexpr const char* kLampLabels[kLampCount] = {
     "PTP-RUNNING/F1",  "PTP-RUNNING/F2", "PTP-RUNNING/F3", "PTP-RUNNING/F4"};
 
 constexpr int kTimeFieldChange = 1;
+constexpr int kProgramWindowFrame = 2;
 constexpr int kSettleMs = 300;  // time a window manager takes to frame a new window
 constexpr int kPlacementGap = 8, kTitleRoom = 24;  // pixels  // the pacer's
                                                    // key for the time field's text
@@ -73,6 +75,7 @@ TmainForm::TmainForm(Controller& c, QtHost& host)
       pacer_(new RepaintPacer(this)),
       text_window_(std::make_unique<TtextInformationWindow>(c)),
       manual_box_(std::make_unique<TmanualControlBoxForm>(c)),
+      program_window_(std::make_unique<RixProgramWindow>(c)),
       scale_(new TOptionScaleForm(c, this)),
       skip_(new TOptionSkipForm(c, this)),
       about_(new TAboutBox(this)) {
@@ -240,6 +243,12 @@ void TmainForm::build_menus() {
           &TmainForm::show_manual_box);
   tools_ = std::make_unique<ToolWindows>(c_);
   tools_->add_to_menus(*file, *window);
+  QAction* program = window->addAction(QStringLiteral("RixProgram(&R)"));
+  program->setObjectName(QStringLiteral("WindowRixProgram"));
+  connect(program, &QAction::triggered, this, [this] {
+    show_program_window();
+    program_window_->activateWindow();
+  });
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("Help(&H)"));
   QAction* about = help->addAction(QStringLiteral("About(&A)"));
@@ -265,6 +274,10 @@ void TmainForm::paint_strip() {
 
 void TmainForm::paint_views() {
   for (RobotViewBox* v : views_) pacer_->mark(v);
+  // The program window reads the debugger's records once a frame, like the views.
+  pacer_->defer(kProgramWindowFrame, [this] {
+    if (program_window_->refresh()) show_program_window();
+  });
 }
 
 void TmainForm::set_time_field(const QString& text) {
@@ -288,6 +301,7 @@ void TmainForm::close_all_windows() {
   sampling_timer_->stop();
   text_window_->close();
   manual_box_->close();
+  program_window_->hide();
   scale_->close();
   tools_->close_all();
   close();
@@ -296,6 +310,12 @@ void TmainForm::close_all_windows() {
 void TmainForm::show_text_window() {
   place_text_window();
   show_window(*text_window_);
+}
+
+void TmainForm::show_program_window() {
+  if (program_window_->isMinimized())
+    program_window_->setWindowState(program_window_->windowState() & ~Qt::WindowMinimized);
+  program_window_->show();
 }
 
 void TmainForm::show_manual_box() {

@@ -21,6 +21,7 @@ class QtHost;
 class LampShape;
 class MessageStripBox;
 class RepaintPacer;
+class RixProgramWindow;
 class RobotViewBox;
 class TAboutBox;
 class TOptionScaleForm;
@@ -43,6 +44,7 @@ class TmainForm : public QMainWindow {
   TOptionSkipForm& skip_form() { return *skip_; }
   TAboutBox& about_box() { return *about_; }
   ToolWindows& tools() { return *tools_; }
+  RixProgramWindow& program_window() { return *program_window_; }
 
   // Called by the host for the controller. The strip is painted at once (at most once a frame;
   // see paint_strip); the views, the time field and the text screen change at the next frame
@@ -61,6 +63,9 @@ class TmainForm : public QMainWindow {
   // beside this window, where the window manager has put it (call after this one is shown).
   void show_text_window();
   void show_manual_box();
+  // The RIX program window; the main window shows it (without taking the keys) when a RIX run
+  // starts.
+  void show_program_window();
   // Places the text window beside this one without showing it (the first time only).
   void place_text_window();
 
@@ -88,6 +93,7 @@ class TmainForm : public QMainWindow {
   // Windows of their own; the dialogs below are children and go with this window.
   std::unique_ptr<TtextInformationWindow> text_window_;
   std::unique_ptr<TmanualControlBoxForm> manual_box_;
+  std::unique_ptr<RixProgramWindow> program_window_;  // owns the session's RIX debugger
   TOptionScaleForm* scale_;
   TOptionSkipForm* skip_;
   TAboutBox* about_;

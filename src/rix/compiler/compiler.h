@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "rix/compiler/image.h"
 
@@ -27,6 +28,10 @@ bool rix_compile(RixImage& image, std::string_view rix_path, std::string_view so
 // for it in `error` (CP932).
 bool rix_compile_condition(const RixImage& program, std::string_view text, RixInstruction& out,
                            std::string& error);
+
+// The words that begin a statement, as the compiler recognises them (upper case): editors
+// highlight them from this list so that it cannot differ from what the compiler takes.
+std::vector<std::string_view> rix_statement_keywords();
 
 // The rix.obj text of the compiled image.
 std::string rix_dump_text(const RixImage& image);

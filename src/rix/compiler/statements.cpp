@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "rix/compiler/compiler.h"
 #include "rix/compiler/diagnostics.h"
 #include "rix/compiler/lex.h"
 #include "rix/compiler/operands.h"
@@ -592,6 +593,12 @@ bool rix_compile_statement(RixCompile& cx, std::string_view statement, RixInstru
     return rix_compile_assignment(cx, tokens, record);
   }
   return rix_fail(cx, RixError::kUnknownCommand, first);
+}
+
+std::vector<std::string_view> rix_statement_keywords() {
+  std::vector<std::string_view> names;
+  for (const Keyword& k : kKeywords) names.emplace_back(k.name);
+  return names;
 }
 
 }  // namespace rokan
