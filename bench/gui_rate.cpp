@@ -174,8 +174,8 @@ int main(int argc, char** argv) {
   static const char* const kLoads[] = {"idle MANUAL", "gait 5 walking", "RIX program ROKAN.RIX"};
   std::printf("%s%s%s, sampling time %.3f s, drawing skip %d, %.1f s wall\n",
               kLoads[static_cast<int>(load)], info ? ", information display on" : "",
-              plots ? ", live plots window open with four channels" : "",
-              c.params.sampling_time, skip, wall);
+              plots ? ", live plots window open with four channels" : "", c.params.sampling_time,
+              skip, wall);
   std::printf("ticks per wall second: %.1f (%.1f%% of the nominal rate)\n", ticks / wall,
               100.0 * ticks / wall * c.params.sampling_time);
   std::printf("over-runs: %ld of %llu ticks (%.3f%%)\n", over_runs,

@@ -173,12 +173,12 @@ class BatchSession : public SilentHost {
   std::string last_status_;  // CP932, the last status line echoed
   int startup_keys_ = 0;     // keys given to the start-up waits
   bool user_chosen_ = false;
-  FaultInjector faults_;         // attached to the controller when the run has --fault options
-  std::vector<BatchFault> due_;  // the faults in time order
+  FaultInjector faults_;            // attached to the controller when the run has --fault options
+  std::vector<BatchFault> due_;     // the faults in time order
   std::vector<BatchInput> inputs_;  // sorted by time
   std::size_t next_input_ = 0;
   std::size_t next_fault_ = 0;  // the next of due_ to apply
-  bool exited_ = false;  // the controller ended the process itself: no end routine
+  bool exited_ = false;         // the controller ended the process itself: no end routine
 };
 
 // A batch run in `options.workspace` (entered for the run and left again); the exit status.

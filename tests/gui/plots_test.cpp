@@ -23,9 +23,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void type(Controller& c, QWidget& w, char key) {
-  QTest::keyClick(&w, key);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !c.console.key_hit; }, 2000));
+// Types a key into the window, as the window system delivers it, and waits until it is taken.
+void type(GuiSession& s, QWidget& w, char key) {
+  QTest::keyClick(qwindow(w), key);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return s.host().keys().waiting() == 0 && !s.controller().console.key_hit; }, 2000));
 }
 
 const std::vector<PlotChannel> kFourChannels = {{PlotQuantity::kFootActual, 0, 1},
@@ -97,12 +99,12 @@ TEST_F(GuiTest, PlotWindowShowsGaitFiveWalking) {
   f.manual_box().show();
   QSlider& vr1 = child<QSlider>(f.manual_box(), "TrackBar_VR1");
   vr1.setValue(-50);
-  type(c(), f, 'o');
-  type(c(), f, 'i');
+  type(*session_, f, 'o');
+  type(*session_, f, 'i');
   ASSERT_TRUE(QTest::qWaitFor([this] { return c().mode.initial_reached == 1; }, 10000));
-  type(c(), f, 'a');
-  type(c(), f, '5');
-  type(c(), f, 's');
+  type(*session_, f, 'a');
+  type(*session_, f, '5');
+  type(*session_, f, 's');
   ASSERT_TRUE(QTest::qWaitFor([this] { return c().mode.auto_step != 0; }, 5000));
   QTest::qWait(300);
   vr1.setValue(50);

@@ -33,7 +33,7 @@ bool rix_compile_condition(const RixImage& program, std::string_view text, RixIn
   // The report line without its "[PHASE3]0000: " head, which names no place in the program.
   const std::size_t head = scratch.error_text.find(": ");
   error = head == std::string::npos ? scratch.error_text : scratch.error_text.substr(head + 2);
-  if (error.empty()) error = rix_error_message(scratch, scratch.error_code);
+  if (error.empty()) error = rix_error_message(scratch, static_cast<RixError>(scratch.error_code));
   return false;
 }
 
