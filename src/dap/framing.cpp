@@ -2,15 +2,10 @@
 
 #include <cctype>
 
+#include "platform/text.h"
+
 namespace rokan {
 namespace {
-
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-    s.remove_suffix(1);
-  return s;
-}
 
 bool same_name(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -28,12 +23,12 @@ std::string parse_header(std::string_view block, std::size_t& size) {
     std::size_t end = block.find('\n');
     std::string_view line = block.substr(0, end);
     block = end == std::string_view::npos ? std::string_view() : block.substr(end + 1);
-    line = trim(line);
+    line = trim_line(line);
     if (line.empty()) continue;
     std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) return "a header line without a colon";
-    if (!same_name(trim(line.substr(0, colon)), "Content-Length")) continue;
-    std::string_view value = trim(line.substr(colon + 1));
+    if (!same_name(trim_line(line.substr(0, colon)), "Content-Length")) continue;
+    std::string_view value = trim_line(line.substr(colon + 1));
     if (value.empty() || value.size() > 10) return "Content-Length is not a byte count";
     std::size_t n = 0;
     for (char ch : value) {

@@ -87,4 +87,11 @@ void write_stderr(std::string_view cp932) {
   std::fwrite(utf8.data(), 1, utf8.size(), stderr);
   std::fflush(stderr);
 }
+std::string_view trim_line(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    s.remove_suffix(1);
+  return s;
+}
+
 }  // namespace rokan

@@ -29,6 +29,9 @@ inline std::string sjis_truncate(std::string_view s, std::size_t max_bytes) {
 }
 
 // printf into a std::string (the controller formats its texts with C formats).
+// `s` without the blanks and tabs around it, and without a line end's '\r'.
+std::string_view trim_line(std::string_view s);
+
 std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 }  // namespace rokan

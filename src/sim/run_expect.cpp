@@ -4,15 +4,10 @@
 #include <sstream>
 #include <string_view>
 
+#include "platform/text.h"
+
 namespace rokan {
 namespace {
-
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-    s.remove_suffix(1);
-  return s;
-}
 
 std::string unescape_tabs(std::string_view s) {
   std::string out;
@@ -35,15 +30,15 @@ bool parse_run_expectations(const std::string& source, RunExpectations& out, std
   int number = 0;
   for (std::string raw; std::getline(in, raw);) {
     ++number;
-    std::string_view line = trim(raw);
+    std::string_view line = trim_line(raw);
     if (line.substr(0, 2) != "//") continue;
-    line = trim(line.substr(2));
+    line = trim_line(line.substr(2));
     if (line.substr(0, 7) != "expect:") continue;
-    line = trim(line.substr(7));
+    line = trim_line(line.substr(7));
     const std::size_t space = line.find_first_of(" \t");
     const std::string_view kind = line.substr(0, space);
     const std::string_view text =
-        space == std::string_view::npos ? std::string_view{} : trim(line.substr(space));
+        space == std::string_view::npos ? std::string_view{} : trim_line(line.substr(space));
     const std::string where = "line " + std::to_string(number) + ": ";
     if (kind == "exit") {
       const bool digits =

@@ -60,6 +60,13 @@ inline void type_key(QWidget& w, Qt::Key key) {
   QTest::keyClick(qwindow(w), key);
 }
 
+// Types `key` the same way and waits until the controller has taken it.
+inline void type(GuiSession& s, QWidget& w, char key) {
+  QTest::keyClick(qwindow(w), key);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return s.host().keys().waiting() == 0 && !s.controller().console.key_hit; }, 2000));
+}
+
 class GuiTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -23,13 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Types a key into the window, as the window system delivers it, and waits until it is taken.
-void type(GuiSession& s, QWidget& w, char key) {
-  QTest::keyClick(qwindow(w), key);
-  ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return s.host().keys().waiting() == 0 && !s.controller().console.key_hit; }, 2000));
-}
-
 const std::vector<PlotChannel> kFourChannels = {{PlotQuantity::kFootActual, 0, 1},
                                                 {PlotQuantity::kFootActual, 0, 2},
                                                 {PlotQuantity::kFootGoal, 0, 1},

@@ -30,13 +30,6 @@ bool run_until(const std::function<bool()>& done, int ms) {
   return done();
 }
 
-// Types a key and waits until the controller has taken it.
-void type(GuiSession& s, QWidget& w, char key) {
-  QTest::keyClick(qwindow(w), key);
-  ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return s.host().keys().waiting() == 0 && !s.controller().console.key_hit; }, 2000));
-}
-
 TEST_F(GuiTest, GaitFiveWalksUnderTheSlidersOfTheManualBox) {
   start_past_startup();
   TmainForm& f = main_form();
