@@ -120,7 +120,7 @@ bool rix_pass1(RixCompile& cx, RixLineReader& source) {
       }
     }
     // A comment runs to the end of the physical line, however many pieces that takes.
-    if (comment != std::string::npos) source.skip_rest_of_line();
+    if (comment != std::string::npos) source.skip_rest_of_line(static_cast<std::size_t>(-1));
     std::string_view rest(piece);
     rest = rest.substr(0, std::min(rest.size(), comment));
     for (;;) {
