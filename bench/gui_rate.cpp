@@ -22,11 +22,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: rokan-gui-rate WORKSPACE [SECONDS] [SKIP]\n");
     return 2;
   }
-  std::filesystem::current_path(argv[1]);
   const double seconds = argc > 2 ? std::atof(argv[2]) : 10.0;
   const int skip = argc > 3 ? std::atoi(argv[3]) : 9;
   QApplication app(argc, argv);
-  rokan::GuiSession session;
+  rokan::GuiSession session(argv[1]);
   rokan::Controller& c = session.controller();
   // Answer the start-up waits (login screen, "press a key") from inside them.
   QTimer feeder;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <clocale>
+#include <utility>
 
 #include "gui/key_router.h"
 #include "gui/main_form.h"
@@ -12,8 +13,9 @@
 
 namespace rokan {
 
-GuiSession::GuiSession()
-    : main_(std::make_unique<TmainForm>(controller_, host_)),
+GuiSession::GuiSession(std::string workspace)
+    : controller_(host_, std::move(workspace)),
+      main_(std::make_unique<TmainForm>(controller_, host_)),
       keys_(std::make_unique<KeyRouter>(controller_, host_)) {
   // Constructing the QApplication took the C library's locale from the desktop's environment.
   // The controller reads and writes its files and texts with strtod and printf, which must

@@ -93,8 +93,10 @@ struct Pass1 {
 
 bool rix_pass1(RixCompile& cx, RixLineReader& source) {
   Pass1 p{cx, {}, {}};
-  if (!p.formal.open(rix_work_path(cx.image, kRixFormalFile), "w")) return rix_fail(cx, 3);
-  if (!p.variables.open(rix_work_path(cx.image, kRixVariableFile), "w")) return rix_fail(cx, 5);
+  if (!p.formal.open(cx.image.workspace, rix_work_path(cx.image, kRixFormalFile), "w"))
+    return rix_fail(cx, 3);
+  if (!p.variables.open(cx.image.workspace, rix_work_path(cx.image, kRixVariableFile), "w"))
+    return rix_fail(cx, 5);
   if (!write_line(p.variables.f, "V VAR_KEY")) return rix_fail(cx, 5);
   cx.declaration_lines.push_back(0);
 

@@ -37,8 +37,10 @@ bool parse_label(std::string_view line, RixLabel& out) {
 bool scan_statements(RixCompile& cx, int& label_count) {
   RixImage& image = cx.image;
   RixFile labels, formal;
-  if (!labels.open(rix_work_path(image, kRixLabelFile), "w")) return rix_fail(cx, 4);
-  if (!formal.open(rix_work_path(image, kRixFormalFile), "r")) return rix_fail(cx, 3);
+  if (!labels.open(image.workspace, rix_work_path(image, kRixLabelFile), "w"))
+    return rix_fail(cx, 4);
+  if (!formal.open(image.workspace, rix_work_path(image, kRixFormalFile), "r"))
+    return rix_fail(cx, 3);
 
   RixLineReader reader(formal.f);
   std::string line;
@@ -91,7 +93,8 @@ bool read_labels(RixCompile& cx, int count) {
     return rix_fail(cx, 12);
   }
   RixFile file;
-  if (!file.open(rix_work_path(image, kRixLabelFile), "r")) return rix_fail(cx, 13);
+  if (!file.open(image.workspace, rix_work_path(image, kRixLabelFile), "r"))
+    return rix_fail(cx, 13);
   RixLineReader reader(file.f);
   std::string line;
   for (int i = 0; i < count; ++i) {
@@ -121,7 +124,8 @@ bool read_labels(RixCompile& cx, int count) {
 bool read_variables(RixCompile& cx) {
   RixImage& image = cx.image;
   RixFile file;
-  if (!file.open(rix_work_path(image, kRixVariableFile), "r")) return rix_fail(cx, 5);
+  if (!file.open(image.workspace, rix_work_path(image, kRixVariableFile), "r"))
+    return rix_fail(cx, 5);
   RixLineReader reader(file.f);
   std::string line;
   std::size_t n = 0;
