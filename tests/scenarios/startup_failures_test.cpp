@@ -72,9 +72,9 @@ TEST_F(StartupFailures, FatalStopsKeepTheirReason) {
     SCOPED_TRACE(k.reason);
     ScriptedSession one{test::current_test_name() + "_one"};
     if (k.text)
-      write(k.file, k.text);
+      std::ofstream(one.dir() / k.file, std::ios::binary | std::ios::trunc) << k.text;
     else
-      std::filesystem::remove(k.file);
+      std::filesystem::remove(one.dir() / k.file);
     one.run("tick 1\nkey Q\nkey x\n");
     EXPECT_TRUE(one.c.cycle.terminated);
     EXPECT_TRUE(one.c.cycle.ended_by_itself);
