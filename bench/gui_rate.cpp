@@ -89,7 +89,6 @@ int main(int argc, char** argv) {
                  "[--plots]\n");
     return 2;
   }
-  std::filesystem::current_path(argv[1]);
   const double seconds = argc > 2 ? std::atof(argv[2]) : 10.0;
   const int skip = argc > 3 ? std::atoi(argv[3]) : 9;
   Load load = Load::kIdle;
@@ -108,7 +107,7 @@ int main(int argc, char** argv) {
   }
 
   QApplication app(argc, argv);
-  rokan::GuiSession session;
+  rokan::GuiSession session(argv[1]);
   Controller& c = session.controller();
   long over_runs = 0;
   session.host().on_tick_end([&] {

@@ -25,26 +25,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A copy of the bundled workspace as working directory for the lifetime of the object.
+// A copy of the bundled workspace for the lifetime of the object.
 struct Workspace {
   fs::path dir;
-  fs::path old = fs::current_path();
   explicit Workspace(const std::string& name) {
     dir = fs::temp_directory_path() / ("rokan_bench_" + name);
     fs::remove_all(dir);
     fs::copy(fs::path(ROKAN_SOURCE_DIR) / "workspace", dir, fs::copy_options::recursive);
-    fs::current_path(dir);
   }
-  ~Workspace() {
-    fs::current_path(old);
-    fs::remove_all(dir);
-  }
+  ~Workspace() { fs::remove_all(dir); }
 };
 
 struct Session {
   BenchHost host;
-  Controller c{host};
-  Session() {
+  Controller c;
+  explicit Session(const Workspace& ws) : c(host, ws.dir.string()) {
     host.c = &c;
     host.keys = {'q', 'x'};  // leave the login screen (when shown), end the start-up wait
     sampling_tick(c);
@@ -62,7 +57,7 @@ struct Session {
 // Gait 5 walking: all four legs under position control, a built-in AUTO program stepping.
 void BM_SamplingCycleGait5(benchmark::State& state) {
   Workspace ws("cycle");
-  Session s;
+  Session s(ws);
   s.press('O');
   s.press('I');
   for (int i = 0; i < 10000 && !s.c.mode.initial_reached; ++i) s.ticks(1);
@@ -100,7 +95,7 @@ void rix_cycles(benchmark::State& state, bool debugger_attached) {
          "WAIT_INPOS ALL\n"
          "PTP F1 -301 201 -250; PTP F2 301 201 -250; PTP F3 -301 -201 -250; PTP F4 301 -201 -250\n"
          "WAIT_INPOS ALL\nGOTO UP:\nEND\n";
-  Session s;
+  Session s(ws);
   RixDebugger debugger;
   if (debugger_attached) rix_debug_attach(debugger, s.c);
   s.press('O');
@@ -220,7 +215,7 @@ void BM_CompileLargeProgram(benchmark::State& state) {
   Workspace ws("compile");
   std::ofstream(ws.dir / "BIG.RIX", std::ios::binary) << utf8_to_cp932(large_program(250));
   BenchHost host;
-  Controller c{host};
+  Controller c{host, ws.dir.string()};
   for (auto _ : state) {
     if (!rix_compile(c.rix, "", "BIG.RIX")) {
       state.SkipWithError(cp932_to_utf8(c.rix.error_text).c_str());
@@ -235,7 +230,7 @@ BENCHMARK(BM_CompileLargeProgram)->Unit(benchmark::kMillisecond);
 // 100,000 records expanded and written, with the "Saving..." status line on every record.
 void BM_WriteLog100k(benchmark::State& state) {
   Workspace ws("log");
-  Session s;
+  Session s(ws);
   s.c.params.max_buf = 100001;
   if (!allocate_log_area(s.c)) {
     state.SkipWithError("no log area");

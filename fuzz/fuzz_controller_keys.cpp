@@ -167,14 +167,10 @@ void fresh_workspace(const std::filesystem::path& dir) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const auto dir = [] {
-    auto d = rokan::fuzz::fuzz_dir("keys");
-    std::filesystem::current_path(d);  // user.ini and emg\ are found in the working directory
-    return d;
-  }();
+  static const auto dir = rokan::fuzz::fuzz_dir("keys");
   fresh_workspace(dir);
   SessionHost host(data, size);
-  rokan::Controller c{host};
+  rokan::Controller c{host, dir.string()};
   host.c = &c;
   while (!host.exhausted() && !host.closed()) host.process_one_event();
   // ROKAN_FUZZ_SHOW=1 with one input file tells where a seed leads, for keeping seeds useful.

@@ -8,9 +8,9 @@
 namespace {
 
 // The log-area size the file asks for, read the way start-up reads it.
-long requested_log_records() {
+long requested_log_records(const std::filesystem::path& dir) {
   rokan::fuzz::KeyHost host;
-  rokan::Controller c{host};
+  rokan::Controller c{host, dir.string()};
   host.c = &c;
   rokan::set_default_params(c.params, c.sensor);
   rokan::read_param_file(c);
@@ -20,17 +20,13 @@ long requested_log_records() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const auto dir = [] {
-    auto d = rokan::fuzz::fuzz_dir("ini");
-    std::filesystem::current_path(d);  // start-up reads user.ini from the working directory
-    return d;
-  }();
+  static const auto dir = rokan::fuzz::fuzz_dir("ini");
   rokan::fuzz::write_file(dir / "DEFAULT" / "init" / "rokan.ini", data, size);
   // A log area of millions of records is a legitimate request but exceeds the fuzzer's
   // allocation limit; its refusal is covered by the logger tests.
-  if (requested_log_records() > 100000) return 0;
+  if (requested_log_records(dir) > 100000) return 0;
   rokan::fuzz::KeyHost host;
-  rokan::Controller c{host};
+  rokan::Controller c{host, dir.string()};
   host.c = &c;
   for (int i = 0; i < 300 && !c.cycle.terminated && !c.cycle.quitting; ++i)
     rokan::sampling_tick(c);  // the first runs start-up: login (Q keeps DEFAULT), rokan.ini

@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
     print_utf8(stderr, message_of(image.error_text));
     std::fputc('\n', stderr);
     std::string line;
-    if (image.error_line > 0 && rix_read_source_line(rix_path + source, image.error_line, line)) {
+    if (image.error_line > 0 &&
+        rix_read_source_line({}, rix_path + source, image.error_line, line)) {
       std::fprintf(stderr, "%5d | ", image.error_line);
       print_utf8(stderr, line);
       std::fputc('\n', stderr);

@@ -24,6 +24,7 @@
 #include "core/controller.h"
 #include "dap/server.h"
 #include "debug/debugger.h"
+#include "platform/paths.h"
 #include "platform/stop_signals.h"
 #include "platform/text.h"
 #include "sim/batch.h"
@@ -103,12 +104,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "rokan-sim: %s: %s\n", script_name, e.what());
     return kUsageOrScriptError;
   }
-  if (chdir(workspace) != 0)
+  if (!rokan::is_searchable_directory(workspace))
     return usage((std::string("cannot enter the workspace '") + workspace + "'").c_str());
 
   // Only now: until the script has been read, Ctrl-C ends rokan-sim as any other program.
   rokan::install_stop_signals();
-  rokan::Controller controller(host);
+  rokan::Controller controller(host, workspace);
   host.attach(controller);
   host.set_dump_handler([&controller](rokan::DumpKind kind) {
     std::string line = rokan::sim_json_line(controller, kind);

@@ -208,7 +208,7 @@ bool input_directory(Controller& c, std::string_view base, std::string& out) {
   if (!name.empty() && name.back() == '\\' && sjis_cut(name, name.size() - 1) == name.size() - 1)
     name.pop_back();
   out = name;
-  return is_directory(std::string(base) + name);
+  return is_directory(c.workspace, std::string(base) + name);
 }
 
 bool select_joint(Controller& c, int& joint) {

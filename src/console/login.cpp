@@ -53,7 +53,7 @@ bool refuse(Controller& c, const std::string& text) {
 }
 
 bool read_users(Controller& c, std::vector<User>& users) {
-  std::FILE* f = open_file("user.ini", "rt");
+  std::FILE* f = open_file(c.workspace, "user.ini", "rt");
   if (!f) return refuse(c, SJ("ユーザー情報管理ファイルが存在しません．"));
   std::string line;
   for (int n = 1; n <= kMaxUsers && read_line_piece(f, line, kUserLineMax); ++n) {

@@ -28,7 +28,7 @@ std::string origin_file_path(const Params& p) {
 }
 
 bool read_origin_file(Controller& c) {
-  File f = File::open(origin_file_path(c.params), "rt");
+  File f = File::open(c.workspace, origin_file_path(c.params), "rt");
   if (!f) return false;
   double origin[4][3];
   bool valid = true;
@@ -47,7 +47,7 @@ bool read_origin_file(Controller& c) {
 
 bool write_origin_file(const Controller& c) {
   // The old file stays whole until the new one is complete.
-  ReplacingFile f(origin_file_path(c.params));
+  ReplacingFile f(c.workspace, origin_file_path(c.params));
   if (!f) return false;
   for (const auto& leg : c.sensor.origin) {
     for (double v : leg) std::fprintf(f, "%lf\t", v);

@@ -25,8 +25,9 @@ std::string strip_blanks(const std::string& s) {
   return s.substr(b, e - b);
 }
 
-bool read_entry(const std::string& dir, const std::string& file, RixSourceEntry& out) {
-  File f = File::open(dir + file, "rt");
+bool read_entry(const Controller& c, const std::string& dir, const std::string& file,
+                RixSourceEntry& out) {
+  File f = File::open(c.workspace, dir + file, "rt");
   if (!f) return false;
   out.file = file;
   std::string line;
@@ -61,12 +62,12 @@ void draw(Controller& c, int page, const std::vector<RixSourceEntry>& entries) {
 
 std::vector<RixSourceEntry> rix_source_page(const Controller& c, int page) {
   const std::string dir = c.params.user_dir + c.params.rix_dir;
-  const std::vector<std::string> files = list_files_with_extension(dir, "RIX");
+  const std::vector<std::string> files = list_files_with_extension(c.workspace, dir, "RIX");
   std::vector<RixSourceEntry> entries;
   for (std::size_t n = static_cast<std::size_t>(page) * kPerPage;
        n < files.size() && entries.size() < kPerPage; ++n) {
     RixSourceEntry e;
-    if (!read_entry(dir, files[n], e)) break;
+    if (!read_entry(c, dir, files[n], e)) break;
     entries.push_back(std::move(e));
   }
   return entries;

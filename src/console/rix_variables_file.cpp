@@ -38,7 +38,7 @@ std::string rix_variables_path(const Controller& c) {
 }
 
 bool write_rix_variables(const Controller& c) {
-  File f = File::open(rix_variables_path(c), "w");
+  File f = File::open(c.workspace, rix_variables_path(c), "w");
   if (!f) return false;
   const RixImage& image = c.rix;
   std::fprintf(f, "RIX_PROGRAM\t%s\n", image.loaded_name.c_str());

@@ -3,6 +3,9 @@
 // are no hidden globals.
 #pragma once
 
+#include <string>
+#include <utility>
+
 #include "auto/auto_state.h"
 #include "console/console.h"
 #include "core/cycle.h"
@@ -25,11 +28,17 @@ struct RixWatch;
 struct PlotSampler;
 
 struct Controller {
-  explicit Controller(Host& h) : host(h) {}
+  // `ws` is the workspace: the local directory user.ini, emg\ and the users' directories are
+  // in. Every file the controller opens is named relative to it (see rooted_path); empty means
+  // the directory the process was started in.
+  explicit Controller(Host& h, std::string ws = {}) : host(h), workspace(std::move(ws)) {
+    rix.workspace = workspace;
+  }
   Controller(const Controller&) = delete;
   Controller& operator=(const Controller&) = delete;
 
   Host& host;
+  const std::string workspace;
   Params params{};
   Sensor sensor{};
   RobotState state{};

@@ -35,7 +35,7 @@ void draw(Controller& c) {
 
 // Opens emg.log for appending and stamps the session; false when it cannot be opened.
 bool open_report_log(Controller& c) {
-  c.console.emg_log = File::open(c.params.emg_dir + "emg.log", "a+");
+  c.console.emg_log = File::open(c.workspace, c.params.emg_dir + "emg.log", "a+");
   if (!c.console.emg_log) return false;
   std::time_t now = std::time(nullptr);
   std::string stamp = format("----- %s", std::ctime(&now));

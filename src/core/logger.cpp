@@ -69,7 +69,7 @@ std::string next_log_name(const Controller& c) {
   for (int n = 0; n <= 9999; ++n) {
     std::string name =
         format("%s%sRKN%04d.LOG", c.params.user_dir.c_str(), c.params.log_dir.c_str(), n);
-    if (!path_exists(name)) return name;
+    if (!path_exists(c.workspace, name)) return name;
   }
   return {};
 }
@@ -118,10 +118,11 @@ void write_row(std::FILE* f, long r, double interval, const LogRecord& rec, cons
 // unless keep() is called, so a failed or interrupted write leaves no broken RKNnnnn.LOG behind.
 class PartialLog {
  public:
-  explicit PartialLog(const std::string& cp932_name) : local_(local_path(cp932_name)) {
+  PartialLog(std::string_view root, const std::string& cp932_name)
+      : local_(rooted_path(root, cp932_name)) {
     file = File(std::fopen(local_.c_str(), "wx"));
     created_ = file.get() != nullptr;
-    if (created_) set_file_in_progress(local_);
+    if (created_) set_file_in_progress(local_, local_path(cp932_name));
   }
   ~PartialLog() {
     if (!created_ || kept_) return;
@@ -263,7 +264,7 @@ bool write_log_file(Controller& c) {
         "RKN0000.LOG to RKN9999.LOG all exist");
   }
   // Created, never overwritten: a name taken since the search is a failure, not a victim.
-  PartialLog f(name);
+  PartialLog f(c.workspace, name);
   if (!f.file) return write_failed(c, name, std::strerror(errno));
 
   const std::string file_text =

@@ -205,7 +205,7 @@ void read_param_file(Controller& c) {
   Params& p = c.params;
   // A directory of that name opens on some systems but holds no parameters.
   const std::string path = param_file_path(p);
-  File f = is_directory(path) ? File() : File::open(path, "r");
+  File f = is_directory(c.workspace, path) ? File() : File::open(c.workspace, path, "r");
   if (!f) {
     reader_message(
         c, SJ("ROKAN.INIがオープンできません(Read/Text)") + "\n    " + param_file_path(p) + "\n");
@@ -256,7 +256,7 @@ bool write_failed(Controller& c, int err) {
 bool write_param_file(Controller& c) {
   const Params& p = c.params;
   // The old file stays whole until the new one is complete.
-  ReplacingFile f(param_file_path(p));
+  ReplacingFile f(c.workspace, param_file_path(p));
   if (!f) return write_failed(c, errno);
   std::fprintf(f, "ARDO_VERSION\t%.2f\n", static_cast<double>(kArdoVersion));
   for (const IndexedKey& key : kIndexedKeys) {

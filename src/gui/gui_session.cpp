@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <clocale>
+#include <utility>
 
 #include "gui/key_router.h"
 #include "gui/main_form.h"
@@ -14,8 +15,9 @@
 
 namespace rokan {
 
-GuiSession::GuiSession()
-    : main_(std::make_unique<TmainForm>(controller_, host_)),
+GuiSession::GuiSession(std::string workspace)
+    : controller_(host_, std::move(workspace)),
+      main_(std::make_unique<TmainForm>(controller_, host_)),
       keys_(std::make_unique<KeyRouter>(host_.keys())) {
   // Constructing the QApplication took the C library's locale from the desktop's environment.
   // The controller reads and writes its files and texts with strtod and printf, which must

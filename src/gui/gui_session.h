@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "core/controller.h"
 #include "gui/qt_host.h"
@@ -14,7 +15,8 @@ class TmainForm;
 
 class GuiSession {
  public:
-  GuiSession();
+  // `workspace`: the controller's workspace directory (empty: the directory rokan started in).
+  explicit GuiSession(std::string workspace = {});
   ~GuiSession();
   GuiSession(const GuiSession&) = delete;
   GuiSession& operator=(const GuiSession&) = delete;
@@ -29,7 +31,7 @@ class GuiSession {
 
  private:
   QtHost host_;
-  Controller controller_{host_};
+  Controller controller_;
   std::unique_ptr<TmainForm> main_;
   std::unique_ptr<KeyRouter> keys_;
 };

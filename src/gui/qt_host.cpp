@@ -138,7 +138,8 @@ void QtHost::close_main_window() {
     const std::string& name = c_->logger.write_error_file;
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Rokan"),
                     qt_text(c_->logger.write_error) + QStringLiteral("\n\n") +
-                        QDir::current().absoluteFilePath(QString::fromStdString(local_path(name))),
+                        QDir::current().absoluteFilePath(
+                            QString::fromStdString(rooted_path(c_->workspace, name))),
                     QMessageBox::Ok, main_);
     run_modal(box);
   }

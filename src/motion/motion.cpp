@@ -210,10 +210,10 @@ void key_wait_end(Controller& c) {
   c.mode.key_wait_active = 0;
 }
 
-int file_exists(std::string_view cp932_path) {
+int file_exists(const Controller& c, std::string_view cp932_path) {
   // On this platform a directory opens for reading too; only files count.
-  if (is_directory(cp932_path)) return 0;
-  return File::open(cp932_path, "r") ? 1 : 0;
+  if (is_directory(c.workspace, cp932_path)) return 0;
+  return File::open(c.workspace, cp932_path, "r") ? 1 : 0;
 }
 
 }  // namespace rokan

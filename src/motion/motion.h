@@ -26,6 +26,8 @@ void set_v_max_percent(Controller& c, int leg, double p);
 int detect_floor(Controller& c, uint8_t first, int kind, int leg);
 void key_wait_begin(Controller& c);
 void key_wait_end(Controller& c);
-int file_exists(std::string_view cp932_path);
+// 1 when the controller path names a file (not a directory) in the workspace that opens for
+// reading, else 0.
+int file_exists(const Controller& c, std::string_view cp932_path);
 
 }  // namespace rokan

@@ -12,6 +12,10 @@
 
 namespace rokan {
 
+File File::open(std::string_view root, std::string_view cp932_path, const char* mode) {
+  return File(open_file(root, cp932_path, mode));
+}
+
 File File::open(std::string_view cp932_path, const char* mode) {
   return File(open_file(cp932_path, mode));
 }
@@ -46,8 +50,8 @@ void File::reset() {
   if (f_) std::fclose(std::exchange(f_, nullptr));
 }
 
-ReplacingFile::ReplacingFile(std::string_view cp932_path)
-    : target_(local_path(cp932_path)), temp_(target_ + ".XXXXXX") {
+ReplacingFile::ReplacingFile(std::string_view root, std::string_view cp932_path)
+    : target_(rooted_path(root, cp932_path)), temp_(target_ + ".XXXXXX") {
   const int fd = ::mkstemp(temp_.data());
   if (fd < 0) {
     temp_.clear();

@@ -14,7 +14,9 @@ class File {
  public:
   File() = default;
   explicit File(std::FILE* f) : f_(f) {}
-  // fopen() on the local name of a controller path (see paths.h).
+  // fopen() on the local name of a controller path in `root` (see rooted_path in paths.h); the
+  // second form takes the path as given, relative to the directory the process started in.
+  static File open(std::string_view root, std::string_view cp932_path, const char* mode);
   static File open(std::string_view cp932_path, const char* mode);
   ~File() { reset(); }
   File(File&& other) noexcept;
@@ -41,7 +43,9 @@ class File {
 // succeeds the target is untouched; the new file is removed on every other path.
 class ReplacingFile {
  public:
-  explicit ReplacingFile(std::string_view cp932_path);
+  // The target is the controller path cp932_path in `root` (see rooted_path in paths.h).
+  ReplacingFile(std::string_view root, std::string_view cp932_path);
+  explicit ReplacingFile(std::string_view cp932_path) : ReplacingFile({}, cp932_path) {}
   ~ReplacingFile();
   ReplacingFile(const ReplacingFile&) = delete;
   ReplacingFile& operator=(const ReplacingFile&) = delete;

@@ -1,5 +1,7 @@
 #include "platform/paths.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -97,8 +99,20 @@ std::string controller_path(std::string_view local) {
   return cp;
 }
 
+std::string rooted_path(std::string_view root, std::string_view cp932_path) {
+  std::string local = local_path(cp932_path);
+  if (root.empty() || (!local.empty() && local[0] == '/')) return local;
+  std::string out(root);
+  if (out.back() != '/') out += '/';
+  return out + local;
+}
+
+std::FILE* open_file(std::string_view root, std::string_view cp932_path, const char* mode) {
+  return std::fopen(rooted_path(root, cp932_path).c_str(), mode);
+}
+
 std::FILE* open_file(std::string_view cp932_path, const char* mode) {
-  return std::fopen(local_path(cp932_path).c_str(), mode);
+  return open_file({}, cp932_path, mode);
 }
 
 bool read_text_line(std::FILE* f, std::string& line) {
@@ -140,20 +154,39 @@ bool skip_line(std::FILE* f, std::size_t limit) {
   return false;
 }
 
-bool path_exists(std::string_view cp932_path) {
+bool is_searchable_directory(const std::string& local_dir) {
   std::error_code ec;
-  return std::filesystem::exists(local_path(cp932_path), ec);
+  return std::filesystem::is_directory(local_dir, ec) && ::access(local_dir.c_str(), X_OK) == 0;
+}
+
+bool path_exists(std::string_view root, std::string_view cp932_path) {
+  std::error_code ec;
+  return std::filesystem::exists(rooted_path(root, cp932_path), ec);
+}
+
+bool is_directory(std::string_view root, std::string_view cp932_path) {
+  std::error_code ec;
+  return std::filesystem::is_directory(rooted_path(root, cp932_path), ec);
+}
+
+bool path_exists(std::string_view cp932_path) {
+  return path_exists({}, cp932_path);
 }
 
 bool is_directory(std::string_view cp932_path) {
-  std::error_code ec;
-  return std::filesystem::is_directory(local_path(cp932_path), ec);
+  return is_directory({}, cp932_path);
 }
 
 std::vector<std::string> list_files_with_extension(std::string_view cp932_dir,
                                                    std::string_view ext) {
+  return list_files_with_extension({}, cp932_dir, ext);
+}
+
+std::vector<std::string> list_files_with_extension(std::string_view root,
+                                                   std::string_view cp932_dir,
+                                                   std::string_view ext) {
   std::vector<std::string> names;
-  std::string dir = local_path(cp932_dir);
+  std::string dir = rooted_path(root, cp932_dir);
   if (dir.empty()) dir = ".";
   std::error_code ec;
   for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {

@@ -21,7 +21,14 @@ std::string local_path(std::string_view cp932_path);
 // opens by the bytes it was given, and only the name shown to the operator is approximated.
 std::string controller_path(std::string_view local);
 
-// fopen() on the mapped name.
+// The local name under which a controller path is opened: local_path() placed in `root`, the
+// local directory the controller's relative paths start from (its workspace). An absolute path,
+// or an empty root, leaves the name as local_path() gives it (relative to the directory the
+// process was started in, which nothing changes).
+std::string rooted_path(std::string_view root, std::string_view cp932_path);
+
+// fopen() on the mapped name; the first form opens the path in `root` (see rooted_path).
+std::FILE* open_file(std::string_view root, std::string_view cp932_path, const char* mode);
 std::FILE* open_file(std::string_view cp932_path, const char* mode);
 
 // Reads one line of f without its '\n'; false at the end of the file. A last line without a
@@ -39,12 +46,22 @@ bool read_line_piece(std::FILE* f, std::string& piece, std::size_t max, bool* en
 // beyond them.
 bool skip_line(std::FILE* f, std::size_t limit);
 
+// A local directory whose files can be reached (it exists and may be searched): what a
+// workspace must be.
+bool is_searchable_directory(const std::string& local_dir);
+
+bool path_exists(std::string_view root, std::string_view cp932_path);
+bool is_directory(std::string_view root, std::string_view cp932_path);
 bool path_exists(std::string_view cp932_path);
 bool is_directory(std::string_view cp932_path);
 
 // File names (CP932, without directory) in dir whose extension equals ext without regard to
-// case (ext without the dot), sorted by name. dir is a controller directory ending in '\'. Names
-// that CP932 cannot hold, or that contain a backslash, are left out.
+// case (ext without the dot), sorted by name. dir is a controller directory ending in '\' (in
+// `root`, see rooted_path). Names that CP932 cannot hold, or that contain a backslash, are left
+// out.
+std::vector<std::string> list_files_with_extension(std::string_view root,
+                                                   std::string_view cp932_dir,
+                                                   std::string_view ext);
 std::vector<std::string> list_files_with_extension(std::string_view cp932_dir,
                                                    std::string_view ext);
 

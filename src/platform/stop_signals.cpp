@@ -17,8 +17,10 @@ volatile std::sig_atomic_t g_signal = 0;
 int g_pipe[2] = {-1, -1};
 
 // The file in progress: the name is written while `g_in_progress` is 0 and published by setting
-// it to 1, so the handler never reads a half-written name.
+// it to 1, so the handler never reads a half-written name. The name shown follows the path
+// removed in the same buffer.
 char g_in_progress_name[4096];
+const char* g_in_progress_shown = g_in_progress_name;
 volatile std::sig_atomic_t g_in_progress = 0;
 
 void write_all(int fd, const char* text) {
@@ -46,7 +48,7 @@ extern "C" void on_stop_signal(int sig) {
     write_all(2,
               "\nstopped at once by a second signal; the sampling log being written was "
               "removed: ");
-    write_all(2, g_in_progress_name);
+    write_all(2, g_in_progress_shown);
     write_all(2, "\n");
   } else {
     write_all(2, "\nstopped at once by a second signal\n");
@@ -80,12 +82,18 @@ int stop_signal_fd() {
   return g_pipe[0];
 }
 
-void set_file_in_progress(std::string_view local_path) {
+void set_file_in_progress(std::string_view local_path, std::string_view shown) {
   g_in_progress = 0;
   std::atomic_signal_fence(std::memory_order_seq_cst);
-  if (local_path.empty() || local_path.size() >= sizeof g_in_progress_name) return;
+  if (shown.empty()) shown = local_path;
+  if (local_path.empty() || local_path.size() + shown.size() + 2 > sizeof g_in_progress_name)
+    return;
   std::memcpy(g_in_progress_name, local_path.data(), local_path.size());
   g_in_progress_name[local_path.size()] = '\0';
+  char* name = g_in_progress_name + local_path.size() + 1;
+  std::memcpy(name, shown.data(), shown.size());
+  name[shown.size()] = '\0';
+  g_in_progress_shown = name;
   std::atomic_signal_fence(std::memory_order_seq_cst);
   g_in_progress = 1;
 }

@@ -30,7 +30,8 @@ struct StopRequested {
 };
 
 // Names the file being written (a local path), for a second signal to remove; an empty name
-// clears it. The name is kept in a fixed buffer that the handler can read at any moment.
-void set_file_in_progress(std::string_view local_path);
+// clears it. `shown` is the name the removal notice gives (the path itself when empty). Both are
+// kept in a fixed buffer that the handler can read at any moment.
+void set_file_in_progress(std::string_view local_path, std::string_view shown = {});
 
 }  // namespace rokan

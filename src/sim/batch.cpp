@@ -113,21 +113,6 @@ bool usage_error(std::string& error, std::string text) {
   return false;
 }
 
-// The cwd is changed for the run only: a test process runs many batch runs in one process.
-class WorkingDirectory {
- public:
-  explicit WorkingDirectory(std::filesystem::path back) : back_(std::move(back)) {}
-  ~WorkingDirectory() {
-    std::error_code ec;
-    std::filesystem::current_path(back_, ec);
-  }
-  WorkingDirectory(const WorkingDirectory&) = delete;
-  WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-
- private:
-  std::filesystem::path back_;
-};
-
 }  // namespace
 
 const char* rokan_sim_usage() {
@@ -237,7 +222,11 @@ BatchProgram builtin_batch_program(int n) {
 
 BatchSession::BatchSession(const BatchOptions& options, std::FILE* out, std::FILE* err,
                            std::string launch_dir)
-    : options_(options), out_(out), err_(err), launch_dir_(std::move(launch_dir)) {
+    : options_(options),
+      out_(out),
+      err_(err),
+      launch_dir_(std::move(launch_dir)),
+      c_(*this, options.workspace) {
   if (options_.faults.empty()) return;
   c_.plant_faults = &faults_;
   due_ = options_.faults;
@@ -439,11 +428,10 @@ int run_batch(const BatchOptions& options, const BatchProgram& program, std::FIL
               std::FILE* err) {
   std::error_code ec;
   std::filesystem::path launch = std::filesystem::current_path(ec);
-  if (chdir(options.workspace.c_str()) != 0) {
+  if (!is_searchable_directory(options.workspace)) {
     std::fprintf(err, "rokan-sim: cannot enter the workspace '%s'\n", options.workspace.c_str());
     return kBatchUsage;
   }
-  WorkingDirectory back(launch);
   BatchSession session(options, out, err, launch.string());
   return session.run(program);
 }

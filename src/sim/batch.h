@@ -167,7 +167,7 @@ class BatchSession : public SilentHost {
   std::FILE* out_;
   std::FILE* err_;
   std::string launch_dir_;
-  Controller c_{*this};
+  Controller c_;
   double program_time_ = 0;
   bool echo_ = false;        // status line changes go to `out_`
   std::string last_status_;  // CP932, the last status line echoed

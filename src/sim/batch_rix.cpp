@@ -34,13 +34,15 @@ void print_compile_error(std::FILE* err, const std::string& file, const RixImage
                cp932_to_utf8(message_of(image.error_text)).c_str());
   std::string line;
   if (image.error_line > 0 &&
-      rix_read_source_line(image.rix_path + image.source_name, image.error_line, line))
+      rix_read_source_line(image.workspace, image.rix_path + image.source_name, image.error_line,
+                           line))
     std::fprintf(err, "%5d | %s\n", image.error_line, cp932_to_utf8(line).c_str());
 }
 
 // Every line of WARNING.LOG as "FILE: warning: TEXT".
-void print_warnings(std::FILE* err, const std::string& file, const std::string& rix_dir) {
-  std::FILE* log = open_file(rix_dir + kRixWarningFile, "r");
+void print_warnings(std::FILE* err, const std::string& file, const RixImage& image,
+                    const std::string& rix_dir) {
+  std::FILE* log = open_file(image.workspace, rix_dir + kRixWarningFile, "r");
   if (!log) return;
   char line[1024];
   while (std::fgets(line, sizeof line, log)) {
@@ -66,7 +68,7 @@ int start_rix(BatchSession& s, const std::string& file, const std::string& shown
       print_compile_error(s.err(), shown, c.rix);
       return kBatchUsage;
     case RixBuild::kWarnings:
-      print_warnings(s.err(), shown, rix_dir);
+      print_warnings(s.err(), shown, c.rix, rix_dir);
       break;
     case RixBuild::kReady:
       // Compiled already: S starts it as after acknowledged warnings.

@@ -241,7 +241,7 @@ TEST_F(LoggerFailure, ReadOnlyDirectoryGivesTheSystemsReason) {
 
 TEST_F(LoggerFailure, FullDiskRemovesTheBrokenFileSoTheRetryTakesItsNumber) {
   const int result = test::in_child([&] {
-    if (!std::freopen("stderr.txt", "w", stderr)) return 10;
+    if (!std::freopen((rig.dir / "stderr.txt").c_str(), "w", stderr)) return 10;
     test::limit_file_size(3000);  // the notes and the header fit, the rows do not
     if (write_log_file(c)) return 1;
     if (std::filesystem::exists(log_dir / "RKN0000.LOG")) return 2;
@@ -306,7 +306,7 @@ TEST_F(LoggerFailure, FailedReportLogAppendIsToldOnceAndNoReportIsLost) {
   const auto report_log = rig.dir / "emg" / "emg.log";
   std::ofstream(report_log, std::ios::app) << std::string(10000, '-') << "\n";
   const int result = test::in_child([&] {
-    if (!std::freopen("stderr.txt", "w", stderr)) return 10;
+    if (!std::freopen((rig.dir / "stderr.txt").c_str(), "w", stderr)) return 10;
     // The report log is already as long as this: every append fails (standard error, a file
     // too, stays far below it).
     test::limit_file_size(std::filesystem::file_size(report_log));

@@ -16,9 +16,9 @@ namespace {
 namespace fs = std::filesystem;
 
 struct GuiEnd : GuiTest {
-  fs::path log_dir;  // absolute: the workspace is the working directory once set up
+  fs::path log_dir;
   void log_a_few_records() {
-    log_dir = fs::current_path() / "DEFAULT" / "log";
+    log_dir = workspace_ / "DEFAULT" / "log";
     start_past_startup();
     c().logger.state = kLogContinuous;
     ASSERT_TRUE(QTest::qWaitFor([this] { return c().logger.count >= 3; }, 10000));

@@ -1,5 +1,5 @@
 // Shared set-up of the GUI tests: one QApplication per process (offscreen unless a platform is
-// chosen), a fresh copy of the bundled workspace as working directory, and a GuiSession on it.
+// chosen), a fresh copy of the bundled workspace, and a GuiSession on it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -72,20 +72,17 @@ class GuiTest : public ::testing::Test {
   void SetUp() override {
     namespace fs = std::filesystem;
     test_app();
-    previous_dir_ = fs::current_path();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     workspace_ = fs::temp_directory_path() /
                  (std::string("rokan_gui_") + info->test_suite_name() + "_" + info->name());
     fs::remove_all(workspace_);
     fs::copy(fs::path(ROKAN_SOURCE_DIR) / "workspace", workspace_, fs::copy_options::recursive);
     disable_over_run_check(workspace_ / "DEFAULT" / "init" / "rokan.ini");
-    fs::current_path(workspace_);
-    session_ = std::make_unique<GuiSession>();
+    session_ = std::make_unique<GuiSession>(workspace_.string());
   }
 
   void TearDown() override {
     session_.reset();
-    std::filesystem::current_path(previous_dir_);
     std::filesystem::remove_all(workspace_);
   }
 
@@ -113,10 +110,7 @@ class GuiTest : public ::testing::Test {
   }
 
   std::unique_ptr<GuiSession> session_;
-
- private:
-  std::filesystem::path previous_dir_;
-  std::filesystem::path workspace_;
+  std::filesystem::path workspace_;  // this test's copy of the bundled workspace
 };
 
 // Written by scripts/screenshot, which sets ROKAN_SCREENSHOT_DIR.

@@ -34,14 +34,14 @@ TEST_F(GuiTest, ACommaDecimalDesktopLocaleChangesNoNumberInFilesOrReports) {
     GTEST_SKIP() << "locale de_DE.UTF-8 is not installed (scripts/setup generates it)";
   ASSERT_STREQ(std::localeconv()->decimal_point, ",");
 
-  const std::filesystem::path ini = "DEFAULT/init/rokan.ini";
+  const std::filesystem::path ini = workspace_ / "DEFAULT" / "init" / "rokan.ini";
   std::string text = slurp(ini);
   const std::string kp1 = "KP1\t1.000000\n";
   ASSERT_NE(text.find(kp1), std::string::npos);
   text.replace(text.find(kp1), kp1.size(), "KP1\t0.5\n");
   std::ofstream(ini, std::ios::binary) << text;
 
-  session_ = std::make_unique<GuiSession>();
+  session_ = std::make_unique<GuiSession>(workspace_.string());
   start_past_startup();
   EXPECT_EQ(c().params.kp[0], 0.5);
   EXPECT_EQ(c().params.sampling_time, 0.001);
@@ -51,8 +51,10 @@ TEST_F(GuiTest, ACommaDecimalDesktopLocaleChangesNoNumberInFilesOrReports) {
   EXPECT_EQ(written.rfind("ARDO_VERSION\t4.20\n", 0), 0u) << written.substr(0, 40);
   EXPECT_NE(written.find("\nKP1\t0.500000\n"), std::string::npos);
 
-  std::ofstream("DEFAULT/rixs/OLD.RIX", std::ios::binary) << "3.2\nold version\nEND\n";
+  std::ofstream(workspace_ / "DEFAULT" / "rixs" / "OLD.RIX", std::ios::binary)
+      << "3.2\nold version\nEND\n";
   RixImage image;
+  image.workspace = workspace_.string();
   EXPECT_FALSE(rix_compile(image, "DEFAULT\\rixs\\", "OLD.RIX"));
   EXPECT_NE(cp932_to_utf8(image.error_text).find("3.100"), std::string::npos)
       << cp932_to_utf8(image.error_text);

@@ -10,7 +10,7 @@ namespace rokan {
 namespace {
 
 TEST_F(GuiTest, ABrokenUserFileEndsTheProgramWithAMessageSayingWhy) {
-  std::filesystem::remove("user.ini");
+  std::filesystem::remove(workspace_ / "user.ini");
   session_->start();
   ASSERT_TRUE(QTest::qWaitFor([this] { return c().cycle.terminated; }, 10000));
   EXPECT_FALSE(main_form().isVisible());

@@ -185,9 +185,9 @@ TEST_F(Motion, FloorWithBadLegOrKindIsASeriousError) {
 }
 
 TEST_F(Motion, FileExistsOnlyForFiles) {
-  EXPECT_EQ(file_exists("DEFAULT\\init\\rokan.ini"), 1);
-  EXPECT_EQ(file_exists("DEFAULT\\init\\none.ini"), 0);
-  EXPECT_EQ(file_exists("DEFAULT\\init\\"), 0);
+  EXPECT_EQ(file_exists(c, "DEFAULT\\init\\rokan.ini"), 1);
+  EXPECT_EQ(file_exists(c, "DEFAULT\\init\\none.ini"), 0);
+  EXPECT_EQ(file_exists(c, "DEFAULT\\init\\"), 0);
 }
 
 }  // namespace

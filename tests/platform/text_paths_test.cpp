@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
@@ -111,6 +112,28 @@ TEST(Paths, ListingLeavesOutNamesTheControllerCannotForm) {
   EXPECT_EQ(list_files_with_extension(controller_path(dir.string()) + "\\", "RIX"),
             (std::vector<std::string>{"A.RIX", "C.RIX", SJ("表.RIX")}));
   fs::remove_all(dir);
+}
+
+TEST(Paths, ControllerPathsOpenInsideTheirRootAndAbsolutePathsStayWhereTheyPoint) {
+  EXPECT_EQ(rooted_path("/ws", "DEFAULT\\init\\rokan.ini"), "/ws/DEFAULT/init/rokan.ini");
+  EXPECT_EQ(rooted_path("/ws/", "user.ini"), "/ws/user.ini");
+  EXPECT_EQ(rooted_path("rel", "emg\\emg.log"), "rel/emg/emg.log");
+  EXPECT_EQ(rooted_path("", "user.ini"), "user.ini");
+  EXPECT_EQ(rooted_path("/ws", "\\tmp\\A.RIX"), "/tmp/A.RIX");
+
+  namespace fs = std::filesystem;
+  const fs::path root = fs::temp_directory_path() / "rokan_paths_root_test";
+  fs::remove_all(root);
+  fs::create_directories(root / "rixs");
+  std::ofstream(root / "rixs" / "P.RIX") << "x";
+  EXPECT_TRUE(is_directory(root.string(), "rixs\\"));
+  EXPECT_TRUE(path_exists(root.string(), "rixs\\P.RIX"));
+  EXPECT_FALSE(path_exists("", "rixs\\P.RIX")) << "nothing is found outside the root";
+  EXPECT_EQ(list_files_with_extension(root.string(), "rixs\\", "RIX"),
+            std::vector<std::string>{"P.RIX"});
+  File f = File::open(root.string(), "rixs\\P.RIX", "r");
+  EXPECT_TRUE(f);
+  fs::remove_all(root);
 }
 
 TEST(Paths, LinePiecesAreBoundedAndALineOfExactlyTheBoundIsOnePiece) {

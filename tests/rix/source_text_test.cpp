@@ -85,11 +85,11 @@ TEST(SourceText, AVersionOrHeadingLineThatNeverEndsFailsAfterABoundedRead) {
 
   // The front ends' excerpt of the failing line reads within bounds too.
   std::string line;
-  EXPECT_TRUE(rix_read_source_line(dir.rix_path() + "ZERO.RIX", 1, line));
+  EXPECT_TRUE(rix_read_source_line({}, dir.rix_path() + "ZERO.RIX", 1, line));
   std::string shown;
   for (int i = 0; i < 1023; ++i) shown += "\\0";  // its first piece, each NUL shown as \0
   EXPECT_EQ(line, shown);
-  EXPECT_FALSE(rix_read_source_line(dir.rix_path() + "ZERO.RIX", 2, line));
+  EXPECT_FALSE(rix_read_source_line({}, dir.rix_path() + "ZERO.RIX", 2, line));
 }
 
 TEST(SourceText, StrayBytesEndInAReportNotACrash) {
@@ -101,7 +101,7 @@ TEST(SourceText, StrayBytesEndInAReportNotACrash) {
   TempDir dir;
   dir.write("N.RIX", std::string("3.1\nheading\nREM a\0b\nA\0B\nEND\n", 28));
   std::string line;
-  ASSERT_TRUE(rix_read_source_line(dir.rix_path() + "N.RIX", 4, line));
+  ASSERT_TRUE(rix_read_source_line({}, dir.rix_path() + "N.RIX", 4, line));
   EXPECT_EQ(line, "A\\0B");
   const char unused_source[] = "3.1\nheading\nDEF_VAR U\0V\nEND\n";
   CompileResult unused = compile_bytes(std::string(unused_source, sizeof unused_source - 1));

@@ -295,12 +295,12 @@ TEST(DebugProgram, MovesLeg1LogsTheMotionsAndEndsInManualWithLoggingOff) {
   GaitSession s;
   {
     // Room for every logged cycle (the bundled rokan.ini keeps only 10 records).
-    std::ifstream in("DEFAULT/init/rokan.ini", std::ios::binary);
+    std::ifstream in(s.dir() / "DEFAULT/init/rokan.ini", std::ios::binary);
     std::stringstream ss;
     ss << in.rdbuf();
     std::string ini = ss.str();
     ini.replace(ini.find("MAX_BUF\t10\n"), 11, "MAX_BUF\t20000\n");
-    std::ofstream("DEFAULT/init/rokan.ini", std::ios::binary) << ini;
+    std::ofstream(s.dir() / "DEFAULT/init/rokan.ini", std::ios::binary) << ini;
   }
   ASSERT_NO_FATAL_FAILURE(s.start_program(9));
   // Leg 1 moves 50 mm in x, then 100 mm in y, then 100 mm up, one move after the other.
@@ -318,7 +318,7 @@ TEST(DebugProgram, MovesLeg1LogsTheMotionsAndEndsInManualWithLoggingOff) {
   // mode column holding the AUTO step, the feet of leg 1 showing its moves.
   s.host.append(parse_script("notice ok\n"));
   terminate(s.c, 1);
-  std::ifstream in("DEFAULT/log/RKN0000.LOG");
+  std::ifstream in(s.dir() / "DEFAULT/log/RKN0000.LOG");
   ASSERT_TRUE(in) << "no sampling log";
   std::vector<std::vector<std::string>> rows;
   for (std::string line; std::getline(in, line);) {

@@ -28,8 +28,8 @@ inline Lines menu_screen(const std::string& title, std::initializer_list<std::st
 }
 
 struct MenuSession : ScriptedSession {
-  const std::filesystem::path dir = std::filesystem::current_path();  // the workspace copy
-  std::vector<Lines> screens;   // lines 1..25 of each screen dump
+  const std::filesystem::path dir = ScriptedSession::dir();  // the workspace copy
+  std::vector<Lines> screens;                                // lines 1..25 of each screen dump
   std::vector<Lines> strips;    // mode, status and prompt line of each dump
   std::function<void()> probe;  // called at every dump, to look at the controller mid-script
 

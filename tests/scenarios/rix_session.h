@@ -31,8 +31,7 @@ class RixSession : public ScriptedSession {
 
   // Writes `utf8_source` as DEFAULT\rixs\<file> in CP932.
   void write_program(std::string_view utf8_source, const std::string& file = "ROKAN.RIX") {
-    std::ofstream out(std::filesystem::current_path() / "DEFAULT" / "rixs" / file,
-                      std::ios::binary);
+    std::ofstream out(dir() / "DEFAULT" / "rixs" / file, std::ios::binary);
     std::string bytes = utf8_to_cp932(utf8_source);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }

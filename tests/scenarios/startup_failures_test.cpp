@@ -16,8 +16,8 @@ struct StartupFailures : ::testing::Test {
   ScriptedSession s{test::current_test_name()};
   Controller& c = s.c;
 
-  static void write(const char* path, const std::string& text) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+  void write(const char* path, const std::string& text) {
+    std::ofstream(s.dir() / path, std::ios::binary | std::ios::trunc) << text;
   }
   // Screen lines 11, 13 and 14 while the reader waits, and once start-up waits for its key.
   std::vector<std::string> start_with_reader_wait() {
@@ -46,7 +46,7 @@ TEST_F(StartupFailures, LabelErrorShowsLabelAndValueWithoutBells) {
 }
 
 TEST_F(StartupFailures, MissingParameterFileNamesItsPath) {
-  std::filesystem::remove("DEFAULT/init/rokan.ini");
+  std::filesystem::remove(s.dir() / "DEFAULT/init/rokan.ini");
   const auto lines = start_with_reader_wait();
   EXPECT_EQ(lines[1], "ROKAN.INIがオープンできません(Read/Text)");
   EXPECT_EQ(lines[2], "    DEFAULT\\init\\rokan.ini");
@@ -72,9 +72,9 @@ TEST_F(StartupFailures, FatalStopsKeepTheirReason) {
     SCOPED_TRACE(k.reason);
     ScriptedSession one{test::current_test_name() + "_one"};
     if (k.text)
-      write(k.file, k.text);
+      std::ofstream(one.dir() / k.file, std::ios::binary | std::ios::trunc) << k.text;
     else
-      std::filesystem::remove(k.file);
+      std::filesystem::remove(one.dir() / k.file);
     one.run("tick 1\nkey Q\nkey x\n");
     EXPECT_TRUE(one.c.cycle.terminated);
     EXPECT_TRUE(one.c.cycle.ended_by_itself);
@@ -84,7 +84,7 @@ TEST_F(StartupFailures, FatalStopsKeepTheirReason) {
 
 TEST_F(StartupFailures, ALoginFromTheTopMenuThatFindsNoUserFileEndsTheRun) {
   s.start();
-  std::filesystem::remove("user.ini");
+  std::filesystem::remove(s.dir() / "user.ini");
   s.run("key SPACE\ntick 1\nkey O\ntick 1\nkey L\n");
   EXPECT_TRUE(c.cycle.terminated);
   EXPECT_TRUE(c.cycle.ended_by_itself);

@@ -13,6 +13,7 @@
 #include "core/controller.h"
 #include "core/cycle.h"
 #include "platform/host.h"
+#include "support/workspace_copy.h"
 
 namespace rokan::test {
 
@@ -87,21 +88,12 @@ class FakeHost : public Host {
 // A controller on a fake host, working in a fresh copy of the bundled workspace.
 struct Rig {
   FakeHost host;
-  Controller c{host};
   std::filesystem::path dir;
-  std::filesystem::path old_cwd = std::filesystem::current_path();
+  Controller c;
 
-  explicit Rig(const std::string& name) {
-    dir = std::filesystem::temp_directory_path() / ("rokan_test_" + name);
-    std::filesystem::remove_all(dir);
-    std::filesystem::copy(std::filesystem::path(ROKAN_SOURCE_DIR) / "workspace", dir,
-                          std::filesystem::copy_options::recursive);
-    std::filesystem::current_path(dir);
-  }
-  ~Rig() {
-    std::filesystem::current_path(old_cwd);
-    std::filesystem::remove_all(dir);
-  }
+  explicit Rig(const std::string& name)
+      : dir(fresh_workspace("rokan_test_" + name)), c(host, dir.string()) {}
+  ~Rig() { std::filesystem::remove_all(dir); }
 
   void key(int ch) {
     host.events.push_back([this, ch] { key_char(c, ch); });

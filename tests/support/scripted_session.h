@@ -16,6 +16,7 @@
 #include "sim/script.h"
 #include "sim/scripted_host.h"
 #include "sim/sim_json.h"
+#include "support/workspace_copy.h"
 
 namespace rokan::test {
 
@@ -26,19 +27,12 @@ inline constexpr std::string_view kStartScript = "tick 1\nkey Q\nkey x\n";
 class ScriptedSession {
  public:
   explicit ScriptedSession(const std::string& name)
-      : dir_(std::filesystem::temp_directory_path() / ("rokan_session_" + name)) {
-    std::filesystem::remove_all(dir_);
-    std::filesystem::copy(std::filesystem::path(ROKAN_SOURCE_DIR) / "workspace", dir_,
-                          std::filesystem::copy_options::recursive);
-    std::filesystem::current_path(dir_);
+      : dir_(fresh_workspace("rokan_session_" + name)), c(host, dir_.string()) {
     host.attach(c);
     host.set_dump_handler(
         [this](DumpKind kind) { dumps.push_back(nlohmann::json::parse(sim_json_line(c, kind))); });
   }
-  ~ScriptedSession() {
-    std::filesystem::current_path(old_cwd_);
-    std::filesystem::remove_all(dir_);
-  }
+  ~ScriptedSession() { std::filesystem::remove_all(dir_); }
   ScriptedSession(const ScriptedSession&) = delete;
   ScriptedSession& operator=(const ScriptedSession&) = delete;
 
@@ -59,13 +53,16 @@ class ScriptedSession {
   }
   std::string status_line() const { return cp932_to_utf8(c.console.lines[1]); }
 
-  ScriptedHost host;
-  Controller c{host};
-  std::vector<nlohmann::json> dumps;
+  // The workspace copy the session works in.
+  const std::filesystem::path& dir() const { return dir_; }
 
  private:
   std::filesystem::path dir_;
-  std::filesystem::path old_cwd_ = std::filesystem::current_path();
+
+ public:
+  ScriptedHost host;
+  Controller c;
+  std::vector<nlohmann::json> dumps;
 };
 
 }  // namespace rokan::test

@@ -64,13 +64,13 @@ bool run(RixCompile& cx) {
   }
   // A directory opens for reading on some systems and would read as an empty file.
   const std::string source_path = image.rix_path + image.source_name;
-  if (is_work_file_name(image.source_name) || is_directory(source_path))
+  if (is_work_file_name(image.source_name) || is_directory(image.workspace, source_path))
     return rix_fail(cx, RixError::kSourceOpen);
   RixFile source;
-  if (!source.open(source_path, "r")) return rix_fail(cx, RixError::kSourceOpen);
+  if (!source.open(image.workspace, source_path, "r")) return rix_fail(cx, RixError::kSourceOpen);
 
   // 3. The warning log.
-  if (!cx.warning_log.open(rix_work_path(image, kRixWarningFile), "w"))
+  if (!cx.warning_log.open(image.workspace, rix_work_path(image, kRixWarningFile), "w"))
     return rix_fail(cx, RixError::kWarningOpen);
 
   // 4. The version line, 5. the heading line.
@@ -114,9 +114,9 @@ int32_t failing_line(const RixCompile& cx) {
 
 }  // namespace
 
-bool RixFile::open(const std::string& cp932_path, const char* mode) {
+bool RixFile::open(std::string_view root, const std::string& cp932_path, const char* mode) {
   close();
-  f = open_file(cp932_path, mode);
+  f = open_file(root, cp932_path, mode);
   return f != nullptr;
 }
 

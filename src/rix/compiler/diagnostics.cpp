@@ -157,8 +157,9 @@ void rix_write_warning(RixImage& image, std::FILE* log, int code) {
   std::fwrite(text.data(), 1, text.size(), log);
 }
 
-bool rix_read_source_line(std::string_view path, int line, std::string& out) {
-  std::FILE* f = open_file(path, "rb");
+bool rix_read_source_line(std::string_view root, std::string_view path, int line,
+                          std::string& out) {
+  std::FILE* f = open_file(root, path, "rb");
   if (!f) return false;
   // The excerpt is the line's first piece; the lines before it are skipped within a bound, so
   // that a source without line ends (a device) cannot hold the report up or fill memory.

@@ -45,9 +45,9 @@ std::string rix_warning_text(const RixImage& image, int code);
 void rix_write_warning(RixImage& image, std::FILE* log, int code);
 
 // Line `line` (1-based, without its line end, at most its first 1023 bytes) of the source file at
-// the controller path `path`; false when the file or the line does not exist. For front ends
-// that show the failing line; a NUL byte in it is shown as "\0", as in the report line and the
-// warnings.
-bool rix_read_source_line(std::string_view path, int line, std::string& out);
+// the controller path `path` in the local directory `root`; false when the file or the line does
+// not exist. For front ends that show the failing line; a NUL byte in it is shown as "\0", as in
+// the report line and the warnings.
+bool rix_read_source_line(std::string_view root, std::string_view path, int line, std::string& out);
 
 }  // namespace rokan

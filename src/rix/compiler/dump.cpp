@@ -42,7 +42,7 @@ std::string rix_dump_text(const RixImage& image) {
 }
 
 bool rix_write_dump(const RixImage& image) {
-  std::FILE* f = open_file(image.rix_path + kRixDumpFile, "w");
+  std::FILE* f = open_file(image.workspace, image.rix_path + kRixDumpFile, "w");
   if (!f) return false;
   std::string text = rix_dump_text(image);
   bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();

@@ -70,7 +70,8 @@ struct RixLabel {
 using RixMessage = std::array<char, kRixMessageSlot>;  // text and terminator, zero filled
 
 struct RixImage {
-  std::string rix_path;                   // directory of source and work files, ends in '\'
+  std::string workspace;  // local directory a relative rix_path is in (see rooted_path)
+  std::string rix_path;   // directory of source and work files, ends in '\'
   std::string source_name = "ROKAN.RIX";  // the program chosen in the AUTO menu
   std::string loaded_name;  // the program the tables below came from; empty when none is loaded
 

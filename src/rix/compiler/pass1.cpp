@@ -93,9 +93,9 @@ struct Pass1 {
 
 bool rix_pass1(RixCompile& cx, RixLineReader& source) {
   Pass1 p{cx, {}, {}};
-  if (!p.formal.open(rix_work_path(cx.image, kRixFormalFile), "w"))
+  if (!p.formal.open(cx.image.workspace, rix_work_path(cx.image, kRixFormalFile), "w"))
     return rix_fail(cx, RixError::kFormalOpen);
-  if (!p.variables.open(rix_work_path(cx.image, kRixVariableFile), "w"))
+  if (!p.variables.open(cx.image.workspace, rix_work_path(cx.image, kRixVariableFile), "w"))
     return rix_fail(cx, RixError::kVariableOpen);
   if (!write_line(p.variables.f, "V VAR_KEY")) return rix_fail(cx, RixError::kVariableOpen);
   cx.declaration_lines.push_back(0);

@@ -37,9 +37,9 @@ bool parse_label(std::string_view line, RixLabel& out) {
 bool scan_statements(RixCompile& cx, int& label_count) {
   RixImage& image = cx.image;
   RixFile labels, formal;
-  if (!labels.open(rix_work_path(image, kRixLabelFile), "w"))
+  if (!labels.open(image.workspace, rix_work_path(image, kRixLabelFile), "w"))
     return rix_fail(cx, RixError::kLabelOpen);
-  if (!formal.open(rix_work_path(image, kRixFormalFile), "r"))
+  if (!formal.open(image.workspace, rix_work_path(image, kRixFormalFile), "r"))
     return rix_fail(cx, RixError::kFormalOpen);
 
   RixLineReader reader(formal.f);
@@ -93,7 +93,7 @@ bool read_labels(RixCompile& cx, int count) {
     return rix_fail(cx, RixError::kMemory);
   }
   RixFile file;
-  if (!file.open(rix_work_path(image, kRixLabelFile), "r"))
+  if (!file.open(image.workspace, rix_work_path(image, kRixLabelFile), "r"))
     return rix_fail(cx, RixError::kLabelRead);
   RixLineReader reader(file.f);
   std::string line;
@@ -125,7 +125,7 @@ bool read_labels(RixCompile& cx, int count) {
 bool read_variables(RixCompile& cx) {
   RixImage& image = cx.image;
   RixFile file;
-  if (!file.open(rix_work_path(image, kRixVariableFile), "r"))
+  if (!file.open(image.workspace, rix_work_path(image, kRixVariableFile), "r"))
     return rix_fail(cx, RixError::kVariableOpen);
   RixLineReader reader(file.f);
   std::string line;

@@ -42,7 +42,7 @@ bool rix_pass3(RixCompile& cx) {
   image.next_message = 0;
 
   RixFile formal;
-  if (!formal.open(rix_work_path(image, kRixFormalFile), "r"))
+  if (!formal.open(image.workspace, rix_work_path(image, kRixFormalFile), "r"))
     return rix_fail(cx, RixError::kFormalOpen);
   RixLineReader reader(formal.f);
   std::string line;

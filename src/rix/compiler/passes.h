@@ -28,7 +28,8 @@ struct RixFile {
   RixFile(const RixFile&) = delete;
   RixFile& operator=(const RixFile&) = delete;
   ~RixFile() { close(); }
-  bool open(const std::string& cp932_path, const char* mode);
+  // Opens the controller path cp932_path in the local directory `root` (see rooted_path).
+  bool open(std::string_view root, const std::string& cp932_path, const char* mode);
   // Closes the file; false when a buffered write failed.
   bool close();
   std::FILE* f = nullptr;

@@ -1,0 +1,19 @@
+// A private copy of the bundled workspace for one test: the controller under test is given its
+// path, so tests never depend on (or change) the process's working directory.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace rokan::test {
+
+// A fresh copy of the bundled workspace in the temporary directory, under `name`.
+inline std::filesystem::path fresh_workspace(const std::string& name) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / name;
+  std::filesystem::remove_all(dir);
+  std::filesystem::copy(std::filesystem::path(ROKAN_SOURCE_DIR) / "workspace", dir,
+                        std::filesystem::copy_options::recursive);
+  return dir;
+}
+
+}  // namespace rokan::test
