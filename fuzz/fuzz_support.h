@@ -1,4 +1,4 @@
-// Shared pieces of the fuzz targets: a private working directory holding the bundled workspace,
+// Shared pieces of the fuzz targets: a private copy of the bundled workspace,
 // and a host that answers every key wait, so a reader's "press a key" never blocks.
 #pragma once
 

@@ -1,5 +1,6 @@
-// rokan: the debugger with its Qt windows. The working directory is the workspace (user.ini,
-// the user directories and emg\). `rokan FILE.LOG` also opens that sampling log in the viewer.
+// rokan: the debugger with its Qt windows. The directory it is started in is the workspace
+// (user.ini, the user directories and emg\); the controller names its files inside it. `rokan
+// FILE.LOG` also opens that sampling log in the viewer.
 #include <unistd.h>
 
 #include <QApplication>

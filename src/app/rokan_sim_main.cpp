@@ -1,5 +1,6 @@
-// rokan-sim: the controller without a display. It runs in the workspace directory given by
-// --workspace (where user.ini and emg\ are). In script mode it takes its events from a script
+// rokan-sim: the controller without a display. Its files are named inside the workspace
+// directory given by --workspace (where user.ini and emg\ are); the working directory is never
+// changed. In script mode it takes its events from a script
 // file or from standard input; dumps go to standard output as JSON lines and the controller's own
 // messages stay on standard error. In batch mode (--auto N, or --run FILE.RIX) it runs one AUTO
 // program unattended (src/sim/batch.h). With --dap it is a Debug Adapter Protocol server on

@@ -1,4 +1,4 @@
-// Login screen: chooses the current user from user.ini in the working directory. The user's
+// Login screen: chooses the current user from user.ini in the workspace. The user's
 // directory is the first part of every path the controller forms, so it is copied only after
 // every line of the file has been checked.
 #include <cstdio>

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "core/controller.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "sim/sim_json.h"
 
@@ -121,7 +122,6 @@ DapServer::~DapServer() {
   std::free(out_buf_);
   std::free(err_buf_);
   std::error_code ec;
-  if (!launch_dir_.empty()) fs::current_path(launch_dir_, ec);
   if (!temp_workspace_.empty()) fs::remove_all(temp_workspace_, ec);
 }
 
@@ -294,7 +294,7 @@ void DapServer::launch(const Json& req, Json& body) {
     throw RequestError("\"args\": " + error);
 
   launch_dir_ = fs::current_path(ec).string();
-  if (chdir(workspace_.c_str()) != 0)
+  if (!is_searchable_directory(workspace_))
     throw RequestError("cannot enter the workspace '" + workspace_ + "'");
   out_ = open_memstream(&out_buf_, &out_len_);
   err_ = open_memstream(&err_buf_, &err_len_);

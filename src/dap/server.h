@@ -48,6 +48,9 @@ class DapServer {
   int run_slice();
   // Disconnect was answered: the process may end.
   bool done() const { return phase_ == Phase::kDone; }
+  // The directory the launched run's controller works in (the temporary copy when the launch
+  // named none); empty before a launch.
+  const std::string& workspace() const { return workspace_; }
 
  private:
   enum class Phase { kNew, kInitialized, kLaunched, kRunning, kEnded, kDone };
@@ -91,7 +94,7 @@ class DapServer {
   std::string program_path_;    // absolute path of the .RIX file
   std::string workspace_;       // the directory the controller runs in
   std::string temp_workspace_;  // a copy made for this session, removed at the end
-  std::string launch_dir_;      // the working directory before the run entered the workspace
+  std::string launch_dir_;      // the working directory, for relative names in the launch
   bool realtime_ = false;
   BatchOptions options_;
   BatchProgram program_;

@@ -82,10 +82,10 @@ uint64_t signature(const std::vector<RixBreakpoint>& breakpoints) {
   return h;
 }
 
-std::string read_bytes(const std::string& cp932_path, bool& ok) {
+std::string read_bytes(std::string_view root, const std::string& cp932_path, bool& ok) {
   std::string text;
   ok = false;
-  if (std::FILE* f = open_file(cp932_path, "rb")) {
+  if (std::FILE* f = open_file(root, cp932_path, "rb")) {
     char buf[4096];
     std::size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
@@ -174,7 +174,7 @@ void RixProgramWindow::build_actions() {
   QAction* open = file->addAction(QStringLiteral("Open...(&O)"));
   open->setShortcut(QKeySequence::Open);
   connect(open, &QAction::triggered, this, [this] {
-    const QString dir = QString::fromStdString(local_path(rix_dir()));
+    const QString dir = QString::fromStdString(rooted_path(c_.workspace, rix_dir()));
     const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open RIX Program"), dir,
                                                       QStringLiteral("RIX (*.RIX *.rix)"));
     if (path.isEmpty()) return;
@@ -280,7 +280,7 @@ QString RixProgramWindow::status_text() const {
 
 bool RixProgramWindow::open_program(const std::string& file_name) {
   bool ok = false;
-  const std::string bytes = read_bytes(rix_dir() + file_name, ok);
+  const std::string bytes = read_bytes(c_.workspace, rix_dir() + file_name, ok);
   if (!ok) {
     say(QStringLiteral("Cannot read %1").arg(qt_text(rix_dir() + file_name)));
     return false;
@@ -305,7 +305,7 @@ bool RixProgramWindow::save_program() {
   }
   const std::string bytes = cp932_text(editor_->text());
   const std::string path = rix_dir() + file_;
-  std::FILE* f = open_file(path, "wb");
+  std::FILE* f = open_file(c_.workspace, path, "wb");
   bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   if (f && std::fclose(f) != 0) ok = false;
   if (!ok) {
@@ -324,6 +324,7 @@ bool RixProgramWindow::compile_program() {
   }
   // An image of its own: the controller's program (running or not) stays as it is.
   auto image = std::make_unique<RixImage>();
+  image->workspace = c_.workspace;
   if (rix_compile(*image, rix_dir(), file_)) {
     say(image->warning_code != 0 ? QStringLiteral("Compiled with warnings (see WARNING.LOG)")
                                  : QStringLiteral("Compiled without errors"));
@@ -376,6 +377,7 @@ QString RixProgramWindow::set_breakpoint(int line, const QString& condition,
     const RixImage* program = &c_.rix;
     if (c_.rix.instructions.empty() && !file_.empty()) {
       compiled = std::make_unique<RixImage>();
+      compiled->workspace = c_.workspace;
       if (!rix_compile(*compiled, rix_dir(), file_))
         return QStringLiteral(
                    "The program does not compile, so the condition cannot be checked: ") +

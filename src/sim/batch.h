@@ -181,7 +181,8 @@ class BatchSession : public SilentHost {
   bool exited_ = false;         // the controller ended the process itself: no end routine
 };
 
-// A batch run in `options.workspace` (entered for the run and left again); the exit status.
+// A batch run with its files in `options.workspace` (the process's working directory is never
+// changed); the exit status.
 int run_batch(const BatchOptions& options, const BatchProgram& program, std::FILE* out,
               std::FILE* err);
 

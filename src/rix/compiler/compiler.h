@@ -13,7 +13,8 @@
 namespace rokan {
 
 // Compiles rix_path + source_name into `image` (rix_path is a controller directory ending in a
-// backslash, or empty for the current directory; both are CP932). The compiler writes only the
+// backslash, or empty; both are CP932). A relative rix_path is in image.workspace (see
+// rooted_path; empty: the directory the process was started in). The compiler writes only the
 // fixed work files, WARNING.LOG and rix.obj, all in rix_path.
 //
 // True on success: the tables are ready, image.phase is PHASE4, image.warning_code is non-zero
