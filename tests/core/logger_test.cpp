@@ -352,7 +352,7 @@ TEST(LogModeColumn, NamesEachModeAndTheRunningProgramsCounter) {
 
   s.host.append(parse_script("notice ok\n"));
   write_log_file(s.c);
-  auto lines = file_lines("DEFAULT/log/RKN0000.LOG");
+  auto lines = file_lines(s.dir() / "DEFAULT" / "log" / "RKN0000.LOG");
   ASSERT_GE(lines.size(), 3u);
   std::vector<double> modes;
   for (std::size_t r = 3; r < lines.size(); ++r) modes.push_back(row_values(lines[r])[kModeColumn]);

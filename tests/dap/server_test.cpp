@@ -18,14 +18,12 @@ using Json = nlohmann::json;
 class DapServerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    start_dir_ = fs::current_path();
     char pattern[] = "/tmp/rokan-dap-test-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
   }
   void TearDown() override {
     server_.reset();
-    fs::current_path(start_dir_);
     fs::remove_all(dir_);
   }
 
@@ -79,7 +77,6 @@ class DapServerTest : public ::testing::Test {
     ASSERT_EQ(r["success"], true) << r.dump();
   }
 
-  fs::path start_dir_;
   fs::path dir_;
   std::unique_ptr<DapServer> server_;
   std::vector<Json> sent_;
@@ -241,19 +238,20 @@ TEST_F(DapServerTest, VariablesExpandAndSetWithTheirKindChecked) {
 TEST_F(DapServerTest, ARunToItsEndExitsZeroAndTheTemporaryWorkspaceGoes) {
   const std::string path = program("COUNT.RIX", kCounting);
   launch(path);
-  const fs::path workspace = fs::current_path();  // the run happens in the copy
+  const fs::path workspace = server().workspace();  // the run happens in the copy
   EXPECT_TRUE(fs::exists(workspace / "user.ini"));
   EXPECT_NE(workspace, fs::path(ROKAN_SOURCE_DIR) / "workspace");
   ASSERT_EQ(request("configurationDone")["success"], true);
   ASSERT_TRUE(run_until("terminated"));
   ASSERT_EQ(events("exited").size(), 1u);
   EXPECT_EQ(events("exited")[0]["body"]["exitCode"], 0);
+  // The run's report log went into the copy, not into the directory the server runs in.
+  EXPECT_TRUE(fs::exists(workspace / "emg" / "emg.log"));
   EXPECT_EQ(request("continue", {{"threadId", 1}})["success"], false);
   EXPECT_EQ(request("disconnect")["success"], true);
   EXPECT_TRUE(server().done());
   server_.reset();
   EXPECT_FALSE(fs::exists(workspace));
-  EXPECT_EQ(fs::current_path(), start_dir_);
 }
 
 TEST_F(DapServerTest, AProgramThatDoesNotCompileEndsTheLaunchWithTheCompilerError) {

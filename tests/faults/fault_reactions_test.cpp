@@ -1,8 +1,6 @@
 // What the controller does when the simulated robot breaks under a running program: which faults
 // stop it and with which report in emg.log, and which it never notices. The runs are batch runs
 // of small RIX programs, as a team checking its programs in CI would write them.
-#include <unistd.h>
-
 #include "platform/text.h"
 #include "sim/sim_test_support.h"
 
@@ -39,12 +37,10 @@ class FaultReactions : public SimWorkspace {
       r.err = error;
       return r;
     }
-    const fs::path back = fs::current_path();
     std::FILE* out = std::fopen((dir / "out.txt").c_str(), "wb");
     std::FILE* err = std::fopen((dir / "err.txt").c_str(), "wb");
-    EXPECT_EQ(chdir(ws.c_str()), 0);
     {
-      BatchSession session(options, out, err, back.string());
+      BatchSession session(options, out, err, dir.string());
       r.status = session.run(rix_batch_program(options.rix_file));
       for (int leg = 0; leg < 4; ++leg) {
         for (int j = 0; j < 3; ++j) {
@@ -53,7 +49,6 @@ class FaultReactions : public SimWorkspace {
         }
       }
     }
-    fs::current_path(back);
     std::fclose(out);
     std::fclose(err);
     r.out = slurp(dir / "out.txt");

@@ -33,13 +33,14 @@ constexpr const char* kProgram =
     "SUBEND\n"             // 13
     "END\n";               // 14
 
-void write_cp932(const std::string& file, const std::string& utf8) {
-  std::ofstream out(std::filesystem::current_path() / "DEFAULT" / "rixs" / file, std::ios::binary);
+void write_cp932(const std::filesystem::path& ws, const std::string& file,
+                 const std::string& utf8) {
+  std::ofstream out(ws / "DEFAULT" / "rixs" / file, std::ios::binary);
   out << utf8_to_cp932(utf8);
 }
 
-std::string read_all(const std::string& file) {
-  std::ifstream in(std::filesystem::current_path() / "DEFAULT" / "rixs" / file, std::ios::binary);
+std::string read_all(const std::filesystem::path& ws, const std::string& file) {
+  std::ifstream in(ws / "DEFAULT" / "rixs" / file, std::ios::binary);
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
@@ -95,7 +96,7 @@ class ProgramWindowTest : public GuiTest {
 };
 
 TEST_F(ProgramWindowTest, MarginBreakpointStopsTheRunAndThePointerFollowsEachStep) {
-  write_cp932("ROKAN.RIX", kProgram);
+  write_cp932(workspace_, "ROKAN.RIX", kProgram);
   start_past_startup();
   w().show();
   ASSERT_TRUE(w().open_program("ROKAN.RIX"));
@@ -178,7 +179,7 @@ TEST_F(ProgramWindowTest, MarginBreakpointStopsTheRunAndThePointerFollowsEachSte
 }
 
 TEST_F(ProgramWindowTest, ARuntimeErrorMarksItsLineAndTheOperatorKeysStayWithTheController) {
-  write_cp932("ROKAN.RIX",
+  write_cp932(workspace_, "ROKAN.RIX",
               "3.1\nerror\nDEF_VAR A\nA = -1\nA = SQRT A\nEND\n");  // line 5 fails
   start_past_startup();
   ASSERT_NO_FATAL_FAILURE(start_rix_program());
@@ -206,7 +207,7 @@ TEST_F(ProgramWindowTest, ARuntimeErrorMarksItsLineAndTheOperatorKeysStayWithThe
 
 TEST_F(ProgramWindowTest, AFileThatDoesNotCompileShowsItsErrorUnderItsLine) {
   start_past_startup();
-  write_cp932("BAD.RIX", "3.1\n壊れた\nDEF_VAR A\nA = 1\nNO_SUCH_COMMAND 3\nEND\n");
+  write_cp932(workspace_, "BAD.RIX", "3.1\n壊れた\nDEF_VAR A\nA = 1\nNO_SUCH_COMMAND 3\nEND\n");
   ASSERT_TRUE(w().open_program("BAD.RIX"));
   EXPECT_FALSE(w().compile_program());
   EXPECT_EQ(w().marked_lines(RixProgramWindow::kCompileErrorMark), std::vector<int>{5});
@@ -217,7 +218,8 @@ TEST_F(ProgramWindowTest, AFileThatDoesNotCompileShowsItsErrorUnderItsLine) {
   // Corrected and saved: written back in CP932, compiled, the marks gone.
   w().editor().setText(QStringLiteral("3.1\n直した\nDEF_VAR A\nA = 1\nA = A + 2\nEND\n"));
   EXPECT_TRUE(w().save_program());
-  EXPECT_EQ(read_all("BAD.RIX"), utf8_to_cp932("3.1\n直した\nDEF_VAR A\nA = 1\nA = A + 2\nEND\n"));
+  EXPECT_EQ(read_all(workspace_, "BAD.RIX"),
+            utf8_to_cp932("3.1\n直した\nDEF_VAR A\nA = 1\nA = A + 2\nEND\n"));
   EXPECT_TRUE(w().marked_lines(RixProgramWindow::kCompileErrorMark).empty());
   EXPECT_TRUE(w().editor().annotation(4).isEmpty());
   EXPECT_FALSE(w().editor().isModified());

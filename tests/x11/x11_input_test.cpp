@@ -120,7 +120,7 @@ class XInput : public GuiTest {
   bool heading_is(const char* text) { return heading() == text; }
 
   int emg_key_inputs() {
-    std::ifstream log("emg/emg.log");
+    std::ifstream log(workspace_ / "emg" / "emg.log");
     int n = 0;
     for (std::string line; std::getline(log, line);) n += line == "EMG Key input";
     return n;
