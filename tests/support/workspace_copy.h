@@ -2,14 +2,19 @@
 // path, so tests never depend on (or change) the process's working directory.
 #pragma once
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <string>
 
 namespace rokan::test {
 
-// A fresh copy of the bundled workspace in the temporary directory, under `name`.
+// A fresh copy of the bundled workspace in the temporary directory, under `name` and the process
+// id: test processes running side by side (ctest -j) never share a copy, even when two suites
+// name a test alike.
 inline std::filesystem::path fresh_workspace(const std::string& name) {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / name;
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / (name + "_" + std::to_string(::getpid()));
   std::filesystem::remove_all(dir);
   std::filesystem::copy(std::filesystem::path(ROKAN_SOURCE_DIR) / "workspace", dir,
                         std::filesystem::copy_options::recursive);
