@@ -34,7 +34,8 @@ inline constexpr int kExitLogUnsaved = 4;
 // then sensor read, state update, mode pre-step, servo and plant, logger (the timed control work,
 // whose over-run stops the robot), drawing, the safety monitor, lamps and one stored key. The
 // elapsed time advances by one sampling time. Returns at once while start-up runs (nested waits
-// of start-up call it) and once quitting.
+// of start-up call it) and once quitting. Once each text it shows was shown, the controller's
+// work allocates nothing: texts are formatted on the stack into lines that keep their room.
 void sampling_tick(Controller& c);
 // The time field's text for an elapsed time in seconds: "%8.3lf[sec]".
 std::string time_field_text(double elapsed);
