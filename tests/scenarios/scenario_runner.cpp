@@ -109,6 +109,13 @@ bool controller_value(const Controller& c, const std::string& name, std::string&
   if (base == "terminated") return number(c.cycle.terminated, 0);
   if (base == "ended_by_itself") return number(c.cycle.ended_by_itself, 0);
   if (base == "stop_reason") return text(c.cycle.stop_reason);
+  if (base == "auto_running") return number(c.mode.auto_running, 0);
+  if (base == "auto_step") return number(c.mode.auto_step, 0);
+  if (base == "stop_reserved") return number(c.mode.stop_reserved, 0);
+  if (base == "key_wait_active") return number(c.mode.key_wait_active, 0);
+  if (base == "rix.pc") return number(c.rix.pc, 0);
+  if (base == "rix.trace_on") return number(c.rix.trace_on, 0);
+  if (base == "rix.warning_code") return number(c.rix.warning_code, 0);
   if (base == "draw_skip") return number(c.cycle.draw_skip, 0);
   if (base == "draw_countdown") return number(c.cycle.draw_countdown, 0);
   if (base == "view_scale") return number(c.view.scale[std::min(l, 2)], 1);
@@ -345,6 +352,8 @@ class Runner {
         fs::create_directories(dir_ / n.rest, ec);
       } else if (n.kind == "remove") {
         fs::remove_all(dir_ / n.rest, ec);
+      } else if (n.kind == "file") {
+        apply_setup(n);
       } else {
         fail(n.line, "unknown do: " + n.kind);
       }

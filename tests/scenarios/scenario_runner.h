@@ -11,6 +11,7 @@
 //                             second's
 //   # do: mkdir PATH          at this point of the run (a repair while a menu waits)
 //   # do: remove PATH         likewise, a file or directory taken away
+//   # do: file PATH           likewise, the file written as `# setup: file` writes it
 //
 //   # expect: screen          the text screen is the `#|` lines that follow, and nothing below
 //   # expect: screen N TEXT   text screen line N (1..25) is TEXT
