@@ -1,6 +1,6 @@
-// Running a RIX program the operator's way: AUTO, 0, S. Pause with the program's own waits, the
-// sampling log's record of the pc, and motion commands moving the robot. (Compile and runtime
-// errors, warnings, the mode line and REL_PTP are scenario files: tests/scenarios/scripts/rix_*.)
+// Running a RIX program the operator's way: AUTO, 0, S. The sampling log's record of the pc and
+// STAND_UP/SIT_DOWN, which look at the run cycle by cycle; the other RIX runs (errors, warnings,
+// the mode line, pause, REL_PTP, DETECT_FLOOR) are scenario files: tests/scenarios/scripts/rix_*.
 #include <gtest/gtest.h>
 
 #include "core/logger.h"
@@ -16,21 +16,6 @@ struct RixScenario : ::testing::Test {
 };
 using RixStart = RixScenario;
 using RixMotion = RixScenario;
-
-TEST_F(RixStart, SpacePausesTheProgramWithItsWaits) {
-  ASSERT_NO_FATAL_FAILURE(s.start_program("3.1\nh\nDEF_VAR X\nX = 1\nSLEEP 0.010\nX = 2\nEND\n"));
-  s.tick(3);  // X = 1 and two cycles of the sleep
-  ASSERT_EQ(s.c.rix.pc, 1);
-  s.run("key SPACE\ntick 1\n");  // this cycle still runs; the pause starts with the next
-  const int32_t counter = s.c.rix.sleep_counter;
-  s.tick(50);
-  EXPECT_EQ(s.c.mode.mode, kAuto) << "space in a run is no emergency stop";
-  EXPECT_EQ(s.c.rix.pc, 1);
-  EXPECT_EQ(s.c.rix.sleep_counter, counter);
-  s.run("key SPACE\ntick 1\n");
-  EXPECT_EQ(s.run_program(100), 9) << "the sleep goes on where it stood";
-  EXPECT_EQ(s.c.rix.vars[1].value, 2);
-}
 
 TEST_F(RixStart, SamplingLogRecordsThePcOfTheRunningProgram) {
   ASSERT_NO_FATAL_FAILURE(s.start_program("3.1\nh\nLOG_START\nSLEEP 0.003\nLOG_STOP\nEND\n"));
@@ -62,19 +47,6 @@ TEST_F(RixMotion, StandUpThenSitDownReturnsThePaws) {
   ASSERT_EQ(s.c.mode.auto_step, kRixFinished) << s.status_line();
   for (int leg = 0; leg < 4; ++leg)
     for (int i = 0; i < 3; ++i) EXPECT_DOUBLE_EQ(goal(leg)[i], kInitial[leg][i]);
-}
-
-TEST_F(RixMotion, DetectFloorLowersTheLegsUntilTheirPawsClose) {
-  ASSERT_NO_FATAL_FAILURE(s.start_program("3.1\nmotion\nDETECT_FLOOR ALL 1\nEND\n"));
-  s.tick(200);
-  EXPECT_EQ(s.c.rix.pc, 0);
-  for (int leg = 0; leg < 4; ++leg) EXPECT_LT(foot(leg)[2], kInitial[leg][2] - 1) << leg;
-  s.run("paw1 on\npaw2 on\npaw3 on\ntick 20\n");
-  EXPECT_EQ(s.c.rix.pc, 0) << "one paw is still open";
-  s.run("paw4 on\n");
-  s.run_program(10);
-  ASSERT_EQ(s.c.mode.auto_step, kRixFinished) << s.status_line();
-  for (const LegServo& leg : s.c.servo) EXPECT_EQ(leg.control_mode[0], kPositionControl);
 }
 
 }  // namespace

@@ -116,6 +116,9 @@ bool controller_value(const Controller& c, const std::string& name, std::string&
   if (base == "rix.pc") return number(c.rix.pc, 0);
   if (base == "rix.trace_on") return number(c.rix.trace_on, 0);
   if (base == "rix.warning_code") return number(c.rix.warning_code, 0);
+  if (base == "rix.sleep_counter") return number(c.rix.sleep_counter, 0);
+  for (const RixVar& v : c.rix.vars)  // "rix.var.X": the program's general variable X
+    if (base == "rix.var." + cp932_to_utf8(v.name)) return number(v.value, 0);
   if (base == "draw_skip") return number(c.cycle.draw_skip, 0);
   if (base == "draw_countdown") return number(c.cycle.draw_countdown, 0);
   if (base == "view_scale") return number(c.view.scale[std::min(l, 2)], 1);
