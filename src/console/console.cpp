@@ -16,11 +16,15 @@ namespace rokan {
 namespace {
 
 constexpr std::size_t kInputMax = 127;  // bytes of the input dialog's text that are read
+constexpr std::size_t kScreenLineReserve = 256;
 
 void set_line(Controller& c, int index, std::string_view text) {
   text = text.substr(0, sjis_cut(text, kMessageLineBytes));
   std::string& line = c.console.lines[index];
   if (line == text) return;  // nothing to repaint
+  // Room for the longest line from its first use on: a line rewritten every cycle (a running
+  // program's step, a MESSAGE) never allocates again.
+  if (line.capacity() < kMessageLineBytes) line.reserve(kMessageLineBytes);
   line.assign(text);
   msg_paint(c);
 }
@@ -144,6 +148,9 @@ void text_clear(Controller& c) {
 void text_put(Controller& c, int col, int line, std::string_view text) {
   if (line < 1 || line > kTextLines) return;
   std::string& s = c.console.screen[line];
+  // Room for a page line from the first use on, so that redrawing the information display in
+  // every drawing cycle does not allocate.
+  if (s.capacity() < kScreenLineReserve) s.reserve(kScreenLineReserve);
   if (col == 1) {
     s.assign(text);
   } else if (col < 1) {

@@ -34,6 +34,8 @@ struct ConsoleState {
   bool strip_stale = false;        // a line changed while the strip's paints were held
 };
 
+// The strip's lines keep their texts cut to 80 bytes (never inside a double-byte character); a
+// setter repaints only when its line changed.
 void msg_clear_all(Controller& c);
 void msg_set_mode_line(Controller& c, std::string_view text);
 void msg_set_status_line(Controller& c, std::string_view text);
@@ -46,6 +48,8 @@ void msg_printf_mode_line(Controller& c, const char* fmt, ...)
     __attribute__((format(printf, 2, 3)));
 void msg_printf_status_line(Controller& c, const char* fmt, ...)
     __attribute__((format(printf, 2, 3)));
+// A reason the robot stopped (or a fault): appended to the report log, shown on the status line,
+// and the bell rung on standard error.
 void report_message(Controller& c, std::string_view text);
 // Appends one line to the report log (when open) and checks that it got there. The first failed
 // append tells standard error why; the text of every failed append goes to standard error, so no
@@ -58,10 +62,14 @@ void close_report_log(Controller& c);
 void reader_message(Controller& c, std::string_view text);
 
 void text_clear(Controller& c);
+// Writes `text` into screen line 1..25 from column `col` (1-based, bytes), overwriting what was
+// there; column 1 replaces the whole line. Lines outside the screen are ignored.
 void text_put(Controller& c, int col, int line, std::string_view text);
+// text_put at the write cursor, which then moves past the text.
 void text_write(Controller& c, std::string_view text);
 
-// Key events from the windows.
+// Key events from the windows: a typed character, or a released Tab (9) or Esc (27); other
+// released keys are ignored. The key is stored for the next wait_key or dispatcher.
 void key_char(Controller& c, int ch);
 void key_release(Controller& c, int virtual_key);
 
@@ -93,10 +101,18 @@ class ConsoleWait {
   Controller& c_;
 };
 
+// Waits for the next key, handling host events meanwhile (timer ticks run nested sampling
+// cycles), and returns its code. Returns only with a key: a host without events left throws.
 int wait_key(Controller& c);
+// The string input dialog (its first 127 bytes count). False on Cancel, an empty entry or text
+// that does not start with a number; `out` is then unchanged.
 bool input_number(Controller& c, double& out);
+// Likewise for a text, cut to `max_len` bytes.
 bool input_string(Controller& c, std::string& out, std::size_t max_len);
+// A directory name of at most 31 bytes (one trailing backslash dropped) into `out`; true when
+// `base` + name is an existing directory.
 bool input_directory(Controller& c, std::string_view base, std::string& out);
+// Asks for joint 1..3 at the menu cursor; its index 0..2 into `joint`, false for any other key.
 bool select_joint(Controller& c, int& joint);
 
 }  // namespace rokan

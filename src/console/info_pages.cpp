@@ -1,11 +1,15 @@
 // The information display: eight pages of live controller values, rebuilt on the text screen at
 // every drawing cycle while the display is on. Legs are numbered 0..3 on these pages; angles and
 // angular rates are shown in degrees. Each line is written whole through the write cursor, from
-// line 4 down.
+// line 4 down. A line is formatted on the stack: a drawing cycle with the display on allocates
+// nothing.
 #include <algorithm>
 #include <cmath>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "console/console.h"
@@ -20,10 +24,39 @@ namespace {
 constexpr double kToDeg = (1 / kPi) * 180;
 constexpr int kFirstLine = 4;
 
-void put_line(Controller& c, const std::string& text) {
+// One line of a page, built by appending printf pieces. Room for the widest line there is:
+// four variables of 32-byte names with values of 309 digits.
+class PageLine {
+ public:
+  void printf(const char* fmt, ...) __attribute__((format(printf, 2, 3))) {
+    va_list ap;
+    va_start(ap, fmt);
+    const int n = std::vsnprintf(buf_ + len_, sizeof buf_ - len_, fmt, ap);
+    va_end(ap);
+    if (n > 0) len_ = std::min(len_ + static_cast<std::size_t>(n), sizeof buf_ - 1);
+  }
+  void clear() { len_ = 0; }
+  std::string_view view() const { return {buf_, len_}; }
+
+ private:
+  char buf_[4096];
+  std::size_t len_ = 0;
+};
+
+void put_line(Controller& c, std::string_view text) {
   c.console.write_col = 1;
   text_write(c, text);
   ++c.console.write_line;
+}
+
+void put_linef(Controller& c, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+void put_linef(Controller& c, const char* fmt, ...) {
+  char buf[4096];
+  va_list ap;
+  va_start(ap, fmt);
+  const int n = std::vsnprintf(buf, sizeof buf, fmt, ap);
+  va_end(ap);
+  put_line(c, std::string_view(buf, n < 0 ? 0 : std::min<std::size_t>(n, sizeof buf - 1)));
 }
 
 void angle_section(Controller& c) {
@@ -32,11 +65,12 @@ void angle_section(Controller& c) {
     const double* a = c.state.angle[leg];
     const double* r = c.servo[leg].ref_angle;
     const double* raw = c.sensor.raw[leg];
-    put_line(c, format("Leg[%1d]: %6.2lf %6.2lf %6.2lf -> %6.2lf %6.2lf %6.2lf [deg] : %04d %04d "
-                       "%04d",
-                       leg, a[0] * kToDeg, a[1] * kToDeg, a[2] * kToDeg, r[0] * kToDeg,
-                       r[1] * kToDeg, r[2] * kToDeg, static_cast<int>(raw[0]),
-                       static_cast<int>(raw[1]), static_cast<int>(raw[2])));
+    put_linef(c,
+              "Leg[%1d]: %6.2lf %6.2lf %6.2lf -> %6.2lf %6.2lf %6.2lf [deg] : %04d %04d "
+              "%04d",
+              leg, a[0] * kToDeg, a[1] * kToDeg, a[2] * kToDeg, r[0] * kToDeg, r[1] * kToDeg,
+              r[2] * kToDeg, static_cast<int>(raw[0]), static_cast<int>(raw[1]),
+              static_cast<int>(raw[2]));
   }
 }
 
@@ -80,9 +114,9 @@ void lead_angle_section(Controller& c) {
     const double* q = c.servo[leg].reference;
     double w[3];
     lead_joint_rates(c, leg, w);
-    put_line(c, format("Leg[%1d]: %6.2lf %6.2lf %6.2lf [deg] / %6.2lf %6.2lf %6.2lf [deg/sec]", leg,
-                       q[0] * kToDeg, q[1] * kToDeg, q[2] * kToDeg, w[0] * kToDeg, w[1] * kToDeg,
-                       w[2] * kToDeg));
+    put_linef(c, "Leg[%1d]: %6.2lf %6.2lf %6.2lf [deg] / %6.2lf %6.2lf %6.2lf [deg/sec]", leg,
+              q[0] * kToDeg, q[1] * kToDeg, q[2] * kToDeg, w[0] * kToDeg, w[1] * kToDeg,
+              w[2] * kToDeg);
   }
 }
 
@@ -91,8 +125,8 @@ void position_section(Controller& c) {
   for (int leg = 0; leg < 4; ++leg) {
     const double* p = c.state.point[leg][kFoot];
     const double* g = c.servo[leg].goal;
-    put_line(c, format("Leg[%1d]: (%7.2lf, %7.2lf, %7.2lf) -> (%7.2lf, %7.2lf, %7.2lf) [mm]", leg,
-                       p[0], p[1], p[2], g[0], g[1], g[2]));
+    put_linef(c, "Leg[%1d]: (%7.2lf, %7.2lf, %7.2lf) -> (%7.2lf, %7.2lf, %7.2lf) [mm]", leg, p[0],
+              p[1], p[2], g[0], g[1], g[2]);
   }
 }
 
@@ -101,9 +135,8 @@ void lead_section(Controller& c) {
   for (int leg = 0; leg < 4; ++leg) {
     const double* p = c.servo[leg].lead;
     const double* v = c.servo[leg].lead_velocity;
-    put_line(c,
-             format("Leg[%1d]: (%7.2lf, %7.2lf, %7.2lf)[mm] : (% 7.3lf, % 7.3lf, % 7.3lf) [mm/sec]",
-                    leg, p[0], p[1], p[2], v[0], v[1], v[2]));
+    put_linef(c, "Leg[%1d]: (%7.2lf, %7.2lf, %7.2lf)[mm] : (% 7.3lf, % 7.3lf, % 7.3lf) [mm/sec]",
+              leg, p[0], p[1], p[2], v[0], v[1], v[2]);
   }
 }
 
@@ -113,29 +146,30 @@ void velocity_section(Controller& c) {
     const double* v = c.state.foot_vel[leg];
     const double* w = c.state.omega[leg];
     const double speed = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-    put_line(c, format("Leg[%1d]: (% 7.3lf % 7.3lf % 7.3lf) = % 7.3lf / [% 7.3lf % 7.3lf % 7.3lf]",
-                       leg, v[0], v[1], v[2], speed, w[0] * kToDeg, w[1] * kToDeg, w[2] * kToDeg));
+    put_linef(c, "Leg[%1d]: (% 7.3lf % 7.3lf % 7.3lf) = % 7.3lf / [% 7.3lf % 7.3lf % 7.3lf]", leg,
+              v[0], v[1], v[2], speed, w[0] * kToDeg, w[1] * kToDeg, w[2] * kToDeg);
   }
 }
 
 void limits_section(Controller& c) {
   const LimitBlock1& b = c.params.active.b1;
-  std::string line;
+  PageLine line;
   put_line(c, "-- A_MAX [mm/sec^2] --");
-  for (int leg = 0; leg < 4; ++leg) line += format("Leg[%1d] = % 7.2lf  ", leg, b.a_max[leg]);
-  put_line(c, line);
+  for (int leg = 0; leg < 4; ++leg) line.printf("Leg[%1d] = % 7.2lf  ", leg, b.a_max[leg]);
+  put_line(c, line.view());
   put_line(c, "-- V_MAX [mm/sec] --");
   line.clear();
-  for (int leg = 0; leg < 4; ++leg) line += format("Leg[%1d] = % 7.2lf   ", leg, b.v_max[leg]);
-  put_line(c, line);
+  for (int leg = 0; leg < 4; ++leg) line.printf("Leg[%1d] = % 7.2lf   ", leg, b.v_max[leg]);
+  put_line(c, line.view());
   const char* headings[2] = {"-- OMEGA_DOT_MAX [deg/sec^2] --", "-- OMEGA_MAX [deg/sec] --"};
   const double(*tables[2])[3] = {b.omega_dot_max, b.omega_max};
   for (int t = 0; t < 2; ++t) {
     put_line(c, headings[t]);
     for (int leg = 0; leg < 4; ++leg) {
-      line = format("Leg[%1d]: ", leg);
-      for (int j = 0; j < 3; ++j) line += format("(% 7.2lf)  ", tables[t][leg][j] * kToDeg);
-      put_line(c, line);
+      line.clear();
+      line.printf("Leg[%1d]: ", leg);
+      for (int j = 0; j < 3; ++j) line.printf("(% 7.2lf)  ", tables[t][leg][j] * kToDeg);
+      put_line(c, line.view());
     }
   }
 }
@@ -144,21 +178,25 @@ void order_section(Controller& c) {
   put_line(c, "-- Order --\t\t\t\t -- PAW/ANTENNA --");
   for (int leg = 0; leg < 4; ++leg) {
     const double* o = c.servo[leg].order;
-    std::string line = format("Leg[%1d]: %7.3lf %7.3lf %7.3lf [V] | PAW[%1d] = %7.3lf", leg, o[0],
-                              o[1], o[2], leg, c.sensor.paw_volt[leg]);
-    if (leg == 3) line += format(" | ANTENNA = %7.3lf", c.sensor.antenna_volt);
-    put_line(c, line);
+    PageLine line;
+    line.printf("Leg[%1d]: %7.3lf %7.3lf %7.3lf [V] | PAW[%1d] = %7.3lf", leg, o[0], o[1], o[2],
+                leg, c.sensor.paw_volt[leg]);
+    if (leg == 3) line.printf(" | ANTENNA = %7.3lf", c.sensor.antenna_volt);
+    put_line(c, line.view());
   }
 }
 
 void vr_section(Controller& c) {
   const double* vr = c.sensor.vr;
-  put_line(c, format("VR[1]/[2]/[3]: %7.1lf / %7.1lf / %7.1lf [V]", vr[0], vr[1], vr[2]));
+  put_linef(c, "VR[1]/[2]/[3]: %7.1lf / %7.1lf / %7.1lf [V]", vr[0], vr[1], vr[2]);
 }
 
 // A RIX variable's value, or "NAN" while it was never assigned.
-std::string rix_value(double v) {
-  return v == kRixUnset ? format("%7s", "NAN") : format("% 7.2lf", v);
+void rix_value(PageLine& line, double v) {
+  if (v == kRixUnset)
+    line.printf("%7s", "NAN");
+  else
+    line.printf("% 7.2lf", v);
 }
 
 // The RIX sections list variables only while the RIX program runs.
@@ -175,10 +213,12 @@ void scalar_section(Controller& c) {
   const std::vector<RixVar>& vars = c.rix.vars;
   const std::size_t shown = std::min<std::size_t>(vars.size(), kRixLines * kScalarsPerLine);
   for (std::size_t first = 0; first < shown; first += kScalarsPerLine) {
-    std::string line;
-    for (std::size_t i = first; i < std::min(shown, first + kScalarsPerLine); ++i)
-      line += format(" %s=", vars[i].name.c_str()) + rix_value(vars[i].value);
-    put_line(c, line);
+    PageLine line;
+    for (std::size_t i = first; i < std::min(shown, first + kScalarsPerLine); ++i) {
+      line.printf(" %s=", vars[i].name.c_str());
+      rix_value(line, vars[i].value);
+    }
+    put_line(c, line.view());
   }
 }
 
@@ -190,8 +230,14 @@ void vector_section(Controller& c, const std::string& heading,
   const std::size_t shown = std::min<std::size_t>(vars.size(), kRixLines);
   for (std::size_t i = 0; i < shown; ++i) {
     const double* v = vars[i].value;
-    put_line(c, format(" %s=(", vars[i].name.c_str()) + rix_value(v[0]) + separator +
-                    rix_value(v[1]) + separator + rix_value(v[2]) + ")");
+    PageLine line;
+    line.printf(" %s=(", vars[i].name.c_str());
+    for (int k = 0; k < 3; ++k) {
+      if (k) line.printf("%s", separator);
+      rix_value(line, v[k]);
+    }
+    line.printf(")");
+    put_line(c, line.view());
   }
 }
 
@@ -207,9 +253,9 @@ void trace_section(Controller& c) {
   for (int step = 0; step < kRixTraceEntries; ++step, slot = (slot + 1) % kRixTraceEntries) {
     if (im.trace_pc[slot] < 0) continue;
     // The name field is a fixed array; it need not hold its terminator.
-    const std::string name(im.trace_name[slot],
-                           strnlen(im.trace_name[slot], sizeof im.trace_name[slot]));
-    put_line(c, format("%d: %s", im.trace_pc[slot], name.c_str()));
+    const int name_length =
+        static_cast<int>(strnlen(im.trace_name[slot], sizeof im.trace_name[slot]));
+    put_linef(c, "%d: %.*s", im.trace_pc[slot], name_length, im.trace_name[slot]);
   }
 }
 

@@ -30,9 +30,18 @@ struct CycleState {
 // ends use it whatever else the run would have returned).
 inline constexpr int kExitLogUnsaved = 4;
 
+// One sampling cycle, the body of the sampling timer: the start-up sequence on the first call,
+// then sensor read, state update, mode pre-step, servo and plant, logger (the timed control work,
+// whose over-run stops the robot), drawing, the safety monitor, lamps and one stored key. The
+// elapsed time advances by one sampling time. Returns at once while start-up runs (nested waits
+// of start-up call it) and once quitting. Once each text it shows was shown, the controller's
+// work allocates nothing: texts are formatted on the stack into lines that keep their room.
 void sampling_tick(Controller& c);
 // The time field's text for an elapsed time in seconds: "%8.3lf[sec]".
 std::string time_field_text(double elapsed);
+// The start-up sequence: login, parameters, start pose, report log and log area, then a wait for
+// a key. A start-up that cannot go on leaves through the end routine (or, without its report
+// log, through Host::exit_process and never returns).
 void startup(Controller& c);
 // The end routine. Runs once; a failed write of the pending sampling data is reported by the
 // writer and leaves `log_unsaved` set for the front end.

@@ -42,7 +42,12 @@ bool allocate_log_area(Controller& c);
 // dropped when the size changes. False, with the area and its records kept, when the write
 // or the allocation failed.
 bool reallocate_log_area(Controller& c);
+// Frees the area; its records are gone (the end routine writes them first).
 void release_log_area(Controller& c);
+// The logger's part of a sampling cycle: while logging is on, copies this cycle's counts, orders,
+// mode and switches into the next record (every SAMPLING_SKIP cycles when continuous; one-shot
+// logging takes one record and goes off). A full area keeps overwriting its last record. Nothing
+// is allocated, formatted or written here.
 void record_sample(Controller& c);
 // Writes every filled record to the next free RKNnnnn.LOG and empties the area. Every step from
 // the open to the close is checked: on a failure the message, with the system's reason, goes

@@ -3,6 +3,9 @@
 // handles at most one stored key per cycle.
 #include "core/modes.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "auto/auto_program.h"
 #include "console/console.h"
 #include "console/menus.h"
@@ -242,10 +245,15 @@ void show_running_line(Controller& c) {
   if (!line.valid || line.rix != s.program_is_rix || line.program_no != s.program_no ||
       line.step != step || line.stop_reserved != s.stop_reserved || line.held != held) {
     const char* waiting = s.stop_reserved ? SJ("  終了待ち").c_str() : "";
-    line.text = s.program_is_rix ? format(SJ("AUTO:自動プログラム動作中 [RIX:%d]%s%s").c_str(),
-                                          step, waiting, held ? SJ("  デバッガ停止中").c_str() : "")
-                                 : format(SJ("AUTO:自動プログラム動作中 [%d:%d]%s").c_str(),
-                                          s.program_no, step, waiting);
+    const int n = s.program_is_rix
+                      ? std::snprintf(line.text, sizeof line.text,
+                                      SJ("AUTO:自動プログラム動作中 [RIX:%d]%s%s").c_str(), step,
+                                      waiting, held ? SJ("  デバッガ停止中").c_str() : "")
+                      : std::snprintf(line.text, sizeof line.text,
+                                      SJ("AUTO:自動プログラム動作中 [%d:%d]%s").c_str(),
+                                      s.program_no, step, waiting);
+    line.length =
+        n < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(n), sizeof line.text - 1);
     line.held = held;
     line.valid = true;
     line.rix = s.program_is_rix;
@@ -253,7 +261,7 @@ void show_running_line(Controller& c) {
     line.step = step;
     line.stop_reserved = s.stop_reserved;
   }
-  msg_set_mode_line(c, line.text);
+  msg_set_mode_line(c, std::string_view(line.text, line.length));
 }
 
 }  // namespace
@@ -277,10 +285,10 @@ void leg_control(Controller& c) {
                                  : std::string_view("EMG:Strategy_routine_runtime_error"));
         }
       } else if (s.program_no > 0) {
-        msg_set_mode_line(c, format("AUTO: (Prog:%d = %s)", s.program_no,
-                                    auto_program_name(s.program_no).c_str()));
+        msg_printf_mode_line(c, "AUTO: (Prog:%d = %s)", s.program_no,
+                             auto_program_name(s.program_no).c_str());
       } else if (s.program_no == 0) {
-        msg_set_mode_line(c, format("AUTO: (Prog:%s)", c.rix.source_name.c_str()));
+        msg_printf_mode_line(c, "AUTO: (Prog:%s)", c.rix.source_name.c_str());
       }
       break;
     default:

@@ -2,6 +2,7 @@
 // input, the move to the initial posture and the operator key dispatcher.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -15,15 +16,17 @@ enum Mode : uint8_t { kManual = 0, kOrigin = 1, kAuto = 2, kEmg = 3 };
 inline constexpr uint8_t kRixWarningsAcknowledged = 152;
 
 // The mode line of a running AUTO program and the numbers it was formatted from: the line is
-// shown every cycle but its numbers change only now and then.
+// shown every cycle but its numbers change only now and then. Formatted in place, so that a
+// running program's cycle never allocates.
 struct RunningLine {
   bool valid = false;
   uint8_t rix = 0;
   int32_t program_no = 0;
   int32_t step = 0;  // the RIX program counter or the built-in program's step
   uint8_t stop_reserved = 0;
-  bool held = false;  // a debugger holds the RIX program
-  std::string text;   // CP932
+  bool held = false;       // a debugger holds the RIX program
+  char text[160] = {};     // CP932; the message strip shows its first 80 bytes
+  std::size_t length = 0;  // bytes of `text` in use
 };
 
 struct ModeState {
@@ -50,13 +53,29 @@ struct ModeState {
   RunningLine running_line;
 };
 
+// The one way to change the operating mode: clears the strip, draws the new mode and prompt
+// lines and puts every leg into the control mode the new mode needs (EMG: no control, pending
+// moves dropped, a RIX run stopped). A value outside the four modes switches to EMG and reports
+// "ABNORMAL_MODE": the mode byte never holds anything else.
 void set_mode(Controller& c, int m);
 int get_mode(const Controller& c);
+// The mode pre-step of every sampling cycle, before the servo: refreshes the status or mode line
+// of the present mode and, while AUTO runs, advances the running program by one step (a failed
+// step switches to EMG with the program's report). Allocates nothing once each text it shows
+// has been shown once.
 void leg_control(Controller& c);
+// MANUAL with a leg taken: the leg's goal follows the sliders (VR1..3, mm per V in
+// ModeState::vr2position) from the foot position captured when it was taken. An unknown sub-mode
+// switches to EMG.
 void manual_input_step(Controller& c);
+// Hands every leg its goal of the initial posture; 0 when the motion layer refused one (it has
+// then switched to EMG), 1 otherwise.
 int initial_posture_moves(Controller& c);
+// Key I in ORIGIN: the initial posture moves, then ORIGIN waits for all legs to be in position.
+// When a move is refused the controller stops in EMG with "EMG:Can not origin".
 void start_initial_posture(Controller& c);
-// Handles at most one stored key; returns 1 when the operator asked to quit.
+// Handles at most one stored key (none while a wait owns the key store); returns 1 when the
+// operator asked to quit (E in MANUAL or EMG), which the caller confirms.
 int key_dispatch(Controller& c);
 
 }  // namespace rokan

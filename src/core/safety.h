@@ -18,6 +18,10 @@ struct SafetyState {
   uint8_t over_run = 0;
 };
 
+// The safety monitor's part of a sampling cycle: a potentiometer count outside the converter
+// band (unless PT_LIMIT OFF), a measured or reference angle beyond the joint limits, or an
+// over-run not yet cleared switches to EMG and is reported. Reference angles beyond the limits
+// while the operator drives a leg in MANUAL only hold the legs and release the leg.
 void safety_check(Controller& c);
 // Key C in EMG: the over-run that stopped the robot has been seen.
 void clear_alarms(Controller& c);

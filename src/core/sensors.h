@@ -9,8 +9,11 @@ namespace rokan {
 
 struct Controller;
 
+// One converter read: the potentiometer counts become voltages (pt_volt, -10..+10 V, mirrored
+// on channels 0..11) and the paw voltages switch states (closed above 2.0 V). The Controller
+// form reads through the attached PlantFaults when there is one.
 void read_sensors(Sensor& sensor);
-// Angles from potentiometer voltages, then their backward differences over dt.
+// Angles (rad) from potentiometer voltages, then their backward differences over dt (s).
 void update_state(const Sensor& sensor, RobotState& state, double dt);
 // Base, hip, knee and foot of legs 0..3 from the stored angles, then foot velocity and
 // acceleration over dt.
@@ -19,7 +22,7 @@ void update_legs(RobotState& state, double dt, AngleTrig (*trig)[3] = nullptr);
 // Zeroes the derivatives and settles them with three updates without a sensor read.
 void prime_state(const Sensor& sensor, RobotState& state, double dt);
 
-// Convenience forms on the live records.
+// Convenience forms on the live records, with dt the sampling time.
 void read_sensors(Controller& c);
 void update_state(Controller& c);
 void update_legs(Controller& c);

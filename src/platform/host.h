@@ -1,8 +1,9 @@
 // The seam between the controller and whatever runs it. The controller asks its host for the
 // few things a GUI toolkit gives it: one event at a time from inside a running handler (so that
 // waits run nested sampling cycles), modal dialogs, repaints, the timer interval, closing the
-// main window and a monotonic clock. The Qt host (src/gui) and the scripted host (src/sim) are
-// the two implementations; tests use the scripted one.
+// main window and a monotonic clock. The Qt host (src/gui) runs the GUI; the scripted host
+// (src/sim) runs rokan-sim and the scenario tests from a script; the silent host serves batch
+// runs, benchmarks and fuzzing; unit tests queue closures on a fake host of their own.
 #pragma once
 
 #include <string>

@@ -1,99 +1,22 @@
 // The RIX runtime promises not to allocate while a program runs: every table was sized by the
-// compiler. This binary counts the allocations made through the global operator new while a
-// guard is armed, and holds rix_step to the promise over a program that uses loops, calls,
-// conditions, vector arithmetic, motion, waits and inputs.
+// compiler. An allocation guard holds rix_step to the promise over a program that uses loops,
+// calls, conditions, vector arithmetic, motion, waits and inputs.
 //
-// The console's status line keeps its capacity, so a MESSAGE of a constant length allocates only
-// the first time it is shown, in the unguarded first cycles.
+// The console's lines keep room for a whole line from their first use (in the unguarded first
+// cycles), so a MESSAGE allocates nothing. tests/core/tick_allocation_test.cpp holds whole
+// sampling cycles to the same promise.
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <new>
 
 #include "core/sensors.h"
 #include "core/servo.h"
 #include "debug/debugger.h"
 #include "plot/plot_sampler.h"
 #include "rix/runtime_support.h"
+#include "support/allocation_guard.h"
 #include "support/fake_host.h"
-
-// GCC takes the pairing of these replacements with malloc and free for a mismatch once they
-// are inlined into their callers.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
-namespace {
-std::atomic<bool> g_armed{false};
-std::atomic<long> g_allocations{0};
-}  // namespace
-
-namespace {
-void* counted_alloc(std::size_t size) {
-  if (g_armed.load(std::memory_order_relaxed)) g_allocations.fetch_add(1);
-  return std::malloc(size ? size : 1);
-}
-}  // namespace
-
-// Every plain form is replaced, so that each allocation and its release pair up whichever form
-// the library uses (the aligned forms stay the library's, pairing among themselves).
-void* operator new(std::size_t size) {
-  if (void* p = counted_alloc(size)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-  if (void* p = counted_alloc(size)) return p;
-  throw std::bad_alloc();
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  return counted_alloc(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  return counted_alloc(size);
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-  std::free(p);
-}
 
 namespace rokan::test {
 namespace {
-
-// Counts the allocations of its lifetime.
-struct AllocationGuard {
-  AllocationGuard() {
-    g_allocations = 0;
-    g_armed = true;
-  }
-  ~AllocationGuard() { g_armed = false; }
-  long count() const { return g_allocations.load(); }
-};
-
-TEST(NoAllocation, GuardCountsAnAllocation) {
-  long counted = 0;
-  {
-    AllocationGuard guard;
-    auto* p = new int(3);
-    counted = guard.count();
-    delete p;
-  }
-  EXPECT_EQ(counted, 1);
-}
 
 constexpr const char* kProgram = R"(
 DEF_VAR I, N, V, X

@@ -1,5 +1,6 @@
-// Running a RIX program the operator's way: AUTO, 0, S. Compile errors and warnings, the mode
-// line, pause, halt request, the end, runtime errors, and motion commands moving the robot.
+// Running a RIX program the operator's way: AUTO, 0, S. The sampling log's record of the pc and
+// STAND_UP/SIT_DOWN, which look at the run cycle by cycle; the other RIX runs (errors, warnings,
+// the mode line, pause, REL_PTP, DETECT_FLOOR) are scenario files: tests/scenarios/scripts/rix_*.
 #include <gtest/gtest.h>
 
 #include "core/logger.h"
@@ -10,90 +11,11 @@ namespace {
 
 struct RixScenario : ::testing::Test {
   RixSession s;
-  std::string line(int i) const { return cp932_to_utf8(s.c.console.lines[i]); }
   const double* foot(int leg) const { return s.c.state.point[leg][kFoot]; }
   const double* goal(int leg) const { return s.c.servo[leg].goal; }
 };
 using RixStart = RixScenario;
 using RixMotion = RixScenario;
-
-// A compile error and a runtime error: the report on the status line and in emg.log, and EMG
-// resets the runtime.
-TEST(RixStartError, StopsInEmgWithTheReportLine) {
-  const struct {
-    const char* source;
-    const char* then;  // the operator's part after S
-    const char* report;
-  } cases[] = {
-      {"DEF_VAR X\nX = 1\nJUMP\nEND\n", "", "[PHASE3]0001: Unknown command(JUMP)."},
-      {"DEF_VAR K, X\nX = 0\nKEY_IN K\nX = K / X\nEND\n", "tick 3\nkey 5\ntick 3\n",
-       "[RIX_RUN]0002: Domain Error."},
-  };
-  for (const auto& k : cases) {
-    SCOPED_TRACE(k.report);
-    RixSession s(current_test_name() + k.report[1]);
-    ASSERT_NO_FATAL_FAILURE(s.start_program(std::string("3.1\nh\n") + k.source));
-    s.run(k.then);
-    EXPECT_EQ(s.c.mode.mode, kEmg);
-    EXPECT_EQ(s.status_line(), k.report);
-    EXPECT_NE(s.emg_log().find(k.report), std::string::npos);
-    EXPECT_EQ(s.c.mode.auto_running, 0);
-    EXPECT_EQ(s.c.rix.pc, 0) << "EMG resets the runtime";
-    EXPECT_EQ(s.c.mode.key_wait_active, 0);
-  }
-}
-
-// The second S starts what was compiled: changing the file in between changes nothing.
-TEST_F(RixStart, WarningsAskForASecondSWhichStartsWithoutCompiling) {
-  ASSERT_NO_FATAL_FAILURE(
-      s.start_program("3.1\nh\nDEF_VAR UNUSED, X\nX = 1\nMESSAGE first\nEND\n", false));
-  EXPECT_EQ(s.c.mode.mode, kAuto);
-  EXPECT_EQ(s.c.mode.auto_running, 0);
-  EXPECT_EQ(s.c.mode.auto_step, kRixWarningsAcknowledged);
-  EXPECT_EQ(line(2), "警告が発生しています．[S]:継続 [CR]:非常停止");
-
-  s.write_program("3.1\nh\nBROKEN\nEND\n");
-  s.run("key S\ntick 1\n");
-  ASSERT_EQ(s.c.mode.auto_running, 1) << s.status_line();
-  EXPECT_EQ(s.c.rix.warning_code, 0) << "the warning flag is cleared by the start";
-  s.run_program(100);
-  EXPECT_EQ(s.statuses.back(), "first");
-  s.tick();
-  EXPECT_EQ(s.c.mode.mode, kManual);
-}
-
-TEST_F(RixStart, ModeLineShowsThePcAndTheHaltRequest) {
-  ASSERT_NO_FATAL_FAILURE(
-      s.start_program("3.1\nh\nLOOP:\nSLEEP 0.002\nIF !HALT_REQUEST GOTO LOOP:\nEND\n"));
-  s.tick(2);  // LABEL_CMD, then SLEEP: the line is drawn before the instruction runs
-  EXPECT_EQ(line(0), "AUTO:自動プログラム動作中 [RIX:1]");
-  s.tick(2);
-  EXPECT_EQ(line(0), "AUTO:自動プログラム動作中 [RIX:2]");
-  s.run("key ESC\ntick 1\n");
-  EXPECT_EQ(s.c.mode.stop_reserved, 1);
-  s.tick();
-  EXPECT_EQ(line(0), "AUTO:自動プログラム動作中 [RIX:1]  終了待ち");
-  s.run_program(100);
-  EXPECT_EQ(s.c.mode.auto_step, kRixFinished);
-  s.tick();
-  EXPECT_EQ(s.c.mode.mode, kManual);
-  EXPECT_EQ(s.c.rix.trace_on, 0) << "MANUAL switches the trace off";
-}
-
-TEST_F(RixStart, SpacePausesTheProgramWithItsWaits) {
-  ASSERT_NO_FATAL_FAILURE(s.start_program("3.1\nh\nDEF_VAR X\nX = 1\nSLEEP 0.010\nX = 2\nEND\n"));
-  s.tick(3);  // X = 1 and two cycles of the sleep
-  ASSERT_EQ(s.c.rix.pc, 1);
-  s.run("key SPACE\ntick 1\n");  // this cycle still runs; the pause starts with the next
-  const int32_t counter = s.c.rix.sleep_counter;
-  s.tick(50);
-  EXPECT_EQ(s.c.mode.mode, kAuto) << "space in a run is no emergency stop";
-  EXPECT_EQ(s.c.rix.pc, 1);
-  EXPECT_EQ(s.c.rix.sleep_counter, counter);
-  s.run("key SPACE\ntick 1\n");
-  EXPECT_EQ(s.run_program(100), 9) << "the sleep goes on where it stood";
-  EXPECT_EQ(s.c.rix.vars[1].value, 2);
-}
 
 TEST_F(RixStart, SamplingLogRecordsThePcOfTheRunningProgram) {
   ASSERT_NO_FATAL_FAILURE(s.start_program("3.1\nh\nLOG_START\nSLEEP 0.003\nLOG_STOP\nEND\n"));
@@ -111,15 +33,6 @@ TEST_F(RixStart, SamplingLogRecordsThePcOfTheRunningProgram) {
 constexpr double kInitial[4][3] = {
     {-301, 201, -250}, {301, 201, -250}, {-301, -201, -250}, {301, -201, -250}};
 
-TEST_F(RixMotion, RelativePtpMovesThePawAndWaitInposWaitsForIt) {
-  ASSERT_NO_FATAL_FAILURE(s.start_program("3.1\nmotion\nREL_PTP F2 0 0 10\nWAIT_INPOS F2\nEND\n"));
-  s.run_program(5000);
-  ASSERT_EQ(s.c.mode.auto_step, kRixFinished) << s.status_line();
-  EXPECT_DOUBLE_EQ(goal(1)[2], kInitial[1][2] + 10);
-  EXPECT_NEAR(foot(1)[2], kInitial[1][2] + 10, s.c.params.active.b2.position_err[1]);
-  EXPECT_NEAR(foot(0)[2], kInitial[0][2], 1.0) << "the other legs stay";
-}
-
 TEST_F(RixMotion, StandUpThenSitDownReturnsThePaws) {
   ASSERT_NO_FATAL_FAILURE(s.start_program("3.1\nmotion\nSTAND_UP 20\nSIT_DOWN 20\nEND\n"));
   const double v_max = s.c.params.auto_ref.b1.v_max[0];
@@ -134,19 +47,6 @@ TEST_F(RixMotion, StandUpThenSitDownReturnsThePaws) {
   ASSERT_EQ(s.c.mode.auto_step, kRixFinished) << s.status_line();
   for (int leg = 0; leg < 4; ++leg)
     for (int i = 0; i < 3; ++i) EXPECT_DOUBLE_EQ(goal(leg)[i], kInitial[leg][i]);
-}
-
-TEST_F(RixMotion, DetectFloorLowersTheLegsUntilTheirPawsClose) {
-  ASSERT_NO_FATAL_FAILURE(s.start_program("3.1\nmotion\nDETECT_FLOOR ALL 1\nEND\n"));
-  s.tick(200);
-  EXPECT_EQ(s.c.rix.pc, 0);
-  for (int leg = 0; leg < 4; ++leg) EXPECT_LT(foot(leg)[2], kInitial[leg][2] - 1) << leg;
-  s.run("paw1 on\npaw2 on\npaw3 on\ntick 20\n");
-  EXPECT_EQ(s.c.rix.pc, 0) << "one paw is still open";
-  s.run("paw4 on\n");
-  s.run_program(10);
-  ASSERT_EQ(s.c.mode.auto_step, kRixFinished) << s.status_line();
-  for (const LegServo& leg : s.c.servo) EXPECT_EQ(leg.control_mode[0], kPositionControl);
 }
 
 }  // namespace

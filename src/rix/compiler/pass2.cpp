@@ -33,7 +33,8 @@ bool parse_label(std::string_view line, RixLabel& out) {
   return res.ec == std::errc() && res.ptr != first;
 }
 
-// Scans FORMAL.TMP up to END and writes LABEL.TMP; returns the number of labels written.
+// Scans FORMAL.TMP up to END and writes LABEL.TMP, with the number of labels written in
+// `label_count`; false (the error set) when a file cannot be opened or a statement is wrong.
 bool scan_statements(RixCompile& cx, int& label_count) {
   RixImage& image = cx.image;
   RixFile labels, formal;
