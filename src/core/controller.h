@@ -13,6 +13,7 @@
 #include "core/plant_faults.h"
 #include "core/robot_state.h"
 #include "core/safety.h"
+#include "core/sensors.h"
 #include "core/servo_state.h"
 #include "core/view_state.h"
 #include "motion/motion.h"
@@ -41,9 +42,10 @@ struct Controller {
   ConsoleState console{};
   FloorDetectState floor{};
   ViewState view{};
-  RixImage rix{};                 // the compiled RIX program, shared by compiler and runtime
-  AutoState auto_state{};         // values shared by the built-in AUTO programs
-  KinematicsMemo kin_memo{};      // trigonometry the cycle reuses while its inputs stand still
+  RixImage rix{};             // the compiled RIX program, shared by compiler and runtime
+  AutoState auto_state{};     // values shared by the built-in AUTO programs
+  KinematicsMemo kin_memo{};  // trigonometry the cycle reuses while its inputs stand still
+  DeferredRates angle_rates{}, foot_rates{};  // the live state's rates, settled when read
   RixWatch* rix_watch = nullptr;  // a tool watching the RIX interpreter (the debugger), or none
   // A broken simulated robot (rokan-sim's fault injection); not owned, null on a healthy robot.
   PlantFaults* plant_faults = nullptr;

@@ -80,7 +80,11 @@ void safety_check(Controller& c) {
     const bool was_emg = c.mode.mode == kEmg;
     for (int n = 0; n < 4; ++n) {
       for (int j = 0; j < 3; ++j) {
-        int count = register_count(c.sensor.raw[n][j]);
+        // A count in [48, 4049) is in the band as it is; only others need the register's
+        // truncation and wrap-around (the same test, taken the long way).
+        const double raw = c.sensor.raw[n][j];
+        const bool plainly_within = raw >= kCountMin && raw < kCountMax + 1;
+        int count = plainly_within ? kCountMin : register_count(raw);
         if (count <= kCountMax && count >= kCountMin) {
           sf.pt_reported[n][j] = 0;
           continue;
