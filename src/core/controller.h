@@ -45,7 +45,8 @@ struct Controller {
   RixImage rix{};             // the compiled RIX program, shared by compiler and runtime
   AutoState auto_state{};     // values shared by the built-in AUTO programs
   KinematicsMemo kin_memo{};  // trigonometry the cycle reuses while its inputs stand still
-  DeferredRates angle_rates{}, foot_rates{};  // the live state's rates, settled when read
+  // The live state's rates (omega, foot velocity, ...), worked out when read (settle_rates).
+  DeferredRates angle_rates{}, foot_rates{};
   RixWatch* rix_watch = nullptr;  // a tool watching the RIX interpreter (the debugger), or none
   // A broken simulated robot (rokan-sim's fault injection); not owned, null on a healthy robot.
   PlantFaults* plant_faults = nullptr;
