@@ -16,6 +16,7 @@
 #include "console/menus.h"
 #include "core/controller.h"
 #include "core/kinematics.h"
+#include "core/sensors.h"
 #include "platform/text.h"
 
 namespace rokan {
@@ -142,6 +143,7 @@ void lead_section(Controller& c) {
 
 void velocity_section(Controller& c) {
   put_line(c, "-- Velocity[mm/sec] --                  /  -- Omega [deg/sec] --");
+  settle_rates(c);
   for (int leg = 0; leg < 4; ++leg) {
     const double* v = c.state.foot_vel[leg];
     const double* w = c.state.omega[leg];

@@ -16,6 +16,7 @@
 #include "core/plant_faults.h"
 #include "core/robot_state.h"
 #include "core/safety.h"
+#include "core/sensors.h"
 #include "core/servo_state.h"
 #include "core/view_state.h"
 #include "motion/motion.h"
@@ -50,9 +51,11 @@ struct Controller {
   ConsoleState console{};
   FloorDetectState floor{};
   ViewState view{};
-  RixImage rix{};                 // the compiled RIX program, shared by compiler and runtime
-  AutoState auto_state{};         // values shared by the built-in AUTO programs
-  KinematicsMemo kin_memo{};      // trigonometry the cycle reuses while its inputs stand still
+  RixImage rix{};             // the compiled RIX program, shared by compiler and runtime
+  AutoState auto_state{};     // values shared by the built-in AUTO programs
+  KinematicsMemo kin_memo{};  // trigonometry the cycle reuses while its inputs stand still
+  // The live state's rates (omega, foot velocity, ...), worked out when read (settle_rates).
+  DeferredRates angle_rates{}, foot_rates{};
   RixWatch* rix_watch = nullptr;  // a tool watching the RIX interpreter (the debugger), or none
   // A broken simulated robot (rokan-sim's fault injection); not owned, null on a healthy robot.
   PlantFaults* plant_faults = nullptr;

@@ -150,8 +150,105 @@ int Position2angle(Controller& c, int leg, const double target[3], double out[3]
   return ok ? 1 : 0;
 }
 
-void leg_position_step(Controller& c, int leg) {
-  if (!check_leg(c, leg)) return;
+void solve_references(Controller& c, bool ok[4]) {
+  // The steps of solve_leg, each taken for every leg before the next: a leg's solution is one
+  // chain of dependent library calls, the legs' chains are independent, and calls side by side
+  // let the processor overlap them. The expressions are solve_leg's, in its order.
+  struct Leg {
+    bool solving;      // not answered by the whole-target memo, not failed yet
+    bool on_axis;      // the target lies on the joint 1 axis: theta1 stays as it is
+    uint64_t key[3];   // bit patterns of the target
+    double dx, dy, h;  // target from the base; h is its height
+    double r, alpha, len, cos_beta, t2, kr, kh;
+    double out[3];
+  } w[4];
+  for (int leg = 0; leg < 4; ++leg) {
+    Leg& l = w[leg];
+    IkMemo& memo = c.kin_memo.ik[leg];
+    const double* target = c.servo[leg].ik_input;
+    for (int k = 0; k < 3; ++k) l.key[k] = std::bit_cast<uint64_t>(target[k]);
+    if (memo.valid && l.key[0] == memo.target[0] && l.key[1] == memo.target[1] &&
+        l.key[2] == memo.target[2]) {
+      for (int k = 0; k < 3; ++k) c.servo[leg].reference[k] = memo.out[k];
+      ok[leg] = true;
+      l.solving = false;
+      continue;
+    }
+    ok[leg] = false;
+    l.solving = true;
+    l.out[0] = c.state.angle[leg][0];
+    l.dx = target[0] - kLegBase[leg][0];
+    l.dy = target[1] - kLegBase[leg][1];
+    l.h = target[2];
+    l.on_axis = l.dx == 0 && l.dy == 0;
+    if (!l.on_axis) {
+      const uint64_t key[2] = {std::bit_cast<uint64_t>(l.dx), std::bit_cast<uint64_t>(l.dy)};
+      if (!memo.theta1_valid || key[0] != memo.offset[0] || key[1] != memo.offset[1]) {
+        memo.theta1 = std::atan2(l.dy, l.dx);
+        memo.offset[0] = key[0];
+        memo.offset[1] = key[1];
+        memo.theta1_valid = true;
+      }
+      l.out[0] = memo.theta1;
+    }
+  }
+  for (int leg = 0; leg < 4; ++leg)
+    if (w[leg].solving) refresh(c.kin_memo.ik[leg].rotation, -w[leg].out[0]);
+  for (int leg = 0; leg < 4; ++leg) {
+    Leg& l = w[leg];
+    if (!l.solving) continue;
+    const AngleTrig& rot = c.kin_memo.ik[leg].rotation;
+    double u = rot.cos * l.dx - rot.sin * l.dy;
+    l.r = u - kLink1;
+    if (l.r == 0 && l.h == 0) {
+      l.solving = false;
+      continue;
+    }
+    l.alpha = std::atan2(l.h, l.r);
+  }
+  for (int leg = 0; leg < 4; ++leg) {
+    Leg& l = w[leg];
+    if (!l.solving) continue;
+    l.len = std::sqrt(l.r * l.r + l.h * l.h);
+    l.cos_beta = (l.len * l.len - kReachConstant) / (2 * l.len * kLink2);
+    if (l.cos_beta < -1 || l.cos_beta > 1) {
+      l.solving = false;
+      continue;
+    }
+    l.t2 = l.alpha + std::acos(l.cos_beta);
+  }
+  for (int leg = 0; leg < 4; ++leg) {
+    Leg& l = w[leg];
+    if (!l.solving) continue;
+    double cos_t2, sin_t2;
+    ::sincos(l.t2, &sin_t2, &cos_t2);  // the call solve_leg's cos and sin of t2 compile to
+    l.kr = kLink2 * cos_t2;
+    l.kh = kLink2 * sin_t2;
+    if (l.kh - l.h == 0 && l.kr - l.r == 0) l.solving = false;
+  }
+  for (int leg = 0; leg < 4; ++leg) {
+    Leg& l = w[leg];
+    if (!l.solving) continue;
+    l.out[1] = l.t2;
+    l.out[2] = std::atan2(l.h - l.kh, l.r - l.kr);
+    // Success: what Position2angle hands out and keeps.
+    double* ref = c.servo[leg].reference;
+    ref[0] = wrap_leg_theta1(leg, l.out[0]);
+    ref[1] = l.out[1];
+    ref[2] = l.out[2];
+    ok[leg] = true;
+    IkMemo& memo = c.kin_memo.ik[leg];
+    memo.valid = !l.on_axis;
+    if (memo.valid) {
+      for (int k = 0; k < 3; ++k) {
+        memo.target[k] = l.key[k];
+        memo.out[k] = ref[k];
+      }
+    }
+  }
+}
+
+void leg_position_lead(Controller& c, int leg) {
   LegServo& s = c.servo[leg];
   if (leg_in_position(c, leg)) {
     for (int k = 0; k < 3; ++k) {
@@ -170,14 +267,27 @@ void leg_position_step(Controller& c, int leg) {
     }
     for (int k = 0; k < 3; ++k) s.ik_input[k] = s.lead[k];
   }
+}
+
+void leg_velocity_lead(Controller& c, int leg) {
+  LegServo& s = c.servo[leg];
+  advance_lead(c, leg, s.velocity_command);
+  for (int k = 0; k < 3; ++k) s.ik_input[k] = s.lead[k];
+}
+
+void leg_position_step(Controller& c, int leg) {
+  if (!check_leg(c, leg)) return;
+  leg_position_lead(c, leg);
   solve_reference(c, leg);
 }
 
 void leg_velocity_step(Controller& c, int leg) {
   if (!check_leg(c, leg)) return;
-  LegServo& s = c.servo[leg];
-  advance_lead(c, leg, s.velocity_command);
-  for (int k = 0; k < 3; ++k) s.ik_input[k] = s.lead[k];
+  leg_velocity_lead(c, leg);
+  solve_reference(c, leg);
+}
+
+void solve_leg_reference(Controller& c, int leg) {
   solve_reference(c, leg);
 }
 

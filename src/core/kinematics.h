@@ -54,4 +54,15 @@ void leg_position_step(Controller& c, int leg);
 // Likewise in velocity control: the lead point follows the velocity command.
 void leg_velocity_step(Controller& c, int leg);
 
+// The two halves of those steps, for a servo pass that solves the four legs together: the lead
+// point and the inverse kinematics input of one leg (leg 0..3)...
+void leg_position_lead(Controller& c, int leg);
+void leg_velocity_lead(Controller& c, int leg);
+// ...then the reference angles of all four legs from their inputs, as Position2angle gives
+// them (and keeps them in the memo). ok[leg] is false where a leg has no solution; such a
+// leg's reference is left as it was and nothing else is done for it: the caller repeats it
+// with solve_leg_reference, which holds the legs and stops in EMG as the single step does.
+void solve_references(Controller& c, bool ok[4]);
+void solve_leg_reference(Controller& c, int leg);
+
 }  // namespace rokan

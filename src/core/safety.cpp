@@ -49,6 +49,19 @@ void stop(Controller& c, std::string_view text) {
   report_message(c, text);
 }
 
+// angle_limit_check's tests without the reports: true when it would report something. The
+// monitor asks this first in every cycle (it is mostly false) and lets angle_limit_check
+// report only then.
+bool any_angle_outside(const double angles[12]) {
+  bool any = false;
+  for (int n = 0; n < 4; ++n) {
+    const double t1 = angles[n * 3], t2 = angles[n * 3 + 1], t3 = angles[n * 3 + 2];
+    any |= outside(t1, kTheta1[n][0], kTheta1[n][1]) | outside(t2, kTheta2Max, kTheta2Min) |
+           outside(t3, kTheta3Max, kTheta3Min) | (t3 - t2 < kRelMin);
+  }
+  return any;
+}
+
 }  // namespace
 
 int angle_limit_check(Controller& c, const double angles[12]) {
@@ -80,7 +93,11 @@ void safety_check(Controller& c) {
     const bool was_emg = c.mode.mode == kEmg;
     for (int n = 0; n < 4; ++n) {
       for (int j = 0; j < 3; ++j) {
-        int count = register_count(c.sensor.raw[n][j]);
+        // A count in [48, 4049) is in the band as it is; only others need the register's
+        // truncation and wrap-around (the same test, taken the long way).
+        const double raw = c.sensor.raw[n][j];
+        const bool plainly_within = raw >= kCountMin && raw < kCountMax + 1;
+        int count = plainly_within ? kCountMin : register_count(raw);
         if (count <= kCountMax && count >= kCountMin) {
           sf.pt_reported[n][j] = 0;
           continue;
@@ -93,14 +110,14 @@ void safety_check(Controller& c) {
   }
 
   if (!c.safety.angle_latch) {
-    if (angle_limit_check(c, &c.state.angle[0][0])) {
+    if (any_angle_outside(&c.state.angle[0][0]) && angle_limit_check(c, &c.state.angle[0][0])) {
       stop(c, "EMG:ANGLE_LIMIT");
       c.safety.angle_latch = 1;
     }
     double ref[12];
     for (int n = 0; n < 4; ++n)
       for (int j = 0; j < 3; ++j) ref[n * 3 + j] = c.servo[n].ref_angle[j];
-    if (angle_limit_check(c, ref)) {
+    if (any_angle_outside(ref) && angle_limit_check(c, ref)) {
       if (c.mode.mode == kManual) {
         // Goals out of range while the operator drives a leg: not an emergency, the legs are
         // held where they are and the leg is released.

@@ -1,5 +1,7 @@
 #include "core/sensors.h"
 
+#include <cstring>
+
 #include "core/controller.h"
 #include "core/kinematics.h"
 
@@ -32,6 +34,71 @@ double wrap_theta1(int leg, double t) {
   return t;
 }
 
+// Chain-form angles from the converted potentiometer voltages, theta1 wrapped into its range.
+void fresh_angles(const Sensor& s, double fresh[4][3]) {
+  for (int leg = 0; leg < 4; ++leg) {
+    for (int j = 0; j < 3; ++j) {
+      const JointSensorModel& m = kModel[leg][j];
+      double d = s.pt_volt[leg][j] - s.origin[leg][j];
+      double deg = m.sign * d * m.scale * 0.05 + m.offset_deg;
+      fresh[leg][j] = deg * (1.0 / 180) * kPi;
+    }
+    fresh[leg][0] = wrap_theta1(leg, fresh[leg][0]);
+  }
+}
+
+void store_joint_angles(RobotState& st, const double fresh[4][3]) {
+  for (int leg = 0; leg < 4; ++leg) {
+    st.joint_angle[leg][0] = fresh[leg][0];
+    st.joint_angle[leg][1] = fresh[leg][1];
+    st.joint_angle[leg][2] = fresh[leg][2] - fresh[leg][1];
+  }
+}
+
+// One backward-difference step: the rate and its own rate from the value's change over dt.
+// Every eager update and every settled one goes through here, so both round alike.
+void difference(const double before[4][3], const double after[4][3], double dt, double rate[4][3],
+                double rate2[4][3]) {
+  for (int leg = 0; leg < 4; ++leg) {
+    for (int k = 0; k < 3; ++k) {
+      double v = (after[leg][k] - before[leg][k]) / dt;
+      rate2[leg][k] = (v - rate[leg][k]) / dt;
+      rate[leg][k] = v;
+    }
+  }
+}
+
+// Notes an update whose rates are left for settle(): `before` is still in place, `after` is
+// about to replace it.
+void defer(DeferredRates& d, const double before[4][3], const double after[4][3], double dt) {
+  d.newest ^= 1;
+  DeferredRates::Update& u = d.update[d.newest];
+  std::memcpy(u.before, before, sizeof u.before);
+  std::memcpy(u.after, after, sizeof u.after);
+  u.dt = dt;
+  if (d.pending < 2) ++d.pending;
+}
+
+// Replays the last two pending updates (older first): the newest rate and its rate depend on
+// nothing older.
+void settle(DeferredRates& d, double rate[4][3], double rate2[4][3]) {
+  for (int i = d.pending - 1; i >= 0; --i) {
+    const DeferredRates::Update& u = d.update[d.newest ^ i];
+    difference(u.before, u.after, u.dt, rate, rate2);
+  }
+  d.pending = 0;
+}
+
+void copy_feet(const RobotState& st, double feet[4][3]) {
+  for (int leg = 0; leg < 4; ++leg)
+    for (int k = 0; k < 3; ++k) feet[leg][k] = st.point[leg][kFoot][k];
+}
+
+void place_bases(RobotState& st) {
+  for (int leg = 0; leg < 4; ++leg)
+    for (int k = 0; k < 3; ++k) st.point[leg][kBase][k] = kLegBase[leg][k];
+}
+
 }  // namespace
 
 double wrap_leg_theta1(int leg, double theta1) {
@@ -50,47 +117,24 @@ void read_sensors(Sensor& s) {
 
 void update_state(const Sensor& s, RobotState& st, double dt) {
   double fresh[4][3];
-  for (int leg = 0; leg < 4; ++leg) {
-    for (int j = 0; j < 3; ++j) {
-      const JointSensorModel& m = kModel[leg][j];
-      double d = s.pt_volt[leg][j] - s.origin[leg][j];
-      double deg = m.sign * d * m.scale * 0.05 + m.offset_deg;
-      fresh[leg][j] = deg * (1.0 / 180) * kPi;
-    }
-    fresh[leg][0] = wrap_theta1(leg, fresh[leg][0]);
-  }
-  for (int leg = 0; leg < 4; ++leg) {
-    st.joint_angle[leg][0] = fresh[leg][0];
-    st.joint_angle[leg][1] = fresh[leg][1];
-    st.joint_angle[leg][2] = fresh[leg][2] - fresh[leg][1];
-  }
-  for (int leg = 0; leg < 4; ++leg) {
-    for (int j = 0; j < 3; ++j) {
-      double w = (fresh[leg][j] - st.angle[leg][j]) / dt;
-      st.omega_dot[leg][j] = (w - st.omega[leg][j]) / dt;
-      st.omega[leg][j] = w;
-      st.angle[leg][j] = fresh[leg][j];
-    }
-  }
+  fresh_angles(s, fresh);
+  store_joint_angles(st, fresh);
+  difference(st.angle, fresh, dt, st.omega, st.omega_dot);
+  std::memcpy(st.angle, fresh, sizeof st.angle);
 }
 
 void update_legs(RobotState& st, double dt, AngleTrig (*trig)[3]) {
+  double old_foot[4][3], new_foot[4][3];
+  copy_feet(st, old_foot);
+  place_bases(st);
   for (int leg = 0; leg < 4; ++leg) {
-    double old_foot[3];
-    for (int k = 0; k < 3; ++k) {
-      st.point[leg][kBase][k] = kLegBase[leg][k];
-      old_foot[k] = st.point[leg][kFoot][k];
-    }
     if (trig)
       forward_leg(st, leg, trig[leg]);
     else
       forward_leg(st, leg);
-    for (int k = 0; k < 3; ++k) {
-      double v = (st.point[leg][kFoot][k] - old_foot[k]) / dt;
-      st.foot_acc[leg][k] = (v - st.foot_vel[leg][k]) / dt;
-      st.foot_vel[leg][k] = v;
-    }
   }
+  copy_feet(st, new_foot);
+  difference(old_foot, new_foot, dt, st.foot_vel, st.foot_acc);
 }
 
 void prime_state(const Sensor& s, RobotState& st, double dt) {
@@ -111,13 +155,32 @@ void read_sensors(Controller& c) {
   read_sensors(c.sensor);
   if (c.plant_faults) c.plant_faults->after_read(c.sensor);
 }
+// The cycle's updates: the same angles and points as the eager forms, the rates deferred.
 void update_state(Controller& c) {
-  update_state(c.sensor, c.state, c.params.sampling_time);
+  RobotState& st = c.state;
+  double fresh[4][3];
+  fresh_angles(c.sensor, fresh);
+  store_joint_angles(st, fresh);
+  defer(c.angle_rates, st.angle, fresh, c.params.sampling_time);
+  std::memcpy(st.angle, fresh, sizeof st.angle);
 }
 void update_legs(Controller& c) {
-  update_legs(c.state, c.params.sampling_time, c.kin_memo.joint);
+  RobotState& st = c.state;
+  double old_foot[4][3], new_foot[4][3];
+  copy_feet(st, old_foot);
+  place_bases(st);
+  for (int leg = 0; leg < 4; ++leg) forward_leg(st, leg, c.kin_memo.joint[leg]);
+  copy_feet(st, new_foot);
+  defer(c.foot_rates, old_foot, new_foot, c.params.sampling_time);
+}
+void settle_rates(Controller& c) {
+  settle(c.angle_rates, c.state.omega, c.state.omega_dot);
+  settle(c.foot_rates, c.state.foot_vel, c.state.foot_acc);
 }
 void prime_state(Controller& c) {
+  // Priming starts the rates afresh: nothing pending may be replayed over them.
+  c.angle_rates.pending = 0;
+  c.foot_rates.pending = 0;
   prime_state(c.sensor, c.state, c.params.sampling_time);
 }
 

@@ -1,6 +1,8 @@
 #include "core/servo.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "console/console.h"
 #include "core/controller.h"
@@ -75,28 +77,84 @@ void mode_post_step(Controller& c) {
   }
 }
 
+// Angle errors and voltage orders of one leg whose reference angles are set; a joint without
+// a control mode stops the robot.
+void leg_orders(Controller& c, int leg) {
+  LegServo& s = c.servo[leg];
+  for (int j = 0; j < 3; ++j) {
+    if (s.control_mode[j] == kNoControl) {
+      set_mode(c, kEmg);
+      report_message(c, "ABNORMAL_CONTROL_MODE: NO_CONTROL!");
+    }
+    // Joint angle control (codes 5 and 6) is never selected by any operation; such a
+    // joint keeps the reference angle it has.
+    s.angle_error[j] = s.reference[j] - c.state.angle[leg][j];
+    s.order[j] = c.params.km[leg][j] * s.angle_error[j];
+  }
+}
+
+// One leg of the servo pass; false when the pass must stop there (EMG).
+bool servo_leg(Controller& c, int leg) {
+  LegServo& s = c.servo[leg];
+  if (in_position_group(s)) {
+    leg_position_step(c, leg);
+  } else if (in_velocity_group(s)) {
+    leg_velocity_step(c, leg);
+  }
+  if (c.mode.mode == kEmg) return false;
+  leg_orders(c, leg);
+  return true;
+}
+
+// The servo pass with the four legs' inverse kinematics solved side by side (see
+// solve_references), when every leg follows a position or velocity command. The effects are
+// those of servo_leg for legs 0..3 in turn: a leg without a solution stops the pass where the
+// single steps would have, with the legs after it as they were. False when the pass stopped.
+bool servo_legs_together(Controller& c) {
+  LegServo before[4];
+  std::copy(std::begin(c.servo), std::end(c.servo), before);
+  for (int leg = 0; leg < 4; ++leg) {
+    if (in_position_group(c.servo[leg]))
+      leg_position_lead(c, leg);
+    else
+      leg_velocity_lead(c, leg);
+  }
+  bool ok[4];
+  solve_references(c, ok);
+  for (int leg = 0; leg < 4; ++leg) {
+    if (!ok[leg]) {
+      // Undo the later legs' lead steps, then fail this leg as its single step does.
+      std::copy(before + leg + 1, before + 4, c.servo + leg + 1);
+      solve_leg_reference(c, leg);
+      if (c.mode.mode == kEmg) return false;
+      leg_orders(c, leg);
+      for (int rest = leg + 1; rest < 4; ++rest)
+        if (!servo_leg(c, rest)) return false;
+      return true;
+    }
+    leg_orders(c, leg);
+  }
+  return true;
+}
+
+bool every_leg_commanded(const Controller& c) {
+  for (const LegServo& s : c.servo) {
+    if (!in_position_group(s) && !in_velocity_group(s)) return false;
+    for (uint8_t m : s.control_mode)
+      if (m == kNoControl) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void control(Controller& c) {
   if (servo_pass_runs(c)) {
-    for (int leg = 0; leg < 4; ++leg) {
-      LegServo& s = c.servo[leg];
-      if (in_position_group(s)) {
-        leg_position_step(c, leg);
-      } else if (in_velocity_group(s)) {
-        leg_velocity_step(c, leg);
-      }
-      if (c.mode.mode == kEmg) return;
-      for (int j = 0; j < 3; ++j) {
-        if (s.control_mode[j] == kNoControl) {
-          set_mode(c, kEmg);
-          report_message(c, "ABNORMAL_CONTROL_MODE: NO_CONTROL!");
-        }
-        // Joint angle control (codes 5 and 6) is never selected by any operation; such a
-        // joint keeps the reference angle it has.
-        s.angle_error[j] = s.reference[j] - c.state.angle[leg][j];
-        s.order[j] = c.params.km[leg][j] * s.angle_error[j];
-      }
+    if (every_leg_commanded(c)) {
+      if (!servo_legs_together(c)) return;
+    } else {
+      for (int leg = 0; leg < 4; ++leg)
+        if (!servo_leg(c, leg)) return;
     }
     if (c.mode.mode == kEmg) return;
     const double dt = c.params.sampling_time;

@@ -1,15 +1,21 @@
-// The cycle reuses trigonometry and texts while their inputs stand still. These runs check, cycle
-// by cycle, that what it reused is bit for bit what a fresh computation gives: the leg points
-// against forward kinematics without a memo, the reference angles against Position2angle on a
-// controller that has never solved anything, and the AUTO mode line against its format.
+// The cycle reuses trigonometry and texts while their inputs stand still, works out rates only
+// when they are read and solves the four legs side by side. These runs check, cycle by cycle,
+// that what it reused is bit for bit what a fresh computation gives: the leg points against
+// forward kinematics without a memo, the reference angles against Position2angle on a
+// controller that has never solved anything, the rates against eager updates, a servo pass
+// with an unreachable leg against the legs stepped one by one, and the AUTO mode line against
+// its format.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <set>
 #include <string>
 
 #include "core/kinematics.h"
+#include "core/modes.h"
 #include "core/param_file.h"
 #include "core/sensors.h"
 #include "core/servo.h"
@@ -78,6 +84,107 @@ TEST(ReusedResults, RixProgramMovingEveryLegMatchesFreshKinematicsEveryCycle) {
   }
   EXPECT_EQ(s.c.mode.mode, kManual) << "the program ended: " << s.status_line();
   EXPECT_GT(cycles, 1000);
+}
+
+void expect_same_servo(const LegServo& a, const LegServo& b, int leg) {
+  const std::string where = "servo data of leg " + std::to_string(leg + 1);
+  EXPECT_EQ(std::memcmp(a.control_mode, b.control_mode, 3), 0) << where;
+  EXPECT_EQ(a.inpos_count, b.inpos_count) << where;
+  EXPECT_EQ(a.pending, b.pending) << where;
+  for (const auto member : {&LegServo::ref_angle, &LegServo::angle_error, &LegServo::order,
+                            &LegServo::goal, &LegServo::velocity_command, &LegServo::lead,
+                            &LegServo::lead_velocity, &LegServo::ik_input, &LegServo::reference})
+    EXPECT_TRUE(same_bits(a.*member, b.*member, 3)) << where;
+}
+
+// The rates of the live state, settled now and then (after 1, 2, 3 or 7 cycles, so one or two
+// updates are pending), equal those of a copy updated eagerly in every cycle.
+TEST(ReusedResults, RatesSettledWhenReadEqualEagerUpdates) {
+  GaitSession s;
+  ASSERT_NO_FATAL_FAILURE(s.start_program(5));
+  s.cycles(100);
+  s.slider(1, 10.0);
+  settle_rates(s.c);
+  RobotState eager = s.c.state;
+  const int gaps[] = {1, 2, 3, 7};
+  int since = 0, gap = 0, settled = 0;
+  for (int i = 0; i < 3000 && !HasFailure(); ++i) {
+    s.cycle();
+    // The cycle's sensor reading is still in place: the voltages it converted.
+    update_state(s.c.sensor, eager, s.c.params.sampling_time);
+    update_legs(eager, s.c.params.sampling_time);
+    if (++since < gaps[gap % 4]) continue;
+    since = 0;
+    ++gap;
+    settle_rates(s.c);
+    ++settled;
+    EXPECT_TRUE(same_bits(&eager.omega[0][0], &s.c.state.omega[0][0], 12)) << "cycle " << i;
+    EXPECT_TRUE(same_bits(&eager.omega_dot[0][0], &s.c.state.omega_dot[0][0], 12)) << i;
+    EXPECT_TRUE(same_bits(&eager.foot_vel[0][0], &s.c.state.foot_vel[0][0], 12)) << i;
+    EXPECT_TRUE(same_bits(&eager.foot_acc[0][0], &s.c.state.foot_acc[0][0], 12)) << i;
+  }
+  EXPECT_GT(settled, 500);
+  double moving = 0;
+  for (const auto& v : eager.foot_vel) moving += std::fabs(v[0]) + std::fabs(v[1]);
+  EXPECT_GT(moving, 0) << "the feet moved, so the rates were not all zero";
+}
+
+// Leg 2 is sent out of reach; legs 3 and 4 are on their way when it gets there. In the cycle whose
+// servo pass meets the unreachable lead point, the pass that solves the legs together must leave
+// what the legs stepped one after the other leave: leg 1 stepped, leg 2 failed (legs held, EMG),
+// legs 3 and 4 not stepped at all.
+TEST(ReusedResults, UnreachableLegStopsThePassWhereSingleStepsWould) {
+  const char* program =
+      "3.1\nOut of reach\nINITIAL_POSTURE\nWAIT_INPOS ALL\n"
+      "PTP F1 -301 201 -220 ; PTP F2 301 900 -220\nSLEEP 2.8\n"
+      "PTP F3 -301 -201 -120 ; PTP F4 301 -321 -220\nWAIT_INPOS ALL\nEND\n";
+  const std::string name = current_test_name();
+  int emg_cycle = -1;
+  {
+    RixSession probe(name + "_probe");
+    ASSERT_NO_FATAL_FAILURE(probe.start_program(program));
+    for (int i = 0; i < 20000 && probe.c.mode.mode == kAuto; ++i) {
+      probe.tick();
+      if (probe.c.mode.mode == kEmg) emg_cycle = i;
+    }
+    ASSERT_GE(emg_cycle, 0) << "the program stopped in EMG: " << probe.status_line();
+    ASSERT_EQ(probe.status_line(), "EMG:Position2angle()_domain_error");
+  }
+  RixSession together(name + "_together"), single(name + "_single");
+  for (RixSession* s : {&together, &single}) {
+    ASSERT_NO_FATAL_FAILURE(s->start_program(program));
+    s->tick(emg_cycle);
+    // The failing cycle up to its servo pass.
+    read_sensors(s->c);
+    update_state(s->c);
+    update_legs(s->c);
+    leg_control(s->c);
+    ASSERT_EQ(s->c.mode.mode, kAuto);
+  }
+  LegServo before[4];
+  std::copy(std::begin(single.c.servo), std::end(single.c.servo), before);
+  control(together.c);
+  // The servo pass as single steps: each leg stepped, stopped at the first EMG.
+  for (int leg = 0; leg < 4 && single.c.mode.mode != kEmg; ++leg) {
+    leg_position_step(single.c, leg);
+    if (single.c.mode.mode == kEmg) break;
+    LegServo& sv = single.c.servo[leg];
+    for (int j = 0; j < 3; ++j) {
+      sv.angle_error[j] = sv.reference[j] - single.c.state.angle[leg][j];
+      sv.order[j] = single.c.params.km[leg][j] * sv.angle_error[j];
+    }
+  }
+  EXPECT_EQ(together.c.mode.mode, kEmg);
+  EXPECT_EQ(single.c.mode.mode, kEmg);
+  EXPECT_EQ(together.status_line(), single.status_line());
+  for (int leg = 0; leg < 4; ++leg)
+    expect_same_servo(together.c.servo[leg], single.c.servo[leg], leg);
+  for (int leg = 2; leg < 4; ++leg)
+    EXPECT_TRUE(same_bits(together.c.servo[leg].lead, before[leg].lead, 3))
+        << "leg " << leg + 1 << " was not stepped";
+  for (int leg = 2; leg < 4; ++leg)
+    EXPECT_FALSE(same_bits(before[leg].lead, before[leg].goal, 3))
+        << "leg " << leg + 1 << " was on its way: a step would have moved it";
 }
 
 struct Memo : ::testing::Test {
