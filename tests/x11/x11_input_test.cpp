@@ -205,10 +205,6 @@ TEST_F(XInput, SpaceRightAfterTheQuitConfirmationClosesStopsTheRobot) {
 }
 
 TEST_F(XInput, QRightAfterTheInputDialogClosesLeavesTheMenu) {
-  // Known failure on the merged tree: after a mouse click on OK the dialog is not seen closed
-  // with the main window active within 5 s (it passes on the key-routing change alone). Skipped
-  // until the cause is found, so that the rest of the suite keeps guarding.
-  GTEST_SKIP() << "input dialog closed by a mouse OK is not seen closed on the merged tree";
   start();
   TgetstrForm& form = session_->host().getstr_form();
   Steps s;
@@ -288,9 +284,6 @@ TEST_F(XInput, KeysTypedFasterThanTheCycleArriveOnceEachInTheirOrder) {
 }
 
 TEST_F(XInput, TheReleaseOfTheEscThatCancelledADialogIsNoKey) {
-  // Known failure on the merged tree, like the input dialog case above: the skip dialog is not
-  // seen closed with the main window active. Skipped until the cause is found.
-  GTEST_SKIP() << "skip dialog is not seen closed on the merged tree";
   main_form().show();
   main_form().activateWindow();
   ASSERT_TRUE(wait_for([this] { return main_active(); }));
