@@ -353,6 +353,12 @@ TEST_F(XInput, SpeedButtonsAndTheWindowMenuBringBackMinimisedWindows) {
     xdo("windowminimize " + std::to_string(k.window.winId()));
     ASSERT_TRUE(wait_for([&] { return k.window.isMinimized(); }));
     xdo("windowactivate --sync " + std::to_string(f.winId()));
+    if (!wait_for([&] { return f.isActiveWindow(); }, 1500)) {
+      const QWidget* active = QApplication::activeWindow();
+      std::fprintf(stderr, "main window not active after windowactivate (active: %s); again\n",
+                   active ? active->objectName().toUtf8().constData() : "none");
+      xdo("windowactivate --sync " + std::to_string(f.winId()));
+    }
     ASSERT_TRUE(wait_for([&] { return f.isActiveWindow(); }));
     k.bring_back();
     EXPECT_TRUE(wait_for([&] { return !k.window.isMinimized() && k.window.isActiveWindow(); }));
