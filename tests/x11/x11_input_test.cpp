@@ -176,6 +176,14 @@ TEST_F(XInput, SpaceRightAfterTheQuitConfirmationClosesStopsTheRobot) {
   if (with_wm()) ways.push_back({"close box", [] { xdo("key alt+F4"); }});
   const int stops = emg_key_inputs();
   Steps s;
+  s.context = [this, stops] {
+    return "mode " + std::to_string(c().mode.mode) + ", EMG key stops " +
+           std::to_string(emg_key_inputs() - stops) + ", keys waiting " +
+           std::to_string(session_->host().keys().waiting()) + ", key in the store " +
+           std::to_string(c().console.key_hit ? c().console.key_code : -1) + ", wait depth " +
+           std::to_string(c().console.wait_depth) + ", main active " +
+           std::to_string(main_active());
+  };
   int n = 0;
   for (const Way& way : ways) {
     const std::string name = way.name;
