@@ -166,7 +166,7 @@ TEST_F(GuiTest, PlotWindowTakesAVariableOfTheRunningRixProgram) {
   ASSERT_GT(values.size(), 20u);
   EXPECT_TRUE(std::is_sorted(values.begin(), values.end())) << "A counts up";
   EXPECT_EQ(values.back(), c().rix.vars[1].value);
-  EXPECT_LT(values.front(), 5);
+  EXPECT_LT(values.front(), values.back());
   EXPECT_TRUE(std::isnan(plot_value(s, s.size - 1, 0))) << "no value once the program stopped";
   EXPECT_EQ(entry("A")->checkState(0), Qt::Checked) << "the same program: the choice stays";
 }
