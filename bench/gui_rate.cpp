@@ -1,7 +1,9 @@
 // rokan-gui-rate: the GUI's real sampling rate. Runs the debugger's windows on a copy of the
 // workspace for a number of wall seconds (default 10) at the workspace's sampling time, with
 // the views drawn every (drawing skip + 1)-th tick (default skip 9), and prints ticks per wall
-// second and the number of ticks whose control work over-ran the sampling time. Over-run stops
+// second, the number of ticks whose control work over-ran the sampling time, and the sampling
+// periods the timer dropped because the thread was held a whole period or more, with how the
+// times between the ticks spread. Over-run stops
 // are switched off for the measurement, so a slow tick is counted instead of ending the run in
 // EMG.
 //
@@ -20,6 +22,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,6 +37,8 @@
 #include "gui/live_plot_window.h"
 #include "gui/main_form.h"
 #include "gui/manual_control_box_form.h"
+#include "gui/qt_host.h"
+#include "gui/tick_driver.h"
 #include "gui/tool_windows.h"
 
 namespace {
@@ -110,11 +115,23 @@ int main(int argc, char** argv) {
   rokan::GuiSession session(argv[1]);
   Controller& c = session.controller();
   long over_runs = 0;
+  // Time between the ends of consecutive ticks, in tenths of the sampling time (the last bucket
+  // holds everything from 3 periods on).
+  constexpr int kBuckets = 31;
+  long intervals[kBuckets] = {};
+  double longest = 0;
+  QElapsedTimer since_tick;
   session.host().on_tick_end([&] {
     if (c.logger.over_run) {
       ++over_runs;
       c.logger.over_run = 0;
     }
+    if (since_tick.isValid()) {
+      const double periods = since_tick.nsecsElapsed() * 1e-9 / c.params.sampling_time;
+      ++intervals[std::min(kBuckets - 1, static_cast<int>(periods * 10))];
+      longest = std::max(longest, periods);
+    }
+    since_tick.start();
   });
   // Answer the start-up waits (login screen, "press a key") from inside them.
   QTimer feeder;
@@ -156,8 +173,11 @@ int main(int argc, char** argv) {
   }
 
   over_runs = 0;
+  std::fill(std::begin(intervals), std::end(intervals), 0);
+  longest = 0;
   long restarts = 0;
   const uint64_t first = c.cycle.tick_count;
+  const uint64_t missed_before = session.host().ticks().missed();
   QElapsedTimer clock;
   clock.start();
   while (clock.elapsed() < seconds * 1000) {
@@ -179,6 +199,25 @@ int main(int argc, char** argv) {
               100.0 * ticks / wall * c.params.sampling_time);
   std::printf("over-runs: %ld of %llu ticks (%.3f%%)\n", over_runs,
               static_cast<unsigned long long>(ticks), 100.0 * over_runs / double(ticks));
+  // Within 0.1 period of the sampling time, up to 1.5 periods, longer.
+  long on_time = 0, late = 0, very_late = 0, shorter = 0;
+  for (int b = 0; b < kBuckets; ++b) {
+    if (b < 9) {
+      shorter += intervals[b];
+    } else if (b <= 10) {
+      on_time += intervals[b];
+    } else if (b < 15) {
+      late += intervals[b];
+    } else {
+      very_late += intervals[b];
+    }
+  }
+  std::printf(
+      "tick intervals: %ld under 0.9 periods, %ld at 0.9-1.1, %ld at 1.1-1.5, %ld longer "
+      "(longest %.1f periods)\n",
+      shorter, on_time, late, very_late, longest);
+  std::printf("periods dropped (their timeout came a whole period late or more): %llu\n",
+              static_cast<unsigned long long>(session.host().ticks().missed() - missed_before));
   if (load == Load::kRix) std::printf("program runs started again: %ld\n", restarts);
   const bool emg = c.mode.mode == rokan::kEmg;
   if (emg) std::printf("stopped early in EMG\n");

@@ -8,6 +8,7 @@
 
 #include "gui/gui_session.h"
 #include "gui/main_form.h"
+#include "gui/qt_host.h"
 #include "gui/stop_reason_box.h"
 #include "gui/tool_windows.h"
 #include "platform/stop_signals.h"
@@ -33,7 +34,7 @@ int main(int argc, char** argv) {
   for (const QString& arg : QApplication::arguments().mid(1))
     if (arg.endsWith(QStringLiteral(".LOG"), Qt::CaseInsensitive))
       session.main_form().tools().open_log(arg);
-  const int status = app.exec();
+  app.exec();
   // A controller that ended itself (bad user.ini, no log area) says why before the program ends.
-  return rokan::show_stop_reason(session.controller()) ? 1 : status;
+  return rokan::show_stop_reason(session.controller()) ? 1 : session.host().exit_status();
 }

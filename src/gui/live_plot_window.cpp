@@ -15,6 +15,7 @@
 
 #include "core/controller.h"
 #include "gui/plot_view.h"
+#include "gui/qt_text.h"
 
 namespace rokan {
 namespace {
@@ -23,12 +24,12 @@ constexpr int kRedrawMs = 100;           // 10 redraws a second is smooth enough
 constexpr int kMaxRingSamples = 200000;  // 60 s at 0.3 ms; the ring is ~27 MB at most
 constexpr int kChannelRole = Qt::UserRole;
 
-int channel_key(const PlotChannel& ch) {
-  return static_cast<int>(ch.quantity) * 100 + ch.leg * 10 + ch.axis;
-}
-PlotChannel channel_from_key(int key) {
-  return {static_cast<PlotQuantity>(key / 100), static_cast<uint8_t>(key / 10 % 10),
-          static_cast<uint8_t>(key % 10)};
+// A tree entry's label: name and unit.
+QString entry_label(const PlotChannel& ch) {
+  QString label = QString::fromStdString(plot_channel_name(ch));
+  const QString unit = QString::fromLatin1(plot_channel_unit(ch));
+  if (!unit.isEmpty()) label += QStringLiteral(" [") + unit + QStringLiteral("]");
+  return label;
 }
 
 const char* group_name(PlotQuantity q) {
@@ -57,6 +58,7 @@ LivePlotWindow::LivePlotWindow(Controller& c, QWidget* parent)
   setObjectName(QStringLiteral("LivePlotWindow"));
   setWindowTitle(QStringLiteral("Live Plots"));
   tree_ = new QTreeWidget(this);
+  tree_->setObjectName(QStringLiteral("ChannelTree"));
   tree_->setHeaderHidden(true);
   view_ = new PlotView(this);
   window_s_ = new QSpinBox(this);
@@ -96,7 +98,10 @@ LivePlotWindow::LivePlotWindow(Controller& c, QWidget* parent)
 
   build_tree();
   redraw_ = new QTimer(this);
-  connect(redraw_, &QTimer::timeout, this, &LivePlotWindow::refresh);
+  connect(redraw_, &QTimer::timeout, this, [this] {
+    follow_program();
+    refresh();
+  });
   connect(tree_, &QTreeWidget::itemChanged, this, &LivePlotWindow::tree_changed);
   connect(window_s_, &QSpinBox::valueChanged, this, [this] { refresh(); });
   connect(pause_, &QPushButton::toggled, this, &LivePlotWindow::set_paused);
@@ -107,6 +112,16 @@ LivePlotWindow::LivePlotWindow(Controller& c, QWidget* parent)
 
 LivePlotWindow::~LivePlotWindow() {
   if (c_.plot == &sampler_) c_.plot = nullptr;
+}
+
+QTreeWidgetItem* LivePlotWindow::add_entry(QTreeWidgetItem* parent, const PlotChannel& ch) {
+  auto* item = new QTreeWidgetItem(parent, {entry_label(ch)});
+  item->setData(0, kChannelRole, static_cast<int>(tree_channels_.size()));
+  tree_channels_.push_back(ch);
+  item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+  const bool on = std::find(shown_.begin(), shown_.end(), ch) != shown_.end();
+  item->setCheckState(0, on ? Qt::Checked : Qt::Unchecked);
+  return item;
 }
 
 void LivePlotWindow::build_tree() {
@@ -127,20 +142,67 @@ void LivePlotWindow::build_tree() {
       if (!inputs) inputs = new QTreeWidgetItem(tree_, {QStringLiteral("Inputs")});
       parent = inputs;
     }
-    auto* item = new QTreeWidgetItem(
-        parent, {QString::fromStdString(plot_channel_name(ch)) + QStringLiteral(" [") +
-                 QString::fromLatin1(plot_channel_unit(ch)) + QStringLiteral("]")});
-    item->setData(0, kChannelRole, channel_key(ch));
-    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-    item->setCheckState(0, Qt::Unchecked);
+    add_entry(parent, ch);
   }
+  robot_channel_count_ = tree_channels_.size();
+  rix_group_ = new QTreeWidgetItem(tree_, {QStringLiteral("RIX variables")});
   tree_->expandToDepth(0);
+  updating_tree_ = false;
+  follow_program();
+}
+
+void LivePlotWindow::follow_program() {
+  const bool running = rix_program_running(c_);
+  if (c_.rix.run_count == seen_run_ && running == seen_running_ &&
+      c_.rix.loaded_name == seen_program_)
+    return;
+  seen_run_ = c_.rix.run_count;
+  seen_running_ = running;
+  seen_program_ = c_.rix.loaded_name;
+
+  const std::vector<PlotChannel> rix = rix_plot_channels(c_);
+  // Chosen variables the program no longer has go from the chart.
+  std::vector<PlotChannel> next;
+  for (const PlotChannel& ch : shown_)
+    if (!ch.is_rix() || std::find(rix.begin(), rix.end(), ch) != rix.end()) next.push_back(ch);
+  if (next.size() != shown_.size()) set_channels(next);
+
+  updating_tree_ = true;
+  const bool was_expanded = rix_group_->isExpanded();
+  qDeleteAll(rix_group_->takeChildren());
+  tree_channels_.resize(robot_channel_count_);
+  QString label = QStringLiteral("RIX variables");
+  if (seen_program_.empty()) {
+    label += QStringLiteral(" (no program)");
+  } else {
+    label += QStringLiteral(": ") + qt_text(seen_program_) +
+             (running ? QStringLiteral(" (running)") : QStringLiteral(" (not running)"));
+  }
+  rix_group_->setText(0, label);
+  QTreeWidgetItem* vector_item = nullptr;
+  for (const PlotChannel& ch : rix) {
+    if (ch.quantity == PlotQuantity::kRixVar) {
+      add_entry(rix_group_, ch);
+      continue;
+    }
+    // A POS or JNT variable: one entry with its three components under it.
+    if (ch.axis == 0) {
+      vector_item = new QTreeWidgetItem(
+          rix_group_, {qt_text(ch.variable) + (ch.quantity == PlotQuantity::kRixPos
+                                                   ? QStringLiteral(" (POS)")
+                                                   : QStringLiteral(" (JNT)"))});
+    }
+    add_entry(vector_item, ch);
+  }
+  rix_group_->setExpanded(was_expanded || running);
   updating_tree_ = false;
 }
 
 void LivePlotWindow::tree_changed(QTreeWidgetItem* item) {
   if (updating_tree_ || !item->data(0, kChannelRole).isValid()) return;
-  const PlotChannel ch = channel_from_key(item->data(0, kChannelRole).toInt());
+  const auto index = static_cast<std::size_t>(item->data(0, kChannelRole).toInt());
+  if (index >= tree_channels_.size()) return;
+  const PlotChannel ch = tree_channels_[index];
   std::vector<PlotChannel> next = shown_;
   const auto it = std::find(next.begin(), next.end(), ch);
   if (item->checkState(0) == Qt::Checked && it == next.end()) {
@@ -168,8 +230,8 @@ void LivePlotWindow::set_channels(const std::vector<PlotChannel>& channels) {
   for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
     const QVariant key = (*it)->data(0, kChannelRole);
     if (!key.isValid()) continue;
-    const bool on =
-        std::find(shown_.begin(), shown_.end(), channel_from_key(key.toInt())) != shown_.end();
+    const PlotChannel& ch = tree_channels_[static_cast<std::size_t>(key.toInt())];
+    const bool on = std::find(shown_.begin(), shown_.end(), ch) != shown_.end();
     (*it)->setCheckState(0, on ? Qt::Checked : Qt::Unchecked);
   }
   updating_tree_ = false;
@@ -233,6 +295,7 @@ void LivePlotWindow::update_readout() {
 
 void LivePlotWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  follow_program();
   c_.plot = &sampler_;
   redraw_->start(kRedrawMs);
 }

@@ -71,7 +71,7 @@ void show_window(QWidget& w) {
 TmainForm::TmainForm(Controller& c, QtHost& host)
     : c_(c),
       host_(host),
-      sampling_timer_(new QTimer(this)),
+      sampling_timer_(new PeriodTimer(this)),
       pacer_(new RepaintPacer(this)),
       text_window_(std::make_unique<TtextInformationWindow>(c)),
       manual_box_(std::make_unique<TmanualControlBoxForm>(c)),
@@ -85,7 +85,6 @@ TmainForm::TmainForm(Controller& c, QtHost& host)
   setFocusPolicy(Qt::StrongFocus);
 
   sampling_timer_->setObjectName(QStringLiteral("SamplingTimer"));
-  sampling_timer_->setTimerType(Qt::PreciseTimer);
   sampling_timer_->setInterval(1);  // the first tick; the cycle sets SAMPLING_TIME afterwards
 
   auto* central = new QWidget(this);

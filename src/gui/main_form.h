@@ -8,11 +8,11 @@
 #include <initializer_list>
 #include <memory>
 
+#include "gui/period_timer.h"
 #include "gui/window_placement.h"
 
 class QAction;
 class QLineEdit;
-class QTimer;
 
 namespace rokan {
 
@@ -37,7 +37,7 @@ class TmainForm : public QMainWindow {
   TmainForm(Controller& c, QtHost& host);
   ~TmainForm() override;
 
-  QTimer& sampling_timer() { return *sampling_timer_; }
+  PeriodTimer& sampling_timer() { return *sampling_timer_; }
   TtextInformationWindow& text_window() { return *text_window_; }
   TmanualControlBoxForm& manual_box() { return *manual_box_; }
   TOptionScaleForm& scale_form() { return *scale_; }
@@ -82,7 +82,7 @@ class TmainForm : public QMainWindow {
 
   Controller& c_;
   QtHost& host_;
-  QTimer* sampling_timer_;
+  PeriodTimer* sampling_timer_;
   RepaintPacer* pacer_;
   MessageStripBox* strip_ = nullptr;
   QElapsedTimer strip_painted_;  // since the strip was last painted at once

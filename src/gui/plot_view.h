@@ -9,6 +9,7 @@
 #include <QPointF>
 #include <QString>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 class QGraphicsLineItem;
@@ -19,7 +20,7 @@ namespace rokan {
 
 // The points of samples (time(i), value(i)), i in [0, n), with times ascending, inside [x0, x1]
 // plus one point either side, thinned to the minimum and maximum of each of `buckets` time
-// slices so that peaks survive.
+// slices so that peaks survive. Samples whose value is NaN are left out.
 template <class Time, class Value>
 QList<QPointF> thin_curve(int n, Time time, Value value, double x0, double x1, int buckets) {
   QList<QPointF> out;
@@ -37,6 +38,10 @@ QList<QPointF> thin_curve(int n, Time time, Value value, double x0, double x1, i
   int i = first;
   while (i < n) {
     const double t = time(i);
+    if (std::isnan(value(i))) {  // no value (a RIX variable while no program runs): left out
+      ++i;
+      continue;
+    }
     if (t > x1) {
       out.append(QPointF(t, value(i)));  // one past the end, so the curve reaches the edge
       break;
@@ -46,8 +51,10 @@ QList<QPointF> thin_curve(int n, Time time, Value value, double x0, double x1, i
     for (; j < n; ++j) {
       const double tj = time(j);
       if (tj > x1 || static_cast<int>((tj - x0) / width) != bucket) break;
-      if (value(j) < value(i_min)) i_min = j;
-      if (value(j) > value(i_max)) i_max = j;
+      const double vj = value(j);
+      if (std::isnan(vj)) continue;
+      if (vj < value(i_min)) i_min = j;
+      if (vj > value(i_max)) i_max = j;
     }
     const int a = std::min(i_min, i_max), b = std::max(i_min, i_max);
     out.append(QPointF(time(a), value(a)));

@@ -145,7 +145,11 @@ void QtHost::close_main_window() {
   }
   main_closed_ = true;
   if (main_) main_->close_all_windows();
-  QCoreApplication::exit(exit_status());  // ends app.exec(); does nothing outside it
+  // Ends app.exec(); the program's exit status is exit_status(). Not QCoreApplication::exit():
+  // outside app.exec() (the tests, rokan-gui-rate) that leaves Qt's quit flag set, and every
+  // event loop started afterwards in the process, each modal dialog's among them, returns at
+  // once and leaves its dialog on the screen without waiting for it. quit() does nothing there.
+  QCoreApplication::quit();
 }
 
 void QtHost::exit_process(int code) {

@@ -37,7 +37,7 @@ class QtHost final : public Host {
   // waiting for the operator (the log notice is not shown), and the program exits with
   // 128 + signal. When the end routine is already running, it is left to finish.
   void stop(int signal);
-  // The status the program exits with once the main window has closed.
+  // The status the program exits with once the main window has closed (app.exec() returns 0).
   int exit_status() const;
 
   // Runs a modal dialog with sampling ticks going on inside it; returns exec()'s result.

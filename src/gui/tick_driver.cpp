@@ -2,25 +2,24 @@
 
 namespace rokan {
 
-TickDriver::TickDriver(QTimer& sampling_timer, std::function<void()> tick)
+TickDriver::TickDriver(PeriodTimer& sampling_timer, std::function<void()> tick)
     : tick_(std::move(tick)), interval_ms_(sampling_timer.interval()) {
   timers_.push_back(&sampling_timer);
   running_.push_back(false);
-  connect(&sampling_timer, &QTimer::timeout, this, [this] { on_timeout(0); });
+  connect(&sampling_timer, &PeriodTimer::timeout, this, [this] { on_timeout(0); });
 }
 
 void TickDriver::arm_for_wait() {
   if (depth_ == 0) return;
   const auto level = static_cast<std::size_t>(depth_);
   while (timers_.size() <= level) {
-    auto* t = new QTimer(this);
-    t->setTimerType(Qt::PreciseTimer);
+    auto* t = new PeriodTimer(this);
     const std::size_t l = timers_.size();
-    connect(t, &QTimer::timeout, this, [this, l] { on_timeout(l); });
+    connect(t, &PeriodTimer::timeout, this, [this, l] { on_timeout(l); });
     timers_.push_back(t);
     running_.push_back(false);
   }
-  QTimer& t = *timers_[level];
+  PeriodTimer& t = *timers_[level];
   apply_interval(t);
   if (!t.isActive()) t.start();
 }
@@ -37,6 +36,12 @@ bool TickDriver::nested_armed() const {
   return false;
 }
 
+uint64_t TickDriver::missed() const {
+  uint64_t n = 0;
+  for (const PeriodTimer* t : timers_) n += t->missed();
+  return n;
+}
+
 void TickDriver::on_timeout(std::size_t level) {
   // Some event dispatchers do re-enter a busy timer; one tick per level at a time regardless.
   if (running_[level]) return;
@@ -50,7 +55,7 @@ void TickDriver::on_timeout(std::size_t level) {
   apply_interval(*timers_[level]);
 }
 
-void TickDriver::apply_interval(QTimer& t) const {
+void TickDriver::apply_interval(PeriodTimer& t) const {
   if (t.interval() != interval_ms_) t.setInterval(interval_ms_);
 }
 

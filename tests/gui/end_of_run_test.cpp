@@ -1,6 +1,8 @@
 // How the GUI ends a run that holds sampling data: a stop signal goes through the end routine
 // without waiting for the operator, and pending data that cannot be written are shown in a modal
 // message before the windows close.
+#include <QDialog>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <csignal>
 #include <filesystem>
@@ -57,6 +59,22 @@ TEST_F(GuiEnd, PendingLogThatCannotBeWrittenIsShownBeforeTheWindowsClose) {
   EXPECT_TRUE(main_visible_then);
   EXPECT_FALSE(main_form().isVisible());
   EXPECT_EQ(session_->host().exit_status(), kExitLogUnsaved);
+}
+
+// The end routine asks the main loop to end. Where no main loop runs (here, and in every tool
+// that drives the windows itself) that request must not stay behind and end the next loop that
+// starts: a modal dialog opened afterwards in the same process still waits for its answer.
+TEST_F(GuiEnd, AnEndedRunLeavesLaterModalDialogsWaiting) {
+  start_past_startup();
+  c().cycle.quitting = 1;  // as the quit confirmation's OK does
+  terminate(c(), 1);
+  ASSERT_TRUE(c().cycle.terminated);
+  QDialog later;
+  QTimer::singleShot(150, &later, &QDialog::accept);
+  QElapsedTimer open_for;
+  open_for.start();
+  EXPECT_EQ(later.exec(), QDialog::Accepted);
+  EXPECT_GE(open_for.elapsed(), 140);
 }
 
 }  // namespace

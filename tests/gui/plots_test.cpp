@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QLineSeries>
 #include <QSlider>
+#include <QTreeWidget>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -113,6 +115,60 @@ TEST_F(GuiTest, PlotWindowShowsGaitFiveWalking) {
   w.refresh();
   EXPECT_FALSE(w.cursor_text().isEmpty());
   save_screenshot(desktop({&w}), "screenshot-plots.png");
+}
+
+// A RIX program's variable as a channel: listed once the program runs, sampled every cycle.
+TEST_F(GuiTest, PlotWindowTakesAVariableOfTheRunningRixProgram) {
+  std::ofstream(fs::current_path() / "DEFAULT" / "rixs" / "ROKAN.RIX", std::ios::binary)
+      << utf8_to_cp932(
+             "3.1\nplot\nDEF_VAR A\nDEF_POS P\nA = 0\nP.Z = 0\nLOOP:\nA += 1\n"
+             "P.Z = P.Z + 2\nSLEEP 0.005\nIF A < 1000000 GOTO LOOP:\nEND\n");
+  start_past_startup();
+  TmainForm& f = main_form();
+  LivePlotWindow& w = f.tools().plots();
+  f.tools().show_plots();
+  QTreeWidget& tree = child<QTreeWidget>(w, "ChannelTree");
+  auto group = [&] {
+    return tree.findItems(QStringLiteral("RIX variables"), Qt::MatchStartsWith)[0]->text(0);
+  };
+  auto entry = [&](const char* text) -> QTreeWidgetItem* {
+    const auto found =
+        tree.findItems(QString::fromLatin1(text), Qt::MatchExactly | Qt::MatchRecursive);
+    return found.isEmpty() ? nullptr : found[0];
+  };
+  EXPECT_EQ(group(), QStringLiteral("RIX variables (no program)"));
+
+  type(*session_, f, 'o');
+  type(*session_, f, 'i');
+  ASSERT_TRUE(QTest::qWaitFor([this] { return c().mode.initial_reached == 1; }, 15000));
+  type(*session_, f, 'a');
+  type(*session_, f, '0');
+  type(*session_, f, 's');
+  ASSERT_TRUE(QTest::qWaitFor([&] { return entry("A") != nullptr; }, 5000))
+      << group().toStdString();
+  EXPECT_EQ(group(), QStringLiteral("RIX variables: ROKAN.RIX (running)"));
+  EXPECT_NE(entry("P.Z [mm]"), nullptr);
+
+  entry("A")->setCheckState(0, Qt::Checked);  // as a click on its box does
+  ASSERT_EQ(w.sampler().channel_count, 1);
+  const uint64_t taken0 = w.sampler().taken;
+  const uint64_t ticks0 = c().cycle.tick_count;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return c().rix.vars[1].value > 20; }, 10000));
+  type(*session_, f, 's');  // the program stops; A keeps its last value
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return group().endsWith(QStringLiteral("(not running)")); }, 3000));
+  stop_ticks();
+  const PlotSampler& s = w.sampler();
+  EXPECT_EQ(s.taken - taken0, c().cycle.tick_count - ticks0) << "one sample a cycle";
+  std::vector<double> values;
+  for (int i = 0; i < s.size; ++i)
+    if (!std::isnan(plot_value(s, i, 0))) values.push_back(plot_value(s, i, 0));
+  ASSERT_GT(values.size(), 20u);
+  EXPECT_TRUE(std::is_sorted(values.begin(), values.end())) << "A counts up";
+  EXPECT_EQ(values.back(), c().rix.vars[1].value);
+  EXPECT_LT(values.front(), values.back());
+  EXPECT_TRUE(std::isnan(plot_value(s, s.size - 1, 0))) << "no value once the program stopped";
+  EXPECT_EQ(entry("A")->checkState(0), Qt::Checked) << "the same program: the choice stays";
 }
 
 // A log written the operator's way: the DEBUG program run in batch, which ends through the end

@@ -12,7 +12,7 @@ namespace {
 
 TEST(TickDriver, TicksRunNestedWhileATickWaitsForEvents) {
   test_app();
-  QTimer timer;
+  PeriodTimer timer;
   timer.setInterval(1);
   int count = 0, deepest = 0;
   bool outer_done = false;
@@ -42,7 +42,7 @@ TEST(TickDriver, TicksRunNestedWhileATickWaitsForEvents) {
 
 TEST(TickDriver, ANewIntervalReachesARunningTimerWhenItsTickReturns) {
   test_app();
-  QTimer timer;
+  PeriodTimer timer;
   timer.setInterval(1);
   int ticks = 0;
   int interval_inside = -1;

@@ -1,6 +1,7 @@
 // The RIX runtime promises not to allocate while a program runs: every table was sized by the
 // compiler. An allocation guard holds rix_step to the promise over a program that uses loops,
-// calls, conditions, vector arithmetic, motion, waits and inputs.
+// calls, conditions, vector arithmetic, motion, waits and inputs; and the live plot's sampling,
+// which runs in every cycle, to the same.
 //
 // The console's lines keep room for a whole line from their first use (in the unguarded first
 // cycles), so a MESSAGE allocates nothing. tests/core/tick_allocation_test.cpp holds whole
@@ -121,6 +122,37 @@ TEST(NoAllocation, PlotSamplingDoesNotAllocate) {
   }
   EXPECT_EQ(allocations, 0);
   EXPECT_EQ(s.taken, 400u);
+}
+
+// RIX variables as plot channels: read by name from the running program, looked up again when
+// another program's tables take the place of the first's.
+TEST(NoAllocation, PlotSamplingOfRixVariablesDoesNotAllocate) {
+  RuntimeRig r("no_allocation_plot_rix");
+  ASSERT_NO_FATAL_FAILURE(r.compile(kProgram));
+  PlotSampler s;
+  plot_configure(s,
+                 {{PlotQuantity::kRixVar, 0, 0, "N"},
+                  {PlotQuantity::kRixVar, 0, 0, "V"},
+                  {PlotQuantity::kRixPos, 0, 2, "Q"},
+                  {PlotQuantity::kRixVar, 0, 0, "NOT_THERE"},
+                  {PlotQuantity::kFootActual, 0, 2}},
+                 50);
+  long allocations = 0;
+  auto sample = [&] {
+    AllocationGuard guard;
+    plot_sample(s, r.c);
+    allocations += guard.count();
+  };
+  for (int i = 0; i < 300 && r.c.mode.auto_step != RuntimeRig::kFinished; ++i) {
+    ASSERT_TRUE(r.step()) << r.report();
+    sample();
+  }
+  ASSERT_NO_FATAL_FAILURE(r.compile("DEF_VAR X, V, N\nN = 1\nV = 2\nEND"));
+  r.run();
+  sample();
+  EXPECT_EQ(allocations, 0);
+  EXPECT_EQ(plot_value(s, s.size - 1, 0), 1);  // found again by name
+  EXPECT_EQ(plot_value(s, s.size - 1, 1), 2);
 }
 
 }  // namespace
