@@ -184,8 +184,7 @@ bool allocate_log_area(Controller& c) {
         format(SJ("ERROR: ログ領域の確保に失敗しました(%dbyte x %lddata).\n").c_str(),
                static_cast<int>(sizeof(LogRecord)), static_cast<long>(n));
     write_stderr(text);
-    set_mode(c, kEmg);
-    report_message(c, text);
+    emergency_stop(c, text);
     return false;
   }
   lg.area.reset(area);
@@ -217,15 +216,13 @@ void record_sample(Controller& c) {
   const int32_t limit = lg.area ? lg.capacity : c.params.max_buf;
   if (lg.count < 0 || lg.count > limit - 1) {
     lg.state = kLogOff;
-    set_mode(c, kEmg);
-    report_message(c, SJ("不正なメモリ領域にアクセスしようとしています(要debug)"));
+    emergency_stop(c, SJ("不正なメモリ領域にアクセスしようとしています(要debug)"));
     lg.count = 0;
     return;
   }
   if (lg.state == kLogOff) return;
   if (!lg.area) {
-    set_mode(c, kEmg);
-    report_message(c, SJ("ログ領域が確保されてません．"));
+    emergency_stop(c, SJ("ログ領域が確保されてません．"));
     return;
   }
   LogRecord& rec = lg.area[static_cast<std::size_t>(lg.count)];
@@ -242,8 +239,7 @@ void record_sample(Controller& c) {
   if (mode_ok) {
     rec.mode = mode;
   } else {
-    set_mode(c, kEmg);
-    report_message(c, "ABNORMAL_MODE");
+    emergency_stop(c, "ABNORMAL_MODE");
   }
   if (++lg.count >= limit) lg.count = limit - 1;
   if (lg.state == kLogOneShot) lg.state = kLogOff;

@@ -35,11 +35,6 @@ void set_all_control_modes(Controller& c, uint8_t code) {
   for (int leg = 0; leg < 4; ++leg) set_control_mode(c, leg, code);
 }
 
-void emergency(Controller& c, std::string_view text) {
-  set_mode(c, kEmg);
-  report_message(c, text);
-}
-
 const std::string& auto_prompt(int program_no) {
   if (program_no < 0) return SJ("   [M]: MANUALモード, [0]: RIX選択 [1-9]:AUTO選択, [SPC/CR]: EMG");
   if (program_no > 0) return SJ("   [M]: MANUALモード, [S]: AUTO自動運転開始, [SPC/CR]: EMG");
@@ -165,8 +160,7 @@ void emg_key(Controller& c, int key) {
 void set_mode(Controller& c, int m) {
   if (m < kManual || m > kEmg) {
     // Never leave the mode byte outside the four modes: stop instead.
-    set_mode(c, kEmg);
-    report_message(c, "ABNORMAL_MODE");
+    emergency_stop(c, "ABNORMAL_MODE");
     return;
   }
   msg_clear_all(c);
@@ -230,6 +224,11 @@ int get_mode(const Controller& c) {
   return c.mode.mode;
 }
 
+void emergency_stop(Controller& c, std::string_view text) {
+  set_mode(c, kEmg);
+  report_message(c, text);
+}
+
 namespace {
 
 void show_running_line(Controller& c) {
@@ -273,8 +272,8 @@ void leg_control(Controller& c) {
         if (!run_auto_program(c, s.program_no)) {
           // The RIX program's own report says why; a built-in program has none.
           const bool rix_error = s.program_is_rix && c.rix.error_code != 0;
-          emergency(c, rix_error ? std::string_view(c.rix.error_text)
-                                 : std::string_view("EMG:Strategy_routine_runtime_error"));
+          emergency_stop(c, rix_error ? std::string_view(c.rix.error_text)
+                                      : std::string_view("EMG:Strategy_routine_runtime_error"));
         }
       } else if (s.program_no > 0) {
         msg_set_mode_line(c, format("AUTO: (Prog:%d = %s)", s.program_no,
@@ -293,7 +292,7 @@ void manual_input_step(Controller& c) {
   if (s.mode != kManual || s.selected_leg == -1 || c.safety.angle_latch) return;
   int leg = s.selected_leg;
   if (leg < 0 || leg > 3) {
-    emergency(c, "MANUAL_MODE: abnormal parameter!");
+    emergency_stop(c, "MANUAL_MODE: abnormal parameter!");
     return;
   }
   switch (s.manual_sub_mode) {
@@ -309,7 +308,7 @@ void manual_input_step(Controller& c) {
     case 5:
       break;
     default:
-      emergency(c, "MANUAL_MODE: abnormal parameter!");
+      emergency_stop(c, "MANUAL_MODE: abnormal parameter!");
       break;
   }
 }
@@ -322,11 +321,14 @@ int initial_posture_moves(Controller& c) {
   return 1;
 }
 
+bool initial_posture_moves_or_stop(Controller& c) {
+  if (initial_posture_moves(c)) return true;
+  emergency_stop(c, "EMG:Can not origin");
+  return false;
+}
+
 void start_initial_posture(Controller& c) {
-  if (initial_posture_moves(c))
-    c.mode.moving_to_initial = 1;
-  else
-    emergency(c, "EMG:Can not origin");
+  if (initial_posture_moves_or_stop(c)) c.mode.moving_to_initial = 1;
 }
 
 int key_dispatch(Controller& c) {
@@ -341,7 +343,7 @@ int key_dispatch(Controller& c) {
   ModeState& s = c.mode;
   if (s.key_wait_active) {
     if (key == kKeyCr) {
-      emergency(c, "EMG Key input");
+      emergency_stop(c, "EMG Key input");
       key_wait_end(c);
     }
     s.captured_key = key;
@@ -360,10 +362,10 @@ int key_dispatch(Controller& c) {
       }
       break;
     case kKeyCr:
-      emergency(c, "EMG Key input");
+      emergency_stop(c, "EMG Key input");
       break;
     case kKeySpace:
-      if (!s.auto_running) emergency(c, "EMG Key input");
+      if (!s.auto_running) emergency_stop(c, "EMG Key input");
       break;
     case 'E':
       if (s.mode == kManual || s.mode == kEmg) return 1;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace rokan {
 
@@ -52,9 +53,15 @@ struct ModeState {
 
 void set_mode(Controller& c, int m);
 int get_mode(const Controller& c);
+// The emergency stop: switches to EMG (every leg out of control, any program stopped), then
+// reports `text` (report log, status line, bell). Every stop that says why goes through here.
+void emergency_stop(Controller& c, std::string_view text);
 void leg_control(Controller& c);
 void manual_input_step(Controller& c);
+// Sends every leg towards the initial posture; 0 when a leg cannot reach it (nothing stops).
 int initial_posture_moves(Controller& c);
+// The same, but a leg that cannot reach the posture stops the robot ("EMG:Can not origin").
+bool initial_posture_moves_or_stop(Controller& c);
 void start_initial_posture(Controller& c);
 // Handles at most one stored key; returns 1 when the operator asked to quit.
 int key_dispatch(Controller& c);

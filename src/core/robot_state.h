@@ -8,6 +8,16 @@ namespace rokan {
 inline constexpr double kPi = 3.141592653589793;
 inline constexpr double kTwoPi = 6.283185307179586;
 
+// Legs are 0..3 inside the controller (the operator and RIX programs count them 1..4), with three
+// joints each.
+inline constexpr int kLegCount = 4;
+inline constexpr int kJointsPerLeg = 3;
+
+// The one leg-number check: true for a leg the controller has.
+constexpr bool valid_leg(int leg) {
+  return leg >= 0 && leg < kLegCount;
+}
+
 // Leg base points in the body frame, mm (legs 0..3).
 inline constexpr double kLegBase[4][3] = {
     {-101, 201, 0}, {101, 201, 0}, {-101, -201, 0}, {101, -201, 0}};

@@ -44,11 +44,6 @@ bool outside(double v, double max, double min) {
   return v > max || v < min;
 }
 
-void stop(Controller& c, std::string_view text) {
-  set_mode(c, kEmg);
-  report_message(c, text);
-}
-
 }  // namespace
 
 int angle_limit_check(Controller& c, const double angles[12]) {
@@ -87,14 +82,14 @@ void safety_check(Controller& c) {
         }
         if (was_emg && sf.pt_reported[n][j]) continue;
         sf.pt_reported[n][j] = 1;
-        stop(c, format("EMG:PT_LIMIT_OVER: PT%1d%1d = %d", n, j, count));
+        emergency_stop(c, format("EMG:PT_LIMIT_OVER: PT%1d%1d = %d", n, j, count));
       }
     }
   }
 
   if (!c.safety.angle_latch) {
     if (angle_limit_check(c, &c.state.angle[0][0])) {
-      stop(c, "EMG:ANGLE_LIMIT");
+      emergency_stop(c, "EMG:ANGLE_LIMIT");
       c.safety.angle_latch = 1;
     }
     double ref[12];
@@ -107,13 +102,14 @@ void safety_check(Controller& c) {
         hold_all(c);
         set_mode(c, kManual);
       } else {
-        stop(c, "EMG:REF_ANGLE_LIMIT");
+        emergency_stop(c, "EMG:REF_ANGLE_LIMIT");
         c.safety.angle_latch = 1;
       }
     }
   }
 
-  if (c.params.over_run_enable == 1 && sf.over_run && c.mode.mode != kEmg) stop(c, "Timer_OVERRUN");
+  if (c.params.over_run_enable == 1 && sf.over_run && c.mode.mode != kEmg)
+    emergency_stop(c, "Timer_OVERRUN");
 }
 
 void clear_alarms(Controller& c) {

@@ -89,8 +89,7 @@ void control(Controller& c) {
       if (c.mode.mode == kEmg) return;
       for (int j = 0; j < 3; ++j) {
         if (s.control_mode[j] == kNoControl) {
-          set_mode(c, kEmg);
-          report_message(c, "ABNORMAL_CONTROL_MODE: NO_CONTROL!");
+          emergency_stop(c, "ABNORMAL_CONTROL_MODE: NO_CONTROL!");
         }
         // Joint angle control (codes 5 and 6) is never selected by any operation; such a
         // joint keeps the reference angle it has.

@@ -13,15 +13,6 @@
 namespace rokan {
 namespace {
 
-bool valid_leg(int leg) {
-  return leg >= 0 && leg <= 3;
-}
-
-void refuse(Controller& c, std::string_view text) {
-  set_mode(c, kEmg);
-  report_message(c, text);
-}
-
 const double* present_foot(const Controller& c, int leg) {
   return c.state.point[leg][kFoot];
 }
@@ -29,15 +20,15 @@ const double* present_foot(const Controller& c, int leg) {
 // The speed-limit setters share their checks: leg, value, and a running AUTO program.
 bool limit_setter_allowed(Controller& c, int leg, bool value_ok) {
   if (!valid_leg(leg)) {
-    refuse(c, "Wrong leg No.");
+    emergency_stop(c, "Wrong leg No.");
     return false;
   }
   if (!value_ok) {
-    refuse(c, "Domain Error");
+    emergency_stop(c, "Domain Error");
     return false;
   }
   if (c.mode.mode != kAuto || !c.mode.auto_running) {
-    refuse(c, "Control mode Error");
+    emergency_stop(c, "Control mode Error");
     return false;
   }
   return true;
@@ -90,7 +81,7 @@ void detect_one_by_one(Controller& c, bool first, int leg) {
 void set_control_mode(Controller& c, int leg, uint8_t code) {
   // The code is tested before the leg, so both faults give the same message.
   if (code > kVelocityControl || !valid_leg(leg)) {
-    refuse(c, "Control mode Error");
+    emergency_stop(c, "Control mode Error");
     return;
   }
   LegServo& s = c.servo[leg];
@@ -100,7 +91,7 @@ void set_control_mode(Controller& c, int leg, uint8_t code) {
 
 int move_leg_to(Controller& c, int leg, double x, double y, double z) {
   if (!valid_leg(leg)) {
-    refuse(c, "Leg No. Error");
+    emergency_stop(c, "Leg No. Error");
     return 0;
   }
   set_control_mode(c, leg, kPositionControl);
@@ -120,7 +111,7 @@ int move_leg_to(Controller& c, int leg, double x, double y, double z) {
 
 int move_leg_by(Controller& c, int leg, double dx, double dy, double dz) {
   if (!valid_leg(leg)) {
-    refuse(c, "Leg No. Error");
+    emergency_stop(c, "Leg No. Error");
     return 0;
   }
   // A zero step stops the leg where the foot is; otherwise steps add up on the goal, so
@@ -132,7 +123,7 @@ int move_leg_by(Controller& c, int leg, double dx, double dy, double dz) {
 
 int move_leg_velocity(Controller& c, int leg, double vx, double vy, double vz) {
   if (!valid_leg(leg)) {
-    refuse(c, "Leg No. Error");
+    emergency_stop(c, "Leg No. Error");
     return 0;
   }
   set_control_mode(c, leg, kVelocityControl);
@@ -171,8 +162,8 @@ void set_v_max_percent(Controller& c, int leg, double p) {
 }
 
 int detect_floor(Controller& c, uint8_t first, int kind, int leg) {
-  if (leg < -1 || leg > 3) {
-    refuse(c, "Serious error in DETECT_FLOOR");
+  if (leg != -1 && !valid_leg(leg)) {
+    emergency_stop(c, "Serious error in DETECT_FLOOR");
     return 0;
   }
   FloorDetectState& f = c.floor;
@@ -192,7 +183,7 @@ int detect_floor(Controller& c, uint8_t first, int kind, int leg) {
       detect_together(c, first == 1, leg, f.speed, 0);
       break;
     default:
-      refuse(c, "Serious error in DETECT_FLOOR");
+      emergency_stop(c, "Serious error in DETECT_FLOOR");
       return 0;
   }
   if (leg != -1) return f.found[leg] == 1;

@@ -151,10 +151,7 @@ void h_ptp(Exec& x) {
 }
 
 void h_initial_posture(Exec& x) {
-  if (!initial_posture_moves(x.c)) {
-    set_mode(x.c, kEmg);
-    report_message(x.c, "EMG:Can not origin");
-  }
+  initial_posture_moves_or_stop(x.c);
 }
 
 void h_stand_sit(Exec& x) {
