@@ -61,6 +61,16 @@ void text_clear(Controller& c);
 void text_put(Controller& c, int col, int line, std::string_view text);
 void text_write(Controller& c, std::string_view text);
 
+// Codes of the keys that are not printable characters. Tab and Esc reach the controller as key
+// releases (key_release), the others as typed characters (key_char).
+inline constexpr int kKeyTab = 9;
+inline constexpr int kKeyCr = 13;
+inline constexpr int kKeyEsc = 27;
+inline constexpr int kKeySpace = ' ';
+constexpr bool key_arrives_as_release(int code) {
+  return code == kKeyTab || code == kKeyEsc;
+}
+
 // Key events from the windows.
 void key_char(Controller& c, int ch);
 void key_release(Controller& c, int virtual_key);

@@ -58,7 +58,7 @@ void origin_write(Controller& c) {
 
 void origin_show(Controller& c) {
   menu_blank(c);
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     const double* o = c.sensor.origin[leg];
     menu_line(c, format("Leg%1d: %5.1lf %5.1lf %5.1lf[V]", leg + 1, o[0], o[1], o[2]));
   }

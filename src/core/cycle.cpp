@@ -67,10 +67,10 @@ void startup(Controller& c) {
   c.mode.gait_const[1] = 15.0;
   c.mode.gait_const[2] = 5.0;
 
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     for (int j = 0; j < 3; ++j) {
       c.state.angle[leg][j] = kStartAngle[leg][j];
-      c.sensor.raw[leg][j] = 2048;
+      c.sensor.raw[leg][j] = kConverterZeroCount;
     }
     c.sensor.paw_volt[leg] = 0;
   }

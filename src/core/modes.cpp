@@ -18,21 +18,12 @@
 namespace rokan {
 namespace {
 
-constexpr int kKeyTab = 9;
-constexpr int kKeyCr = 13;
-constexpr int kKeyEsc = 27;
-constexpr int kKeySpace = ' ';
-
-// Foot targets of the initial posture, legs 0..3, mm.
-constexpr double kInitialPosture[4][3] = {
-    {-301, 201, -250}, {301, 201, -250}, {-301, -201, -250}, {301, -201, -250}};
-
 void clear_pending(Controller& c) {
   for (auto& leg : c.servo) leg.pending = 0;
 }
 
 void set_all_control_modes(Controller& c, uint8_t code) {
-  for (int leg = 0; leg < 4; ++leg) set_control_mode(c, leg, code);
+  for (int leg = 0; leg < kLegCount; ++leg) set_control_mode(c, leg, code);
 }
 
 const std::string& auto_prompt(int program_no) {
@@ -314,7 +305,7 @@ void manual_input_step(Controller& c) {
 }
 
 int initial_posture_moves(Controller& c) {
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     const double* p = kInitialPosture[leg];
     if (!move_leg_to(c, leg, p[0], p[1], p[2])) return 0;
   }

@@ -12,6 +12,11 @@ struct Controller;
 
 enum Mode : uint8_t { kManual = 0, kOrigin = 1, kAuto = 2, kEmg = 3 };
 
+// Foot targets of the initial posture (the ORIGIN key I and RIX INITIAL_POSTURE), legs 0..3, mm.
+// The built-in gaits stand on the same coordinates (auto/gait_common.h).
+inline constexpr double kInitialPosture[4][3] = {
+    {-301, 201, -250}, {301, 201, -250}, {-301, -201, -250}, {301, -201, -250}};
+
 // Value of ModeState::auto_step that marks acknowledged RIX compiler warnings.
 inline constexpr uint8_t kRixWarningsAcknowledged = 152;
 

@@ -14,8 +14,8 @@
 namespace rokan {
 namespace {
 
-constexpr int kCountMax = 4048;  // safe converter band, counts (2048 +- 2000)
-constexpr int kCountMin = 48;
+constexpr int kCountMax = kConverterZeroCount + 2000;  // safe converter band, counts
+constexpr int kCountMin = kConverterZeroCount - 2000;
 
 constexpr double kTheta2Max = 1.0471975511965976;   // 60 deg
 constexpr double kTheta2Min = -1.2217304763960306;  // -70 deg
@@ -27,10 +27,6 @@ constexpr double kTheta1[4][2] = {{4.014257279586958, 1.1344640137963142},     /
                                   {1.8325957145940461, -0.8726646259971648},   // 105, -50 deg
                                   {5.148721293383272, 2.2689280275926285},     // 295, 130 deg
                                   {0.8726646259971648, -1.8325957145940461}};  // 50, -105 deg
-
-double degrees(double rad) {
-  return rad * (1 / kPi) * 180;
-}
 
 // The count as the converter register would hold it: truncated toward zero, kept to 16 bits
 // (so a negative count reads as a large one). Counts too large for an integer read as the top.
@@ -51,7 +47,7 @@ int angle_limit_check(Controller& c, const double angles[12]) {
   for (int n = 0; n < 4; ++n) rel[n] = angles[n * 3 + 2] - angles[n * 3 + 1];
   int violated = 0;
   auto report = [&](const char* fmt, int n, double rad) {
-    report_message(c, format(fmt, n, degrees(rad)));
+    report_message(c, format(fmt, n, rad_to_deg_in_steps(rad)));
     violated = 1;
   };
   for (int n = 0; n < 4; ++n) {

@@ -195,9 +195,9 @@ bool ScriptedHost::handle(const ScriptEvent& e, Dialog dialog) {
       break;
     case EventKind::kCheckBox:
       if (e.index == kAntennaBox)
-        c_->sensor.antenna_volt = e.on ? 2.5 : 0.0;
+        c_->sensor.antenna_volt = e.on ? kSwitchClosedVolts : kSwitchOpenVolts;
       else
-        faults_.set_paw_switch(c_->sensor, e.index, e.on ? 2.5 : 0.0);
+        faults_.set_paw_switch(c_->sensor, e.index, e.on ? kSwitchClosedVolts : kSwitchOpenVolts);
       break;
     case EventKind::kOption:
       if (e.index == static_cast<int>(OptionKind::kPtLimit))

@@ -313,7 +313,7 @@ void h_set_tolerance_angle(Exec& x) {
   for (int k = from; k < to; ++k) {
     for (int j = 0; j < 3; ++j) {
       if (joint >= 0 && j != joint) continue;
-      (just ? b.angle_err : b.angle_err_near)[k][j] = deg[j] * (kPi / 180.0);
+      (just ? b.angle_err : b.angle_err_near)[k][j] = deg_to_rad(deg[j]);
     }
   }
 }
