@@ -22,7 +22,7 @@ int step_entry(const Controller& c, int first, int last) {
 }
 
 int finish_run(Controller& c) {
-  c.mode.program_ended = 1;
+  c.mode.program_ended = true;
   set_mode(c, kManual);
   return 1;
 }

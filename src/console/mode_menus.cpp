@@ -118,12 +118,12 @@ void emg_menu(Controller& c) {
   for (;;) {
     menu_heading(c, "<EMG MODE>");
     menu_blank(c);
-    const bool on = c.mode.emg_enable == 1;
+    const bool on = c.mode.emg_enable;
     menu_line(c, format("1: EMG %s -> %s", on ? "ON" : "OFF", on ? "OFF" : "ON"));
     menu_footer(c);
     int key = menu_key(c);
     if (key == 'Q') return;
-    if (key == '1') c.mode.emg_enable = on ? 0 : 1;
+    if (key == '1') c.mode.emg_enable = !on;
   }
 }
 

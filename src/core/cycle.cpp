@@ -80,12 +80,12 @@ void startup(Controller& c) {
   hold_all(c);
   prime_state(c);
 
-  c.mode.initial_reached = 0;
+  c.mode.initial_reached = false;
   c.mode.selected_leg = -1;
   c.mode.manual_sub_mode = 1;
-  c.mode.moving_to_initial = 0;
-  c.mode.auto_running = 0;
-  c.mode.emg_enable = 1;
+  c.mode.moving_to_initial = false;
+  c.mode.auto_running = false;
+  c.mode.emg_enable = true;
 
   text_put(c, 1, 8, SJ("非常停止履歴ログファイル・オープン"));
   if (!open_report_log(c)) {
@@ -181,7 +181,7 @@ void sampling_tick(Controller& c) {
   draw(c);
   safety_check(c);
   c.host.update_lamps();
-  if (key_dispatch(c) == 1) {
+  if (key_dispatch(c)) {
     confirm_and_quit(c);
     if (cy.quitting) return;
   }

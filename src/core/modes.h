@@ -24,51 +24,52 @@ inline constexpr uint8_t kRixWarningsAcknowledged = 152;
 // shown every cycle but its numbers change only now and then.
 struct RunningLine {
   bool valid = false;
-  uint8_t rix = 0;
+  bool rix = false;
   int32_t program_no = 0;
   int32_t step = 0;  // the RIX program counter or the built-in program's step
-  uint8_t stop_reserved = 0;
+  bool stop_reserved = false;
   bool held = false;  // a debugger holds the RIX program
   std::string text;   // CP932
 };
 
 struct ModeState {
-  uint8_t mode = kManual;
+  Mode mode = kManual;
   int32_t selected_leg = -1;       // MANUAL: leg under manual control, -1 none
   uint8_t manual_sub_mode = 1;     // 0 DISABLE, 1 Leg Position, 2 Joint Angle, 3 Joint Torque,
                                    // 4 Leg Velocity, 5 Joint Omega
   double position_org[4][3] = {};  // foot position captured when a leg is taken into manual
   double vr2position[3] = {10.0, 10.0, 5.0};  // mm per V for x (VR1), y (VR2), z (VR3)
   double gait_const[3] = {10.0, 15.0, 5.0};
-  uint8_t moving_to_initial = 0;
-  uint8_t initial_reached = 0;
+  bool moving_to_initial = false;
+  bool initial_reached = false;
   int32_t program_no = -1;  // -1 none, 0 the RIX program, 1..9 built-in
-  uint8_t program_is_rix = 0;
-  uint8_t auto_running = 0;
+  bool program_is_rix = false;
+  bool auto_running = false;
   uint8_t auto_step = 0;
-  uint8_t auto_paused = 0;
-  uint8_t stop_reserved = 0;
-  uint8_t program_ended = 0;    // the AUTO program came to its own end (not stopped by a key)
-  uint8_t key_wait_active = 0;  // a RIX KEY_IN waits for a key
+  bool auto_paused = false;
+  bool stop_reserved = false;
+  bool program_ended = false;    // the AUTO program came to its own end (not stopped by a key)
+  bool key_wait_active = false;  // a RIX KEY_IN waits for a key
   int32_t captured_key = 0;
-  uint8_t emg_enable = 1;  // lamp "EMG ENABLE"
+  bool emg_enable = true;  // lamp "EMG ENABLE"
   // The RIX program file name is Controller::rix.source_name.
   RunningLine running_line;
 };
 
-void set_mode(Controller& c, int m);
-int get_mode(const Controller& c);
+// A value outside the four modes (a corrupted mode) stops in EMG with "ABNORMAL_MODE".
+void set_mode(Controller& c, Mode m);
+Mode get_mode(const Controller& c);
 // The emergency stop: switches to EMG (every leg out of control, any program stopped), then
 // reports `text` (report log, status line, bell). Every stop that says why goes through here.
 void emergency_stop(Controller& c, std::string_view text);
 void leg_control(Controller& c);
 void manual_input_step(Controller& c);
 // Sends every leg towards the initial posture; 0 when a leg cannot reach it (nothing stops).
-int initial_posture_moves(Controller& c);
+bool initial_posture_moves(Controller& c);
 // The same, but a leg that cannot reach the posture stops the robot ("EMG:Can not origin").
 bool initial_posture_moves_or_stop(Controller& c);
 void start_initial_posture(Controller& c);
-// Handles at most one stored key; returns 1 when the operator asked to quit.
-int key_dispatch(Controller& c);
+// Handles at most one stored key; true when the operator asked to quit.
+bool key_dispatch(Controller& c);
 
 }  // namespace rokan

@@ -193,12 +193,12 @@ int detect_floor(Controller& c, uint8_t first, int kind, int leg) {
 }
 
 void key_wait_begin(Controller& c) {
-  c.mode.key_wait_active = 1;
+  c.mode.key_wait_active = true;
   c.mode.captured_key = 0;
 }
 
 void key_wait_end(Controller& c) {
-  c.mode.key_wait_active = 0;
+  c.mode.key_wait_active = false;
 }
 
 int file_exists(std::string_view cp932_path) {

@@ -220,7 +220,7 @@ BatchProgram builtin_batch_program(int n) {
     std::fprintf(s.out(), "step %d at %.3f s\n", last, s.program_time());
   };
   // Back in MANUAL by the gait's own end, not by a key (S, Q, M, E) that stopped it.
-  p.reached_end = [](const Controller& c) { return c.mode.program_ended != 0; };
+  p.reached_end = [](const Controller& c) { return c.mode.program_ended; };
   return p;
 }
 
