@@ -25,7 +25,7 @@ struct ConsoleState {
   int32_t key_code = 0;
   bool key_hit = false;
   int wait_depth = 0;              // > 0 while a wait_key or modal dialog is in progress
-  uint8_t info_display = 0;        // information display on/off
+  bool info_display = false;       // information display on/off
   uint8_t info_page = 1;           // 0..7
   std::string input_field;         // text of the string input dialog, kept between uses
   File emg_log;                    // report log, open from start-up to the end routine

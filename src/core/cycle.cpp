@@ -90,7 +90,7 @@ void startup(Controller& c) {
   text_put(c, 1, 8, SJ("非常停止履歴ログファイル・オープン"));
   if (!open_report_log(c)) {
     std::fputs("\n Can not open file (emg.log)\n", stderr);
-    c.cycle.quitting = 1;
+    c.cycle.quitting = true;
     c.host.exit_process(1);
     return;
   }
@@ -102,7 +102,7 @@ void startup(Controller& c) {
     return;
   }
 
-  c.console.info_display = 0;
+  c.console.info_display = false;
   c.console.info_page = 1;
   text_put(c, 1, 10, SJ("[ROKANシステム初期化完了]"));
   text_put(c, 1, 11, SJ("キーを押してください．"));
@@ -118,7 +118,7 @@ int terminate(Controller& c, int /*code*/) {
     if (c.cycle.stop_reason.empty())
       c.cycle.stop_reason = c.console.lines[1].empty() ? c.console.lines[2] : c.console.lines[1];
   }
-  c.cycle.quitting = 1;
+  c.cycle.quitting = true;
   if (c.logger.count != 0 && !write_log_file(c)) c.cycle.log_unsaved = true;
   close_report_log(c);
   release_log_area(c);
@@ -141,7 +141,7 @@ void confirm_and_quit(Controller& c) {
     ok = c.host.run_quit_confirmation();
   }
   if (!ok) return;
-  c.cycle.quitting = 1;
+  c.cycle.quitting = true;
   terminate(c, 1);
 }
 
@@ -149,12 +149,12 @@ void sampling_tick(Controller& c) {
   CycleState& cy = c.cycle;
   if (cy.quitting || cy.init_in_progress) return;
   if (cy.init_request) {
-    cy.init_in_progress = 1;
+    cy.init_in_progress = true;
     startup(c);
     if (cy.quitting) return;
     set_mode(c, kManual);
-    cy.init_request = 0;
-    cy.init_in_progress = 0;
+    cy.init_request = false;
+    cy.init_in_progress = false;
   }
   ++cy.tick_count;
 

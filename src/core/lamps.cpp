@@ -15,7 +15,7 @@ std::array<bool, kLampCount> lamp_states(const Controller& c) {
   lit[5] = c.mode.auto_running;
   lit[6] = c.mode.emg_enable;
   lit[7] = logging_lamp(c);
-  for (int leg = 0; leg < kLegCount; ++leg) lit[8 + leg] = c.servo[leg].pending != 0;
+  for (int leg = 0; leg < kLegCount; ++leg) lit[8 + leg] = c.servo[leg].pending;
   return lit;
 }
 

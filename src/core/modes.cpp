@@ -19,7 +19,7 @@ namespace rokan {
 namespace {
 
 void clear_pending(Controller& c) {
-  for (auto& leg : c.servo) leg.pending = 0;
+  for (auto& leg : c.servo) leg.pending = false;
 }
 
 void set_all_control_modes(Controller& c, uint8_t code) {
@@ -368,11 +368,11 @@ bool key_dispatch(Controller& c) {
       break;
     case 'T':
       if (con.info_display) {
-        con.info_display = 0;
+        con.info_display = false;
         text_clear(c);
         msg_paint(c);
       } else {
-        con.info_display = 1;
+        con.info_display = true;
       }
       break;
     default:

@@ -67,7 +67,7 @@ void mode_post_step(Controller& c) {
       if (!c.mode.auto_running) break;
       for (int leg = 0; leg < 4; ++leg) {
         LegServo& s = c.servo[leg];
-        if (s.pending == 1 && leg_in_position(c, leg) && in_position_group(s)) s.pending = 0;
+        if (s.pending && leg_in_position(c, leg) && in_position_group(s)) s.pending = false;
       }
       break;
     default:

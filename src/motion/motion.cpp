@@ -42,7 +42,7 @@ bool valid_percent(double p) {
 void stop_on_paw(Controller& c, int k, uint8_t contact) {
   if (c.sensor.paw[k] != contact) return;
   move_leg_by(c, k, 0, 0, 0);
-  c.floor.found[k] = 1;
+  c.floor.found[k] = true;
 }
 
 // Kinds 1 and 3: every named leg moves vertically at once until its paw reads `contact`.
@@ -66,7 +66,7 @@ void detect_one_by_one(Controller& c, bool first, int leg) {
   }
   if (c.sensor.paw[f.current_leg] != 1) return;
   move_leg_by(c, f.current_leg, 0, 0, 0);
-  f.found[f.current_leg] = 1;
+  f.found[f.current_leg] = true;
   if (leg != -1) return;
   if (f.current_leg + 1 < 4) {
     ++f.current_leg;
@@ -105,7 +105,7 @@ int move_leg_to(Controller& c, int leg, double x, double y, double z) {
   s.goal[0] = x;
   s.goal[1] = y;
   s.goal[2] = z;
-  s.pending = 1;
+  s.pending = true;
   return 1;
 }
 
@@ -135,7 +135,7 @@ int move_leg_velocity(Controller& c, int leg, double vx, double vy, double vz) {
   s.velocity_command[0] = vx;
   s.velocity_command[1] = vy;
   s.velocity_command[2] = vz;
-  s.pending = 1;
+  s.pending = true;
   return 1;
 }
 
@@ -168,7 +168,7 @@ int detect_floor(Controller& c, uint8_t first, int kind, int leg) {
   }
   FloorDetectState& f = c.floor;
   if (first == 1) {
-    for (auto& found : f.found) found = 0;
+    for (auto& found : f.found) found = false;
     // Half of leg 0's speed limit, whichever leg is named.
     f.speed = 0.01 * c.params.active.b1.v_max[0] * 50;
   }
@@ -186,9 +186,9 @@ int detect_floor(Controller& c, uint8_t first, int kind, int leg) {
       emergency_stop(c, "Serious error in DETECT_FLOOR");
       return 0;
   }
-  if (leg != -1) return f.found[leg] == 1;
-  for (uint8_t found : f.found)
-    if (found != 1) return 0;
+  if (leg != -1) return f.found[leg];
+  for (bool found : f.found)
+    if (!found) return 0;
   return 1;
 }
 

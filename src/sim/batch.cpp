@@ -405,7 +405,7 @@ int BatchSession::finish(int status) {
   echo_ = false;  // writing the log shows a status line per record
   if (!c_.cycle.terminated) {
     const int32_t pending = c_.logger.count;
-    c_.cycle.quitting = 1;  // the run ends from outside, not by the controller itself
+    c_.cycle.quitting = true;  // the run ends from outside, not by the controller itself
     terminate(c_, 1);
     if (pending != 0 && !c_.cycle.log_unsaved && stop_signal() != 0)
       std::fprintf(err_, "rokan-sim: %ld sampling records written to %s\n",

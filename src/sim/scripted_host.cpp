@@ -96,7 +96,7 @@ int ScriptedHost::end_run(int status) {
   if (c_ && !c_->cycle.terminated) {
     const int32_t pending = c_->logger.count;
     try {
-      c_->cycle.quitting = 1;  // the script ended the run, not the controller itself
+      c_->cycle.quitting = true;  // the script ended the run, not the controller itself
       terminate(*c_, 1);
     } catch (const ProcessExit&) {
       // The end routine waited for an event: nothing more will come.
