@@ -71,7 +71,7 @@ int run_auto_program(Controller& c, int n) {
       m.auto_step = kRixRunning;
     }
   } else if (m.auto_step == kRixFinished) {
-    m.program_ended = 1;
+    m.program_ended = true;
     set_mode(c, kManual);  // the step function still runs once below
   }
   const AutoProgram* p = program(n);

@@ -15,12 +15,12 @@ namespace {
 
 constexpr double kStride = 200.0;  // mm, fixed: the stride input only decides whether to walk
 
+// The home posture's feet stand 100 mm behind the initial posture's (y = 101 and -301).
+constexpr double kHomeFrontY = kFrontFootY - 100;
+constexpr double kHomeRearY = kRearFootY - 100;
+
 void home_posture(Controller& c, double z) {
-  const double x = c.auto_state.half_width;
-  move_leg_to(c, 0, -x, 101, z);
-  move_leg_to(c, 1, x, 101, z);
-  move_leg_to(c, 2, -x, -301, z);
-  move_leg_to(c, 3, x, -301, z);
+  four_feet_at(c, c.auto_state.half_width, kHomeFrontY, kHomeRearY, z);
 }
 
 // Also starts the height input at the home height: a walking cycle ends at height Z, and a

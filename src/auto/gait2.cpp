@@ -13,25 +13,28 @@ namespace rokan {
 namespace {
 
 constexpr double kHandshakeVolts = 5.0;
+constexpr double kHandshakeHeight = -300.0;  // mm, the feet's height while VR3 is moved away
+
+// y of each foot in the staggered posture the walk starts from (legs 0..3, mm).
+constexpr double kStaggeredY[4] = {kFrontFootY, kFrontFootY - 100, kRearFootY - 50,
+                                   kRearFootY + 50};
 
 double vr3_offset(const Controller& c) {
   return std::fabs(c.sensor.vr[2] - c.sensor.vr_org[2]);
 }
 
 void stand(Controller& c, double z) {
+  four_feet_at(c, c.auto_state.half_width, kFrontFootY, kRearFootY, z);
+}
+
+// Leg `leg`'s foot at its place in the staggered posture, at height z.
+void staggered_foot(Controller& c, int leg, double z) {
   const double x = c.auto_state.half_width;
-  move_leg_to(c, 0, -x, 201, z);
-  move_leg_to(c, 1, x, 201, z);
-  move_leg_to(c, 2, -x, -201, z);
-  move_leg_to(c, 3, x, -201, z);
+  move_leg_to(c, leg, leg % 2 == 0 ? -x : x, kStaggeredY[leg], z);
 }
 
 void staggered(Controller& c, double z) {
-  const double x = c.auto_state.half_width;
-  move_leg_to(c, 0, -x, 201, z);
-  move_leg_to(c, 1, x, 101, z);
-  move_leg_to(c, 2, -x, -251, z);
-  move_leg_to(c, 3, x, -151, z);
+  for (int leg = 0; leg < kLegCount; ++leg) staggered_foot(c, leg, z);
 }
 
 // One swing of a walking cycle in three steps (i = 0, 1, 2): lift, advance by 4 S, and put the
@@ -57,7 +60,7 @@ int gait2_step(Controller& c) {
   const double s = a.stride;
   switch (step) {
     case 0:
-      a.half_width = 301.0;
+      a.half_width = kStandHalfWidth;
       a.lift = 50.0;
       a.height = kHomeHeight;  // see gait 1: the swings place the feet at height Z
       step = 16;
@@ -72,14 +75,14 @@ int gait2_step(Controller& c) {
       if (vr3_offset(c) > kHandshakeVolts) step = 18;
       break;
     case 18:
-      stand(c, -300.0);
+      stand(c, kHandshakeHeight);
       step = 19;
       break;
     case 19:
       if (vr3_offset(c) < kHandshakeVolts) step = 20;
       break;
     case 20:
-      stand(c, -250.0);
+      stand(c, kHomeHeight);
       step = 21;
       break;
     case 21:
@@ -91,7 +94,7 @@ int gait2_step(Controller& c) {
       step = 23;
       break;
     case 23:
-      move_leg_to(c, 0, -x, 201, -250);
+      staggered_foot(c, 0, kHomeHeight);
       step = 24;
       break;
     case 24:
@@ -103,7 +106,7 @@ int gait2_step(Controller& c) {
       step = 26;
       break;
     case 26:
-      move_leg_to(c, 1, x, 101, -250);
+      staggered_foot(c, 1, kHomeHeight);
       step = 27;
       break;
     case 27:
@@ -115,7 +118,7 @@ int gait2_step(Controller& c) {
       step = 29;
       break;
     case 29:
-      move_leg_to(c, 2, -x, -251, -250);
+      staggered_foot(c, 2, kHomeHeight);
       step = 30;
       break;
     case 30:
@@ -127,7 +130,7 @@ int gait2_step(Controller& c) {
       step = 32;
       break;
     case 32:
-      move_leg_to(c, 3, x, -151, -250);
+      staggered_foot(c, 3, kHomeHeight);
       step = 33;
       break;
     case 33:
@@ -156,25 +159,25 @@ int gait2_step(Controller& c) {
     case 39:
     case 40:
     case 41:
-      swing(c, step - 39, 1, x, 2 * s + 201);
+      swing(c, step - 39, 1, x, 2 * s + kFrontFootY);
       ++step;
       break;
     case 43:
     case 44:
     case 45:
-      swing(c, step - 43, 2, -x, 2 * s - 201);
+      swing(c, step - 43, 2, -x, 2 * s + kRearFootY);
       ++step;
       break;
     case 47:
     case 48:
     case 49:
-      swing(c, step - 47, 0, -x, 2 * s + 201);
+      swing(c, step - 47, 0, -x, 2 * s + kFrontFootY);
       ++step;
       break;
     case 51:
     case 52:
     case 53:
-      swing(c, step - 51, 3, x, 2 * s - 201);
+      swing(c, step - 51, 3, x, 2 * s + kRearFootY);
       ++step;
       break;
     case 42:

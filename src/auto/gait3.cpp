@@ -13,10 +13,7 @@ namespace {
 constexpr double kLift = 50.0;  // mm
 
 void home_posture(Controller& c, double z) {
-  move_leg_to(c, 0, -301, 201, z);
-  move_leg_to(c, 1, 301, 201, z);
-  move_leg_to(c, 2, -301, -201, z);
-  move_leg_to(c, 3, 301, -201, z);
+  four_feet_at(c, kStandHalfWidth, kFrontFootY, kRearFootY, z);
 }
 
 }  // namespace

@@ -29,11 +29,7 @@ void set_constants(AutoState& a) {
 
 // The first stance: every foot at x = -+X, z = -270, with the pairs at the given y.
 void stance(Controller& c, double front_y, double rear_y) {
-  const double x = c.auto_state.half_width;
-  move_leg_to(c, 0, -x, front_y, kStanceHeight);
-  move_leg_to(c, 1, x, front_y, kStanceHeight);
-  move_leg_to(c, 2, -x, rear_y, kStanceHeight);
-  move_leg_to(c, 3, x, rear_y, kStanceHeight);
+  four_feet_at(c, c.auto_state.half_width, front_y, rear_y, kStanceHeight);
 }
 
 // S from VR1, forward only.
@@ -84,8 +80,8 @@ void swing_in(Controller& c, int left) {
 
 // Speed and acceleration limits of every leg as a percentage of the AUTO reference values.
 void speed_percent(Controller& c, double p) {
-  for (int leg = 0; leg < 4; ++leg) set_a_max_percent(c, leg, p);
-  for (int leg = 0; leg < 4; ++leg) set_v_max_percent(c, leg, p);
+  for (int leg = 0; leg < kLegCount; ++leg) set_a_max_percent(c, leg, p);
+  for (int leg = 0; leg < kLegCount; ++leg) set_v_max_percent(c, leg, p);
 }
 
 }  // namespace
@@ -104,7 +100,7 @@ int gait5_step(Controller& c) {
     case 1:
       return finish_run(c);
     case 103:
-      stance(c, 201 - d, -201 - d);
+      stance(c, kFrontFootY - d, kRearFootY - d);
       step = 104;
       break;
     case 104:
@@ -119,8 +115,8 @@ int gait5_step(Controller& c) {
       break;
     case 108:
       read_height_and_width(c);
-      front(c, 201 - d);
-      rear(c, -201 - d);
+      front(c, kFrontFootY - d);
+      rear(c, kRearFootY - d);
       step = 107;
       break;
     case 109:
@@ -128,47 +124,47 @@ int gait5_step(Controller& c) {
       break;
     case 110:
       swing_out(c, 0);
-      rear(c, -201 - d);
+      rear(c, kRearFootY - d);
       step = 111;
       break;
     case 111:
       pair_forward(c, 0);
-      rear(c, -201 - d);
+      rear(c, kRearFootY - d);
       step = 112;
       break;
     case 112:
       swing_in(c, 0);
-      rear(c, -201 - d);
+      rear(c, kRearFootY - d);
       step = 113;
       break;
     case 113:
-      front(c, 201 + d);
-      rear(c, -201 - d);
+      front(c, kFrontFootY + d);
+      rear(c, kRearFootY - d);
       step = 114;
       break;
     case 114:
       swing_out(c, 2);
-      front(c, 201 + d);
+      front(c, kFrontFootY + d);
       step = 115;
       break;
     case 115:
       pair_forward(c, 2);
-      front(c, 201 + d);
+      front(c, kFrontFootY + d);
       step = 116;
       break;
     case 116:
       swing_in(c, 2);
-      front(c, 201 + d);
+      front(c, kFrontFootY + d);
       step = 117;
       break;
     case 117:
-      rear(c, -201 + d);
-      front(c, 201 + d);
+      rear(c, kRearFootY + d);
+      front(c, kFrontFootY + d);
       step = 118;
       break;
     case 118:
-      front(c, 201 - d);
-      rear(c, -201 - d);
+      front(c, kFrontFootY - d);
+      rear(c, kRearFootY - d);
       step = 119;
       break;
     case 119:
@@ -201,7 +197,7 @@ int gait6_step(Controller& c) {
     case 1:
       return finish_run(c);
     case 122:
-      stance(c, 201 + d, -201 - d);
+      stance(c, kFrontFootY + d, kRearFootY - d);
       step = 123;
       break;
     case 123:
@@ -216,8 +212,8 @@ int gait6_step(Controller& c) {
       break;
     case 127:
       read_height_and_width(c);
-      front(c, 201 + d);
-      rear(c, -201 - d);
+      front(c, kFrontFootY + d);
+      rear(c, kRearFootY - d);
       step = 126;
       break;
     case 128:
@@ -225,41 +221,41 @@ int gait6_step(Controller& c) {
       break;
     case 129:
       swing_out(c, 2);
-      front(c, 201 + d);
+      front(c, kFrontFootY + d);
       step = 130;
       break;
     case 130:
       speed_percent(c, 50);
-      front(c, 201 - d);
+      front(c, kFrontFootY - d);
       pair_forward(c, 2);
       step = 131;
       break;
     case 131:
       speed_percent(c, 100);
       swing_in(c, 2);
-      front(c, 201 - d);
+      front(c, kFrontFootY - d);
       step = 132;
       break;
     case 132:
-      rear(c, -201 + d);
-      front(c, 201 - d);
+      rear(c, kRearFootY + d);
+      front(c, kFrontFootY - d);
       step = 133;
       break;
     case 133:
       swing_out(c, 0);
-      rear(c, -201 + d);
+      rear(c, kRearFootY + d);
       step = 134;
       break;
     case 134:
       speed_percent(c, 50);
-      rear(c, -201 - d);
+      rear(c, kRearFootY - d);
       pair_forward(c, 0);
       step = 135;
       break;
     case 135:
       speed_percent(c, 100);
       swing_in(c, 0);
-      rear(c, -201 - d);
+      rear(c, kRearFootY - d);
       step = 136;
       break;
     case 136:

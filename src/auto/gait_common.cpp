@@ -22,7 +22,7 @@ int step_entry(const Controller& c, int first, int last) {
 }
 
 int finish_run(Controller& c) {
-  c.mode.program_ended = 1;
+  c.mode.program_ended = true;
   set_mode(c, kManual);
   return 1;
 }
@@ -40,8 +40,15 @@ double height_from_vr2(const Controller& c) {
   return (c.sensor.vr[1] - c.sensor.vr_org[1]) * c.mode.gait_const[1] + kHomeHeight;
 }
 
+void four_feet_at(Controller& c, double half_width, double front_y, double rear_y, double z) {
+  move_leg_to(c, 0, -half_width, front_y, z);
+  move_leg_to(c, 1, half_width, front_y, z);
+  move_leg_to(c, 2, -half_width, rear_y, z);
+  move_leg_to(c, 3, half_width, rear_y, z);
+}
+
 void all_legs_by(Controller& c, double dx, double dy, double dz) {
-  for (int leg = 0; leg < 4; ++leg) move_leg_by(c, leg, dx, dy, dz);
+  for (int leg = 0; leg < kLegCount; ++leg) move_leg_by(c, leg, dx, dy, dz);
 }
 
 void one_leg_swing(Controller& c, int i, double lift, double stride) {

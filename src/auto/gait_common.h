@@ -8,6 +8,8 @@
 // the steps do not test the results of the moves.
 #pragma once
 
+#include "core/modes.h"
+
 namespace rokan {
 
 struct Controller;
@@ -37,8 +39,18 @@ void capture_vr(Controller& c, int i);
 double stride_from_vr1(const Controller& c, double lo, double hi);
 // Body height input of gaits 1..4: Z = (VR2 - VR_ORG[1]) x gait constant B - 250.
 double height_from_vr2(const Controller& c);
-// Home foot height of gaits 1..4 (mm), the height a run starts from.
-inline constexpr double kHomeHeight = -250.0;
+// The initial posture's coordinates, which the gaits' postures are built from (mm): the feet
+// stand at x = -+kStandHalfWidth (legs 0 and 2 on the -x side), the front pair (legs 0, 1) at
+// y = kFrontFootY, the rear pair (legs 2, 3) at y = kRearFootY. kHomeHeight is also the home
+// foot height of gaits 1..4, the height a run starts from.
+inline constexpr double kStandHalfWidth = kInitialPosture[1][0];
+inline constexpr double kFrontFootY = kInitialPosture[0][1];
+inline constexpr double kRearFootY = kInitialPosture[2][1];
+inline constexpr double kHomeHeight = kInitialPosture[0][2];
+
+// Moves every foot to x = -+half_width, the front pair to y = front_y and the rear pair to
+// y = rear_y, at height z (legs in the order 0..3).
+void four_feet_at(Controller& c, double half_width, double front_y, double rear_y, double z);
 
 void all_legs_by(Controller& c, double dx, double dy, double dz);
 // Swing phase of gaits 3 and 4, one leg after the other: for i = 0..11, leg i / 3 is lifted by

@@ -178,7 +178,7 @@ void key_char(Controller& c, int ch) {
 }
 
 void key_release(Controller& c, int virtual_key) {
-  if (virtual_key != 9 && virtual_key != 27) return;
+  if (!key_arrives_as_release(virtual_key)) return;
   c.console.key_code = virtual_key;
   c.console.key_hit = true;
 }

@@ -25,7 +25,7 @@ struct ConsoleState {
   int32_t key_code = 0;
   bool key_hit = false;
   int wait_depth = 0;              // > 0 while a wait_key or modal dialog is in progress
-  uint8_t info_display = 0;        // information display on/off
+  bool info_display = false;       // information display on/off
   uint8_t info_page = 1;           // 0..7
   std::string input_field;         // text of the string input dialog, kept between uses
   File emg_log;                    // report log, open from start-up to the end routine
@@ -68,8 +68,18 @@ void text_put(Controller& c, int col, int line, std::string_view text);
 // text_put at the write cursor, which then moves past the text.
 void text_write(Controller& c, std::string_view text);
 
-// Key events from the windows: a typed character, or a released Tab (9) or Esc (27); other
-// released keys are ignored. The key is stored for the next wait_key or dispatcher.
+// Codes of the keys that are not printable characters. Tab and Esc reach the controller as key
+// releases (key_release), the others as typed characters (key_char).
+inline constexpr int kKeyTab = 9;
+inline constexpr int kKeyCr = 13;
+inline constexpr int kKeyEsc = 27;
+inline constexpr int kKeySpace = ' ';
+constexpr bool key_arrives_as_release(int code) {
+  return code == kKeyTab || code == kKeyEsc;
+}
+
+// Key events from the windows: a typed character, or a released Tab or Esc; other released keys
+// are ignored. The key is stored for the next wait_key or dispatcher.
 void key_char(Controller& c, int ch);
 void key_release(Controller& c, int virtual_key);
 

@@ -22,7 +22,6 @@
 namespace rokan {
 namespace {
 
-constexpr double kToDeg = (1 / kPi) * 180;
 constexpr int kFirstLine = 4;
 
 // One line of a page, built by appending printf pieces. Room for the widest line there is:
@@ -62,16 +61,16 @@ void put_linef(Controller& c, const char* fmt, ...) {
 
 void angle_section(Controller& c) {
   put_line(c, "-- Angle --                  ->  -- Ref_angle --           : Potensiometer");
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     const double* a = c.state.angle[leg];
     const double* r = c.servo[leg].ref_angle;
     const double* raw = c.sensor.raw[leg];
     put_linef(c,
               "Leg[%1d]: %6.2lf %6.2lf %6.2lf -> %6.2lf %6.2lf %6.2lf [deg] : %04d %04d "
               "%04d",
-              leg, a[0] * kToDeg, a[1] * kToDeg, a[2] * kToDeg, r[0] * kToDeg, r[1] * kToDeg,
-              r[2] * kToDeg, static_cast<int>(raw[0]), static_cast<int>(raw[1]),
-              static_cast<int>(raw[2]));
+              leg, a[0] * kRadToDeg, a[1] * kRadToDeg, a[2] * kRadToDeg, r[0] * kRadToDeg,
+              r[1] * kRadToDeg, r[2] * kRadToDeg, static_cast<int>(raw[0]),
+              static_cast<int>(raw[1]), static_cast<int>(raw[2]));
   }
 }
 
@@ -111,19 +110,19 @@ void lead_joint_rates(const Controller& c, int leg, double rate[3]) {
 
 void lead_angle_section(Controller& c) {
   put_line(c, SJ("-- 先導(関節角度) --          /  -- Omega_of_先導 --"));
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     const double* q = c.servo[leg].reference;
     double w[3];
     lead_joint_rates(c, leg, w);
     put_linef(c, "Leg[%1d]: %6.2lf %6.2lf %6.2lf [deg] / %6.2lf %6.2lf %6.2lf [deg/sec]", leg,
-              q[0] * kToDeg, q[1] * kToDeg, q[2] * kToDeg, w[0] * kToDeg, w[1] * kToDeg,
-              w[2] * kToDeg);
+              q[0] * kRadToDeg, q[1] * kRadToDeg, q[2] * kRadToDeg, w[0] * kRadToDeg,
+              w[1] * kRadToDeg, w[2] * kRadToDeg);
   }
 }
 
 void position_section(Controller& c) {
   put_line(c, "-- Position --                      ->  -- Ref_Position --");
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     const double* p = c.state.point[leg][kFoot];
     const double* g = c.servo[leg].goal;
     put_linef(c, "Leg[%1d]: (%7.2lf, %7.2lf, %7.2lf) -> (%7.2lf, %7.2lf, %7.2lf) [mm]", leg, p[0],
@@ -133,7 +132,7 @@ void position_section(Controller& c) {
 
 void lead_section(Controller& c) {
   put_line(c, SJ("-- 先導 --                        :  -- Vel_of_先導 --"));
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     const double* p = c.servo[leg].lead;
     const double* v = c.servo[leg].lead_velocity;
     put_linef(c, "Leg[%1d]: (%7.2lf, %7.2lf, %7.2lf)[mm] : (% 7.3lf, % 7.3lf, % 7.3lf) [mm/sec]",
@@ -144,12 +143,12 @@ void lead_section(Controller& c) {
 void velocity_section(Controller& c) {
   put_line(c, "-- Velocity[mm/sec] --                  /  -- Omega [deg/sec] --");
   settle_rates(c);
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     const double* v = c.state.foot_vel[leg];
     const double* w = c.state.omega[leg];
     const double speed = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
     put_linef(c, "Leg[%1d]: (% 7.3lf % 7.3lf % 7.3lf) = % 7.3lf / [% 7.3lf % 7.3lf % 7.3lf]", leg,
-              v[0], v[1], v[2], speed, w[0] * kToDeg, w[1] * kToDeg, w[2] * kToDeg);
+              v[0], v[1], v[2], speed, w[0] * kRadToDeg, w[1] * kRadToDeg, w[2] * kRadToDeg);
   }
 }
 
@@ -157,20 +156,20 @@ void limits_section(Controller& c) {
   const LimitBlock1& b = c.params.active.b1;
   PageLine line;
   put_line(c, "-- A_MAX [mm/sec^2] --");
-  for (int leg = 0; leg < 4; ++leg) line.printf("Leg[%1d] = % 7.2lf  ", leg, b.a_max[leg]);
+  for (int leg = 0; leg < kLegCount; ++leg) line.printf("Leg[%1d] = % 7.2lf  ", leg, b.a_max[leg]);
   put_line(c, line.view());
   put_line(c, "-- V_MAX [mm/sec] --");
   line.clear();
-  for (int leg = 0; leg < 4; ++leg) line.printf("Leg[%1d] = % 7.2lf   ", leg, b.v_max[leg]);
+  for (int leg = 0; leg < kLegCount; ++leg) line.printf("Leg[%1d] = % 7.2lf   ", leg, b.v_max[leg]);
   put_line(c, line.view());
   const char* headings[2] = {"-- OMEGA_DOT_MAX [deg/sec^2] --", "-- OMEGA_MAX [deg/sec] --"};
   const double(*tables[2])[3] = {b.omega_dot_max, b.omega_max};
   for (int t = 0; t < 2; ++t) {
     put_line(c, headings[t]);
-    for (int leg = 0; leg < 4; ++leg) {
+    for (int leg = 0; leg < kLegCount; ++leg) {
       line.clear();
       line.printf("Leg[%1d]: ", leg);
-      for (int j = 0; j < 3; ++j) line.printf("(% 7.2lf)  ", tables[t][leg][j] * kToDeg);
+      for (int j = 0; j < 3; ++j) line.printf("(% 7.2lf)  ", tables[t][leg][j] * kRadToDeg);
       put_line(c, line.view());
     }
   }
@@ -178,7 +177,7 @@ void limits_section(Controller& c) {
 
 void order_section(Controller& c) {
   put_line(c, "-- Order --\t\t\t\t -- PAW/ANTENNA --");
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     const double* o = c.servo[leg].order;
     PageLine line;
     line.printf("Leg[%1d]: %7.3lf %7.3lf %7.3lf [V] | PAW[%1d] = %7.3lf", leg, o[0], o[1], o[2],

@@ -58,7 +58,7 @@ void origin_write(Controller& c) {
 
 void origin_show(Controller& c) {
   menu_blank(c);
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     const double* o = c.sensor.origin[leg];
     menu_line(c, format("Leg%1d: %5.1lf %5.1lf %5.1lf[V]", leg + 1, o[0], o[1], o[2]));
   }
@@ -118,12 +118,12 @@ void emg_menu(Controller& c) {
   for (;;) {
     menu_heading(c, "<EMG MODE>");
     menu_blank(c);
-    const bool on = c.mode.emg_enable == 1;
+    const bool on = c.mode.emg_enable;
     menu_line(c, format("1: EMG %s -> %s", on ? "ON" : "OFF", on ? "OFF" : "ON"));
     menu_footer(c);
     int key = menu_key(c);
     if (key == 'Q') return;
-    if (key == '1') c.mode.emg_enable = on ? 0 : 1;
+    if (key == '1') c.mode.emg_enable = !on;
   }
 }
 

@@ -40,7 +40,7 @@ bool read_origin_file(Controller& c) {
   }
   f.reset();
   if (!valid) return false;
-  for (int leg = 0; leg < 4; ++leg)
+  for (int leg = 0; leg < kLegCount; ++leg)
     for (int j = 0; j < 3; ++j) c.sensor.origin[leg][j] = origin[leg][j];
   return true;
 }

@@ -13,22 +13,19 @@
 namespace rokan {
 namespace {
 
-constexpr double kToDeg = (1 / kPi) * 180;
-constexpr double kToRad = (1.0 / 180) * kPi;
-
 // Plus-side key of joint 1 of each leg; the minus side follows it.
 constexpr JointLimitKey kJoint1Plus[4] = {kLimitJ00Plus, kLimitJ10Plus, kLimitJ20Plus,
                                           kLimitJ30Plus};
 
 void draw(Controller& c, bool plus) {
   const double* lim = c.params.joint_limit;
-  auto deg = [lim](int key) { return lim[key] * kToDeg; };
+  auto deg = [lim](int key) { return lim[key] * kRadToDeg; };
   menu_heading(c, "<Parameter : Limit>");
   menu_blank(c);
   menu_line(c, "Now:");
   text_put(c, 10, c.console.menu_line - 1, plus ? SJ("プラス側選択") : SJ("マイナス側選択"));
   const std::string& leg_format = SJ("F%d = (%.2lf～%.2lf), (%.2lf～%.2lf), (%.2lf～%.2lf) [deg]");
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     const int j1 = kJoint1Plus[leg];
     menu_line_at(c, 7,
                  format(leg_format.c_str(), leg + 1, deg(j1 + 1), deg(j1), deg(kLimitJn1Minus),
@@ -82,7 +79,7 @@ void param_angle_limit_screen(Controller& c) {
       plus = key == '+';
     } else if (key >= '1' && key <= '7') {
       double v;
-      if (ask_value(c, v)) c.params.joint_limit[limit_key(key, plus)] = v * kToRad;
+      if (ask_value(c, v)) c.params.joint_limit[limit_key(key, plus)] = v * kDegToRad;
     } else if (key == '8') {
       // The range is a 16-bit count; a larger entry would wrap to a wrong range.
       double v;

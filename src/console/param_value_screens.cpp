@@ -14,9 +14,6 @@
 namespace rokan {
 namespace {
 
-constexpr double kToDeg = (1 / kPi) * 180;
-constexpr double kToRad = (1.0 / 180) * kPi;
-
 enum class Unit { kPlain, kDegrees, kMotorGain };
 
 // Joints whose motor gain is positive: leg 1 joint 3, legs 2 and 3 joint 2, leg 4 joint 3.
@@ -41,7 +38,7 @@ void leg_value_screen(Controller& c, const LegScreen& s, double (&values)[4]) {
   for (;;) {
     menu_heading(c, heading);
     menu_blank(c);
-    for (int leg = 0; leg < 4; ++leg)
+    for (int leg = 0; leg < kLegCount; ++leg)
       menu_line(c, format(item.c_str(), leg + 1, leg + 1, values[leg]));
     menu_footer(c);
     int key = menu_key(c);
@@ -53,13 +50,13 @@ void leg_value_screen(Controller& c, const LegScreen& s, double (&values)[4]) {
 }
 
 double shown(Unit unit, double stored) {
-  return unit == Unit::kDegrees ? stored * kToDeg : stored;
+  return unit == Unit::kDegrees ? stored * kRadToDeg : stored;
 }
 
 double to_store(Unit unit, int leg, int joint, double entered) {
   switch (unit) {
     case Unit::kDegrees:
-      return std::fabs(entered) * kToRad;
+      return std::fabs(entered) * kDegToRad;
     case Unit::kMotorGain:
       return kPositiveGain[leg][joint] ? std::fabs(entered) : -std::fabs(entered);
     case Unit::kPlain:
@@ -75,7 +72,7 @@ void joint_value_screen(Controller& c, const JointScreen& s, double (&values)[4]
     menu_heading(c, heading);
     menu_blank(c);
     menu_line(c, "Now:");
-    for (int leg = 0; leg < 4; ++leg) {
+    for (int leg = 0; leg < kLegCount; ++leg) {
       const double* v = values[leg];
       menu_line_at(c, 7,
                    format(item.c_str(), leg + 1, leg + 1, shown(s.unit, v[0]), shown(s.unit, v[1]),

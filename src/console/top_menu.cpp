@@ -46,7 +46,7 @@ void read_user_params(Controller& c, const Params& before) {
 
 void top_menu(Controller& c) {
   const uint8_t saved_display = c.console.info_display;
-  c.console.info_display = 0;
+  c.console.info_display = false;
   for (;;) {
     draw(c);
     int key = menu_key(c);

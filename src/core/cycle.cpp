@@ -67,10 +67,10 @@ void startup(Controller& c) {
   c.mode.gait_const[1] = 15.0;
   c.mode.gait_const[2] = 5.0;
 
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     for (int j = 0; j < 3; ++j) {
       c.state.angle[leg][j] = kStartAngle[leg][j];
-      c.sensor.raw[leg][j] = 2048;
+      c.sensor.raw[leg][j] = kConverterZeroCount;
     }
     c.sensor.paw_volt[leg] = 0;
   }
@@ -80,17 +80,17 @@ void startup(Controller& c) {
   hold_all(c);
   prime_state(c);
 
-  c.mode.initial_reached = 0;
+  c.mode.initial_reached = false;
   c.mode.selected_leg = -1;
   c.mode.manual_sub_mode = 1;
-  c.mode.moving_to_initial = 0;
-  c.mode.auto_running = 0;
-  c.mode.emg_enable = 1;
+  c.mode.moving_to_initial = false;
+  c.mode.auto_running = false;
+  c.mode.emg_enable = true;
 
   text_put(c, 1, 8, SJ("非常停止履歴ログファイル・オープン"));
   if (!open_report_log(c)) {
     std::fputs("\n Can not open file (emg.log)\n", stderr);
-    c.cycle.quitting = 1;
+    c.cycle.quitting = true;
     c.host.exit_process(1);
     return;
   }
@@ -102,7 +102,7 @@ void startup(Controller& c) {
     return;
   }
 
-  c.console.info_display = 0;
+  c.console.info_display = false;
   c.console.info_page = 1;
   text_put(c, 1, 10, SJ("[ROKANシステム初期化完了]"));
   text_put(c, 1, 11, SJ("キーを押してください．"));
@@ -118,7 +118,7 @@ int terminate(Controller& c, int /*code*/) {
     if (c.cycle.stop_reason.empty())
       c.cycle.stop_reason = c.console.lines[1].empty() ? c.console.lines[2] : c.console.lines[1];
   }
-  c.cycle.quitting = 1;
+  c.cycle.quitting = true;
   if (c.logger.count != 0 && !write_log_file(c)) c.cycle.log_unsaved = true;
   close_report_log(c);
   release_log_area(c);
@@ -141,7 +141,7 @@ void confirm_and_quit(Controller& c) {
     ok = c.host.run_quit_confirmation();
   }
   if (!ok) return;
-  c.cycle.quitting = 1;
+  c.cycle.quitting = true;
   terminate(c, 1);
 }
 
@@ -149,12 +149,12 @@ void sampling_tick(Controller& c) {
   CycleState& cy = c.cycle;
   if (cy.quitting || cy.init_in_progress) return;
   if (cy.init_request) {
-    cy.init_in_progress = 1;
+    cy.init_in_progress = true;
     startup(c);
     if (cy.quitting) return;
     set_mode(c, kManual);
-    cy.init_request = 0;
-    cy.init_in_progress = 0;
+    cy.init_request = false;
+    cy.init_in_progress = false;
   }
   ++cy.tick_count;
 
@@ -181,7 +181,7 @@ void sampling_tick(Controller& c) {
   draw(c);
   safety_check(c);
   c.host.update_lamps();
-  if (key_dispatch(c) == 1) {
+  if (key_dispatch(c)) {
     confirm_and_quit(c);
     if (cy.quitting) return;
   }

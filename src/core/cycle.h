@@ -11,10 +11,10 @@ namespace rokan {
 struct Controller;
 
 struct CycleState {
-  uint8_t init_request = 1;      // the next tick runs the start-up sequence
-  uint8_t init_in_progress = 0;  // ticks return at once while start-up runs
-  uint8_t quitting = 0;          // set by the quit confirmation; ticks return at once
-  double elapsed = 0;            // s, wraps to 0 at 1000
+  bool init_request = true;       // the next tick runs the start-up sequence
+  bool init_in_progress = false;  // ticks return at once while start-up runs
+  bool quitting = false;          // set by the quit confirmation; ticks return at once
+  double elapsed = 0;             // s, wraps to 0 at 1000
   int32_t draw_countdown = 0;
   int32_t draw_skip = 0;     // drawing skip count (views drawn every skip + 1 ticks)
   uint64_t tick_count = 0;   // sampling cycles run since start-up

@@ -69,7 +69,7 @@ bool solve_leg(const double target[3], double bx, double by, double out[3], IkMe
 }
 
 bool check_leg(Controller& c, int leg) {
-  if (leg >= 0 && leg <= 3) return true;
+  if (valid_leg(leg)) return true;
   set_mode(c, kEmg);
   fatal_stop(c, "Abnormal Leg No.");
   return false;
@@ -78,8 +78,7 @@ bool check_leg(Controller& c, int leg) {
 void solve_reference(Controller& c, int leg) {
   LegServo& s = c.servo[leg];
   if (!Position2angle(c, leg, s.ik_input, s.reference)) {
-    set_mode(c, kEmg);
-    report_message(c, "EMG:Position2angle()_domain_error");
+    emergency_stop(c, "EMG:Position2angle()_domain_error");
   }
 }
 

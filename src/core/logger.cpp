@@ -24,8 +24,6 @@
 namespace rokan {
 namespace {
 
-constexpr double kRadToDeg = 180.0 / kPi;
-
 // Truncates toward zero and keeps the low 16 bits, as the converter field stores a count.
 uint16_t to_u16(double v) {
   if (!(v > -2147483648.0)) v = -2147483648.0;  // also catches NaN
@@ -38,7 +36,7 @@ uint16_t to_u16(double v) {
 // must show the angles the cycle worked with. The small bias keeps a whole count whole after
 // the round trip through the voltage.
 uint16_t read_count(double pt_volt) {
-  return to_u16((pt_volt + 10) * 4096 / 20 + 1e-7);
+  return to_u16(volts_to_counts(pt_volt) + 1e-7);
 }
 
 // Step of the running AUTO program as the log shows it: the program counter of a RIX program,
@@ -98,7 +96,7 @@ void write_header(std::FILE* f) {
 void write_row(std::FILE* f, long r, double interval, const LogRecord& rec, const RobotState& st) {
   std::fprintf(f, "%ld\t%lf\t", r, r * interval);
   for (const auto& leg : st.angle)
-    for (double a : leg) std::fprintf(f, "%lf\t", a * kRadToDeg);
+    for (double a : leg) std::fprintf(f, "%lf\t", rad_to_deg(a));
   for (const auto& leg : st.point)
     std::fprintf(f, "%lf\t%lf\t%lf\t", leg[kFoot][0], leg[kFoot][1], leg[kFoot][2]);
   for (const auto& leg : rec.order)
@@ -106,9 +104,9 @@ void write_row(std::FILE* f, long r, double interval, const LogRecord& rec, cons
   for (const auto& v : st.foot_vel) std::fprintf(f, "%lf\t%lf\t%lf\t", v[0], v[1], v[2]);
   for (const auto& a : st.foot_acc) std::fprintf(f, "%lf\t%lf\t%lf\t", a[0], a[1], a[2]);
   for (const auto& leg : st.omega)
-    for (double w : leg) std::fprintf(f, "%lf\t", w * kRadToDeg);
+    for (double w : leg) std::fprintf(f, "%lf\t", rad_to_deg(w));
   for (const auto& leg : st.omega_dot)
-    for (double w : leg) std::fprintf(f, "%lf\t", w * kRadToDeg);
+    for (double w : leg) std::fprintf(f, "%lf\t", rad_to_deg(w));
   std::fprintf(f, "%d\t", rec.mode);
   std::fprintf(f, "%lf\t%lf\t%lf\t%lf\t%lf\n", code_to_volts(rec.paw[0]), code_to_volts(rec.paw[1]),
                code_to_volts(rec.paw[2]), code_to_volts(rec.paw[3]), code_to_volts(rec.antenna));
@@ -171,7 +169,7 @@ void reset_after_write(Controller& c) {
 }  // namespace
 
 uint16_t volts_to_code(double volts) {
-  return to_u16((volts + 10) * 0.05 * 4096);
+  return to_u16(volts_to_counts_scaled(volts));
 }
 
 bool allocate_log_area(Controller& c) {
@@ -185,8 +183,7 @@ bool allocate_log_area(Controller& c) {
         format(SJ("ERROR: ログ領域の確保に失敗しました(%dbyte x %lddata).\n").c_str(),
                static_cast<int>(sizeof(LogRecord)), static_cast<long>(n));
     write_stderr(text);
-    set_mode(c, kEmg);
-    report_message(c, text);
+    emergency_stop(c, text);
     return false;
   }
   lg.area.reset(area);
@@ -218,19 +215,17 @@ void record_sample(Controller& c) {
   const int32_t limit = lg.area ? lg.capacity : c.params.max_buf;
   if (lg.count < 0 || lg.count > limit - 1) {
     lg.state = kLogOff;
-    set_mode(c, kEmg);
-    report_message(c, SJ("不正なメモリ領域にアクセスしようとしています(要debug)"));
+    emergency_stop(c, SJ("不正なメモリ領域にアクセスしようとしています(要debug)"));
     lg.count = 0;
     return;
   }
   if (lg.state == kLogOff) return;
   if (!lg.area) {
-    set_mode(c, kEmg);
-    report_message(c, SJ("ログ領域が確保されてません．"));
+    emergency_stop(c, SJ("ログ領域が確保されてません．"));
     return;
   }
   LogRecord& rec = lg.area[static_cast<std::size_t>(lg.count)];
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     for (int j = 0; j < 3; ++j) {
       rec.raw[leg][j] = read_count(c.sensor.pt_volt[leg][j]);
       rec.order[leg][j] = volts_to_code(c.servo[leg].order[j]);
@@ -243,8 +238,7 @@ void record_sample(Controller& c) {
   if (mode_ok) {
     rec.mode = mode;
   } else {
-    set_mode(c, kEmg);
-    report_message(c, "ABNORMAL_MODE");
+    emergency_stop(c, "ABNORMAL_MODE");
   }
   if (++lg.count >= limit) lg.count = limit - 1;
   if (lg.state == kLogOneShot) lg.state = kLogOff;
@@ -296,17 +290,17 @@ bool write_log_file(Controller& c) {
   // Expand the raw records on working copies; the live robot state is left alone.
   Sensor ws = c.sensor;
   RobotState wst = c.state;
-  for (int leg = 0; leg < 4; ++leg)
+  for (int leg = 0; leg < kLegCount; ++leg)
     for (int j = 0; j < 3; ++j) ws.origin[leg][j] = c.sensor.origin[leg][j];
   const double interval = c.params.sampling_skip * c.params.sampling_time;
   prime_state(ws, wst, interval);
   for (int32_t r = 0; r < lg.count && !write_errno; ++r) {
     msg_set_status_line(c, format("Saving...%ld", static_cast<long>(r)));
     const LogRecord& rec = lg.area[static_cast<std::size_t>(r)];
-    for (int leg = 0; leg < 4; ++leg) {
+    for (int leg = 0; leg < kLegCount; ++leg) {
       for (int j = 0; j < 3; ++j) {
         ws.raw[leg][j] = rec.raw[leg][j];
-        ws.pt_volt[leg][j] = rec.raw[leg][j] * (1.0 / 4096) * 20 - 10;
+        ws.pt_volt[leg][j] = counts_to_volts(rec.raw[leg][j]);
       }
     }
     for (int pass = 0; pass < (r == 0 ? 3 : 1); ++pass) {

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "core/units.h"
+
 namespace rokan {
 
 struct Controller;
@@ -60,7 +62,7 @@ bool logging_lamp(const Controller& c);
 // Voltage <-> 12-bit code of the log records (0 = -10 V, 2048 = 0 V, 4096 = +10 V).
 uint16_t volts_to_code(double volts);
 inline double code_to_volts(uint16_t code) {
-  return code * (1.0 / 4096) * 20 - 10;
+  return counts_to_volts(code);
 }
 
 }  // namespace rokan

@@ -21,26 +21,12 @@
 namespace rokan {
 namespace {
 
-constexpr int kKeyTab = 9;
-constexpr int kKeyCr = 13;
-constexpr int kKeyEsc = 27;
-constexpr int kKeySpace = ' ';
-
-// Foot targets of the initial posture, legs 0..3, mm.
-constexpr double kInitialPosture[4][3] = {
-    {-301, 201, -250}, {301, 201, -250}, {-301, -201, -250}, {301, -201, -250}};
-
 void clear_pending(Controller& c) {
-  for (auto& leg : c.servo) leg.pending = 0;
+  for (auto& leg : c.servo) leg.pending = false;
 }
 
 void set_all_control_modes(Controller& c, uint8_t code) {
-  for (int leg = 0; leg < 4; ++leg) set_control_mode(c, leg, code);
-}
-
-void emergency(Controller& c, std::string_view text) {
-  set_mode(c, kEmg);
-  report_message(c, text);
+  for (int leg = 0; leg < kLegCount; ++leg) set_control_mode(c, leg, code);
 }
 
 const std::string& auto_prompt(int program_no) {
@@ -65,15 +51,15 @@ void start_auto_run(Controller& c) {
     rix_start(c.rix);
     c.rix.warning_code = 0;
   }
-  s.auto_running = 1;
+  s.auto_running = true;
   s.auto_step = 0;
-  s.program_ended = 0;
+  s.program_ended = false;
 }
 
 // A running AUTO program stopped by the operator: the legs stay where they are.
 void stop_auto_run(Controller& c) {
   hold_all(c);
-  c.mode.initial_reached = 0;
+  c.mode.initial_reached = false;
   set_mode(c, kManual);
 }
 
@@ -122,11 +108,11 @@ void auto_key(Controller& c, int key) {
   if (c.mode.auto_running) {
     switch (key) {
       case kKeyEsc:
-        c.mode.stop_reserved = 1;
+        c.mode.stop_reserved = true;
         msg_set_prompt_line(c, SJ("   [Q/S]:自動運転停止->MANUAL, [SPC]:一時停止，[CR]: EMG"));
         break;
       case kKeySpace:
-        c.mode.auto_paused = 1 - c.mode.auto_paused;
+        c.mode.auto_paused = !c.mode.auto_paused;
         break;
       case 'S':
       case 'Q':  // named by the stop-reserved prompt
@@ -139,7 +125,7 @@ void auto_key(Controller& c, int key) {
     return;
   }
   if (key == '0') {
-    c.mode.program_is_rix = 1;
+    c.mode.program_is_rix = true;
     c.mode.program_no = 0;
     msg_set_prompt_line(c, SJ("   [S]:RIX自動運転開始, [1-9]: Prog_no, [M]: MANUAL, [CR]: EMG"));
   } else if (key >= '1' && key <= '9') {
@@ -147,7 +133,7 @@ void auto_key(Controller& c, int key) {
     if (auto_program_name(n).empty()) return;
     msg_set_prompt_line(c, SJ("   [S]:AUTO自動運転開始, [1-9]: Prog_no, [M]: MANUAL, [CR]: EMG"));
     c.mode.program_no = n;
-    c.mode.program_is_rix = 0;
+    c.mode.program_is_rix = false;
   } else if (key == 'M') {
     set_mode(c, kManual);
   } else if (key == 'S') {
@@ -165,11 +151,11 @@ void emg_key(Controller& c, int key) {
 
 }  // namespace
 
-void set_mode(Controller& c, int m) {
-  if (m < kManual || m > kEmg) {
-    // Never leave the mode byte outside the four modes: stop instead.
-    set_mode(c, kEmg);
-    report_message(c, "ABNORMAL_MODE");
+void set_mode(Controller& c, Mode m) {
+  // Never leave the mode byte outside the four modes: stop instead. (The byte is unsigned:
+  // nothing lies below kManual.)
+  if (m > kEmg) {
+    emergency_stop(c, "ABNORMAL_MODE");
     return;
   }
   msg_clear_all(c);
@@ -180,9 +166,9 @@ void set_mode(Controller& c, int m) {
       msg_set_mode_line(c, "MANUAL");
       msg_set_prompt_line(c, SJ("   [1-4]: leg(VR1～3), [0]: 制御停止, [O]: ORIGIN, [E]: 終了，"
                                 "[SPC/CR]: EMG"));
-      s.moving_to_initial = 0;
-      s.initial_reached = 0;
-      s.auto_running = 0;
+      s.moving_to_initial = false;
+      s.initial_reached = false;
+      s.auto_running = false;
       s.program_no = -1;
       hold_all(c);
       clear_pending(c);
@@ -195,42 +181,47 @@ void set_mode(Controller& c, int m) {
       msg_set_mode_line(c, "ORIGIN");
       msg_set_prompt_line(
           c, SJ("   [C]: 原点CLR, [I]: 初期姿勢へ, [M]: MANUAL, [A]:AUTO, [SPC/CR]: EMG"));
-      s.moving_to_initial = 0;
-      s.auto_running = 0;
+      s.moving_to_initial = false;
+      s.auto_running = false;
       clear_pending(c);
       set_all_control_modes(c, kPositionControl);
       break;
     case kAuto:
       msg_set_mode_line(c, "AUTO");
       msg_set_prompt_line(c, auto_prompt(s.program_no));
-      s.auto_running = 0;
+      s.auto_running = false;
       clear_pending(c);
       set_all_control_modes(c, kPositionControl);
       s.auto_step = 0;
-      s.program_ended = 0;
-      s.stop_reserved = 0;
-      s.auto_paused = 0;
+      s.program_ended = false;
+      s.stop_reserved = false;
+      s.auto_paused = false;
       c.rix.warning_code = 0;
-      s.emg_enable = 1;
+      s.emg_enable = true;
       copy_file_to_auto_ref(c.params);
       break;
     case kEmg:
       msg_set_mode_line(c, "EMG");
       msg_set_prompt_line(c, SJ("   [C]: アラームクリア, [SPC/CR]: EMG，[O]: メニュー  [E]: 終了"));
-      s.initial_reached = 0;
-      s.moving_to_initial = 0;
-      s.auto_running = 0;
+      s.initial_reached = false;
+      s.moving_to_initial = false;
+      s.auto_running = false;
       clear_pending(c);
       set_all_control_modes(c, kNoControl);
       key_wait_end(c);
       rix_stop(c);
       break;
   }
-  s.mode = static_cast<uint8_t>(m);
+  s.mode = m;
 }
 
-int get_mode(const Controller& c) {
+Mode get_mode(const Controller& c) {
   return c.mode.mode;
+}
+
+void emergency_stop(Controller& c, std::string_view text) {
+  set_mode(c, kEmg);
+  report_message(c, text);
 }
 
 namespace {
@@ -281,8 +272,8 @@ void leg_control(Controller& c) {
         if (!run_auto_program(c, s.program_no)) {
           // The RIX program's own report says why; a built-in program has none.
           const bool rix_error = s.program_is_rix && c.rix.error_code != 0;
-          emergency(c, rix_error ? std::string_view(c.rix.error_text)
-                                 : std::string_view("EMG:Strategy_routine_runtime_error"));
+          emergency_stop(c, rix_error ? std::string_view(c.rix.error_text)
+                                      : std::string_view("EMG:Strategy_routine_runtime_error"));
         }
       } else if (s.program_no > 0) {
         msg_printf_mode_line(c, "AUTO: (Prog:%d = %s)", s.program_no,
@@ -301,7 +292,7 @@ void manual_input_step(Controller& c) {
   if (s.mode != kManual || s.selected_leg == -1 || c.safety.angle_latch) return;
   int leg = s.selected_leg;
   if (leg < 0 || leg > 3) {
-    emergency(c, "MANUAL_MODE: abnormal parameter!");
+    emergency_stop(c, "MANUAL_MODE: abnormal parameter!");
     return;
   }
   switch (s.manual_sub_mode) {
@@ -317,31 +308,34 @@ void manual_input_step(Controller& c) {
     case 5:
       break;
     default:
-      emergency(c, "MANUAL_MODE: abnormal parameter!");
+      emergency_stop(c, "MANUAL_MODE: abnormal parameter!");
       break;
   }
 }
 
-int initial_posture_moves(Controller& c) {
-  for (int leg = 0; leg < 4; ++leg) {
+bool initial_posture_moves(Controller& c) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     const double* p = kInitialPosture[leg];
-    if (!move_leg_to(c, leg, p[0], p[1], p[2])) return 0;
+    if (!move_leg_to(c, leg, p[0], p[1], p[2])) return false;
   }
-  return 1;
+  return true;
+}
+
+bool initial_posture_moves_or_stop(Controller& c) {
+  if (initial_posture_moves(c)) return true;
+  emergency_stop(c, "EMG:Can not origin");
+  return false;
 }
 
 void start_initial_posture(Controller& c) {
-  if (initial_posture_moves(c))
-    c.mode.moving_to_initial = 1;
-  else
-    emergency(c, "EMG:Can not origin");
+  if (initial_posture_moves_or_stop(c)) c.mode.moving_to_initial = true;
 }
 
-int key_dispatch(Controller& c) {
+bool key_dispatch(Controller& c) {
   ConsoleState& con = c.console;
   // A wait in progress (menu, prompt, modal dialog) owns the key store: the key that ends the
   // wait must reach the waiting call, not a nested cycle's dispatcher.
-  if (con.wait_depth > 0 || !con.key_hit) return 0;
+  if (con.wait_depth > 0 || !con.key_hit) return false;
   int key = con.key_code;
   if (key >= 'a' && key <= 'z') key -= 'a' - 'A';
   con.key_hit = false;
@@ -349,11 +343,11 @@ int key_dispatch(Controller& c) {
   ModeState& s = c.mode;
   if (s.key_wait_active) {
     if (key == kKeyCr) {
-      emergency(c, "EMG Key input");
+      emergency_stop(c, "EMG Key input");
       key_wait_end(c);
     }
     s.captured_key = key;
-    return 0;
+    return false;
   }
 
   switch (key) {
@@ -368,13 +362,13 @@ int key_dispatch(Controller& c) {
       }
       break;
     case kKeyCr:
-      emergency(c, "EMG Key input");
+      emergency_stop(c, "EMG Key input");
       break;
     case kKeySpace:
-      if (!s.auto_running) emergency(c, "EMG Key input");
+      if (!s.auto_running) emergency_stop(c, "EMG Key input");
       break;
     case 'E':
-      if (s.mode == kManual || s.mode == kEmg) return 1;
+      if (s.mode == kManual || s.mode == kEmg) return true;
       set_mode(c, kManual);
       break;
     case 'L':
@@ -382,11 +376,11 @@ int key_dispatch(Controller& c) {
       break;
     case 'T':
       if (con.info_display) {
-        con.info_display = 0;
+        con.info_display = false;
         text_clear(c);
         msg_paint(c);
       } else {
-        con.info_display = 1;
+        con.info_display = true;
       }
       break;
     default:
@@ -409,7 +403,7 @@ int key_dispatch(Controller& c) {
     default:
       break;
   }
-  return 0;
+  return false;
 }
 
 }  // namespace rokan

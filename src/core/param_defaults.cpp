@@ -15,7 +15,6 @@ const char* const kJointLimitNames[kJointLimitCount] = {
 
 namespace {
 
-constexpr double kDeg = kPi / 180.0;
 constexpr double kDefaultKm[4][3] = {
     {-30, -30, 30}, {-30, 30, -30}, {-30, 30, -30}, {-30, -30, 30}};
 constexpr double kPlantGain[4][3] = {{-367.98, 154.49, 627.19},
@@ -28,7 +27,7 @@ constexpr double kDefaultJointLimitDeg[kJointLimitCount] = {60, -70, 0,   -120, 
 }  // namespace
 
 void set_default_params(Params& p, Sensor& sensor) {
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     Limits& f = p.file;
     f.b1.a_max[leg] = 500.0;
     f.b1.v_max[leg] = 100.0;
@@ -39,11 +38,11 @@ void set_default_params(Params& p, Sensor& sensor) {
       p.max_volt[leg][j] = 2.0;
       p.km[leg][j] = kDefaultKm[leg][j];
       p.ks[leg][j] = 1.0;
-      f.b1.omega_dot_max[leg][j] = 10 * kDeg;
-      f.b1.omega_max[leg][j] = 10 * kDeg;
-      f.b2.angle_err[leg][j] = 3 * kDeg;
+      f.b1.omega_dot_max[leg][j] = deg_to_rad(10);
+      f.b1.omega_max[leg][j] = deg_to_rad(10);
+      f.b2.angle_err[leg][j] = deg_to_rad(3);
       f.b2.torque_err[leg][j] = 10.0;
-      f.b2.angle_err_near[leg][j] = 3 * kDeg;
+      f.b2.angle_err_near[leg][j] = deg_to_rad(3);
       f.b2.torque_err_near[leg][j] = 10.0;
       sensor.plant_gain[leg][j] = kPlantGain[leg][j];
     }
@@ -55,7 +54,8 @@ void set_default_params(Params& p, Sensor& sensor) {
   p.max_buf = 10;
   p.sampling_skip = 1;
   p.over_run_enable = 1;
-  for (int i = 0; i < kJointLimitCount; ++i) p.joint_limit[i] = kDefaultJointLimitDeg[i] * kDeg;
+  for (int i = 0; i < kJointLimitCount; ++i)
+    p.joint_limit[i] = deg_to_rad(kDefaultJointLimitDeg[i]);
   p.user_name = "DEFAULT";
   p.user_dir = "DEFAULT\\";
   p.rix_dir = "rixs\\";

@@ -20,8 +20,6 @@
 namespace rokan {
 namespace {
 
-constexpr double kDegToRad = kPi / 180.0;
-constexpr double kRadToDeg = 180.0 / kPi;
 constexpr int kLineMax = 1022;  // characters read per line; the rest of a longer line follows
 
 // Reads at most kLineMax characters of the next line, with its line end when it fits.
@@ -165,7 +163,7 @@ bool apply(Params& p, const std::string& label, const std::string& value) {
     if (label != kJointLimitNames[i]) continue;
     double v;
     if (!to_double(value, v)) return false;
-    p.joint_limit[i] = v * kDegToRad;
+    p.joint_limit[i] = deg_to_rad(v);
     return true;
   }
   if (label == "DEFAULT_PATH_RIX") {
@@ -261,7 +259,7 @@ bool write_param_file(Controller& c) {
   std::fprintf(f, "ARDO_VERSION\t%.2f\n", static_cast<double>(kArdoVersion));
   for (const IndexedKey& key : kIndexedKeys) {
     const double scale = key.degrees ? kRadToDeg : 1;
-    for (int leg = 0; leg < 4; ++leg) {
+    for (int leg = 0; leg < kLegCount; ++leg) {
       if (key.index == Index::kLeg) {
         std::fprintf(f, "%s%1d\t%lf\n", key.prefix, leg + 1, key.slot(c.params, leg, 0) * scale);
         continue;
@@ -278,7 +276,7 @@ bool write_param_file(Controller& c) {
   std::fprintf(f, "SAMPLING_SKIP\t%d\n", p.sampling_skip);
   std::fprintf(f, "OVER_RUN_ENABLE\t%d\n", p.over_run_enable == 1 ? 1 : 0);
   for (int i = 0; i < kJointLimitCount; ++i)
-    std::fprintf(f, "%s\t%lf\n", kJointLimitNames[i], p.joint_limit[i] * kRadToDeg);
+    std::fprintf(f, "%s\t%lf\n", kJointLimitNames[i], rad_to_deg(p.joint_limit[i]));
   std::fprintf(f, "DEFAULT_PATH_RIX\t%s\n", p.rix_dir.c_str());
   std::fprintf(f, "DEFAULT_PATH_LOG\t%s\n", p.log_dir.c_str());
   std::fprintf(f, "DEFAULT_PATH_INI\t%s\n", p.ini_dir.c_str());

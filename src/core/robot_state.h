@@ -3,10 +3,19 @@
 
 #include <cstdint>
 
+#include "core/units.h"
+
 namespace rokan {
 
-inline constexpr double kPi = 3.141592653589793;
-inline constexpr double kTwoPi = 6.283185307179586;
+// Legs are 0..3 inside the controller (the operator and RIX programs count them 1..4), with three
+// joints each.
+inline constexpr int kLegCount = 4;
+inline constexpr int kJointsPerLeg = 3;
+
+// The one leg-number check: true for a leg the controller has.
+constexpr bool valid_leg(int leg) {
+  return leg >= 0 && leg < kLegCount;
+}
 
 // Leg base points in the body frame, mm (legs 0..3).
 inline constexpr double kLegBase[4][3] = {
@@ -16,13 +25,13 @@ inline constexpr double kLink2 = 155.0;  // joint 2 to joint 3
 inline constexpr double kLink3 = 250.0;  // joint 3 to the foot
 
 struct Sensor {
-  double raw[4][3];      // simulated converter counts, 0..4095, 2048 = 0 V
+  double raw[4][3];      // simulated converter counts, 0..4095, 2048 = 0 V (core/units.h)
   double origin[4][3];   // potentiometer voltage at each joint's origin
   double pt_volt[4][3];  // converted potentiometer voltage, -10..+10 V
   double vr[3];          // VR1..VR3, V
   double vr_org[3];      // VR1..VR3 captured when a leg is taken into manual control
   double paw_volt[4];    // 0.0 open, 2.5 closed
-  uint8_t paw[4];        // 1 when the paw voltage is above 2.0 V
+  uint8_t paw[4];        // 1 when the paw voltage is above kSwitchThresholdVolts
   double antenna_volt;
   double ad[16];            // channels 0..11 mirror pt_volt; 12..15 read 0
   double plant_gain[4][3];  // counts per volt-second

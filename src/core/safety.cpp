@@ -14,8 +14,8 @@
 namespace rokan {
 namespace {
 
-constexpr int kCountMax = 4048;  // safe converter band, counts (2048 +- 2000)
-constexpr int kCountMin = 48;
+constexpr int kCountMax = kConverterZeroCount + 2000;  // safe converter band, counts
+constexpr int kCountMin = kConverterZeroCount - 2000;
 
 constexpr double kTheta2Max = 1.0471975511965976;   // 60 deg
 constexpr double kTheta2Min = -1.2217304763960306;  // -70 deg
@@ -27,10 +27,6 @@ constexpr double kTheta1[4][2] = {{4.014257279586958, 1.1344640137963142},     /
                                   {1.8325957145940461, -0.8726646259971648},   // 105, -50 deg
                                   {5.148721293383272, 2.2689280275926285},     // 295, 130 deg
                                   {0.8726646259971648, -1.8325957145940461}};  // 50, -105 deg
-
-double degrees(double rad) {
-  return rad * (1 / kPi) * 180;
-}
 
 // The count as the converter register would hold it: truncated toward zero, kept to 16 bits
 // (so a negative count reads as a large one). Counts too large for an integer read as the top.
@@ -44,17 +40,12 @@ bool outside(double v, double max, double min) {
   return v > max || v < min;
 }
 
-void stop(Controller& c, std::string_view text) {
-  set_mode(c, kEmg);
-  report_message(c, text);
-}
-
 // angle_limit_check's tests without the reports: true when it would report something. The
 // monitor asks this first in every cycle (it is mostly false) and lets angle_limit_check
 // report only then.
 bool any_angle_outside(const double angles[12]) {
   bool any = false;
-  for (int n = 0; n < 4; ++n) {
+  for (int n = 0; n < kLegCount; ++n) {
     const double t1 = angles[n * 3], t2 = angles[n * 3 + 1], t3 = angles[n * 3 + 2];
     any |= outside(t1, kTheta1[n][0], kTheta1[n][1]) | outside(t2, kTheta2Max, kTheta2Min) |
            outside(t3, kTheta3Max, kTheta3Min) | (t3 - t2 < kRelMin);
@@ -69,7 +60,7 @@ int angle_limit_check(Controller& c, const double angles[12]) {
   for (int n = 0; n < 4; ++n) rel[n] = angles[n * 3 + 2] - angles[n * 3 + 1];
   int violated = 0;
   auto report = [&](const char* fmt, int n, double rad) {
-    report_message(c, format(fmt, n, degrees(rad)));
+    report_message(c, format(fmt, n, rad_to_deg_in_steps(rad)));
     violated = 1;
   };
   for (int n = 0; n < 4; ++n) {
@@ -104,14 +95,14 @@ void safety_check(Controller& c) {
         }
         if (was_emg && sf.pt_reported[n][j]) continue;
         sf.pt_reported[n][j] = 1;
-        stop(c, format("EMG:PT_LIMIT_OVER: PT%1d%1d = %d", n, j, count));
+        emergency_stop(c, format("EMG:PT_LIMIT_OVER: PT%1d%1d = %d", n, j, count));
       }
     }
   }
 
   if (!c.safety.angle_latch) {
     if (any_angle_outside(&c.state.angle[0][0]) && angle_limit_check(c, &c.state.angle[0][0])) {
-      stop(c, "EMG:ANGLE_LIMIT");
+      emergency_stop(c, "EMG:ANGLE_LIMIT");
       c.safety.angle_latch = 1;
     }
     double ref[12];
@@ -124,13 +115,14 @@ void safety_check(Controller& c) {
         hold_all(c);
         set_mode(c, kManual);
       } else {
-        stop(c, "EMG:REF_ANGLE_LIMIT");
+        emergency_stop(c, "EMG:REF_ANGLE_LIMIT");
         c.safety.angle_latch = 1;
       }
     }
   }
 
-  if (c.params.over_run_enable == 1 && sf.over_run && c.mode.mode != kEmg) stop(c, "Timer_OVERRUN");
+  if (c.params.over_run_enable == 1 && sf.over_run && c.mode.mode != kEmg)
+    emergency_stop(c, "Timer_OVERRUN");
 }
 
 void clear_alarms(Controller& c) {

@@ -41,7 +41,7 @@ void fresh_angles(const Sensor& s, double fresh[4][3]) {
       const JointSensorModel& m = kModel[leg][j];
       double d = s.pt_volt[leg][j] - s.origin[leg][j];
       double deg = m.sign * d * m.scale * 0.05 + m.offset_deg;
-      fresh[leg][j] = deg * (1.0 / 180) * kPi;
+      fresh[leg][j] = deg_to_rad_in_steps(deg);
     }
     fresh[leg][0] = wrap_theta1(leg, fresh[leg][0]);
   }
@@ -108,11 +108,11 @@ double wrap_leg_theta1(int leg, double theta1) {
 void read_sensors(Sensor& s) {
   for (int leg = 0; leg < 4; ++leg) {
     for (int j = 0; j < 3; ++j) {
-      s.pt_volt[leg][j] = s.raw[leg][j] * (1.0 / 4096) * 20 - 10;
+      s.pt_volt[leg][j] = counts_to_volts(s.raw[leg][j]);
       s.ad[leg * 3 + j] = s.pt_volt[leg][j];
     }
   }
-  for (int paw = 0; paw < 4; ++paw) s.paw[paw] = s.paw_volt[paw] > 2.0 ? 1 : 0;
+  for (int paw = 0; paw < 4; ++paw) s.paw[paw] = s.paw_volt[paw] > kSwitchThresholdVolts ? 1 : 0;
 }
 
 void update_state(const Sensor& s, RobotState& st, double dt) {

@@ -33,14 +33,14 @@ bool servo_pass_runs(const Controller& c) {
 
 // The counting scheme shared by the in-position tests: a pass counts the counter down, a
 // failure reloads it with 10; true once it has counted down to zero.
-int count_pass(int32_t& counter, bool within) {
+bool count_pass(int32_t& counter, bool within) {
   if (counter < 0) counter = 0;
   if (!within) {
     counter = 10;
-    return 0;
+    return false;
   }
   --counter;
-  return counter <= 0 ? 1 : 0;
+  return counter <= 0;
 }
 
 bool foot_within(const Controller& c, int leg, double tolerance) {
@@ -58,8 +58,8 @@ void mode_post_step(Controller& c) {
       break;
     case kOrigin:
       if (c.mode.moving_to_initial && all_legs_in_position(c)) {
-        c.mode.moving_to_initial = 0;
-        c.mode.initial_reached = 1;
+        c.mode.moving_to_initial = false;
+        c.mode.initial_reached = true;
         c.safety.angle_latch = 0;
         hold_all(c);
         set_mode(c, kOrigin);
@@ -69,7 +69,7 @@ void mode_post_step(Controller& c) {
       if (!c.mode.auto_running) break;
       for (int leg = 0; leg < 4; ++leg) {
         LegServo& s = c.servo[leg];
-        if (s.pending == 1 && leg_in_position(c, leg) == 1 && in_position_group(s)) s.pending = 0;
+        if (s.pending && leg_in_position(c, leg) && in_position_group(s)) s.pending = false;
       }
       break;
     default:
@@ -83,8 +83,7 @@ void leg_orders(Controller& c, int leg) {
   LegServo& s = c.servo[leg];
   for (int j = 0; j < 3; ++j) {
     if (s.control_mode[j] == kNoControl) {
-      set_mode(c, kEmg);
-      report_message(c, "ABNORMAL_CONTROL_MODE: NO_CONTROL!");
+      emergency_stop(c, "ABNORMAL_CONTROL_MODE: NO_CONTROL!");
     }
     // Joint angle control (codes 5 and 6) is never selected by any operation; such a
     // joint keeps the reference angle it has.
@@ -186,57 +185,57 @@ void hold_all(Controller& c) {
   }
 }
 
-int leg_in_position(Controller& c, int leg) {
+bool leg_in_position(Controller& c, int leg) {
   return count_pass(c.servo[leg].inpos_count,
                     foot_within(c, leg, c.params.active.b2.position_err[leg]));
 }
 
-int all_legs_in_position(Controller& c) {
+bool all_legs_in_position(Controller& c) {
   for (int leg = 0; leg < 4; ++leg)
-    if (!leg_in_position(c, leg)) return 0;
-  return 1;
+    if (!leg_in_position(c, leg)) return false;
+  return true;
 }
 
-int joint_in_position(Controller& c, int leg, int joint) {
+bool joint_in_position(Controller& c, int leg, int joint) {
   LegServo& s = c.servo[leg];
   bool within = std::fabs(s.ref_angle[joint] - c.state.angle[leg][joint]) <=
                 c.params.active.b2.angle_err[leg][joint];
   return count_pass(s.joint_inpos_count[joint], within);
 }
 
-int leg_joints_in_position(Controller& c, int leg) {
+bool leg_joints_in_position(Controller& c, int leg) {
   for (int j = 0; j < 3; ++j) {
     uint8_t m = c.servo[leg].control_mode[j];
     if ((m == kJointAngleControl || m == kJointAngleControlAlt) && !joint_in_position(c, leg, j))
-      return 0;
+      return false;
   }
-  return 1;
+  return true;
 }
 
-int all_joints_in_position(Controller& c) {
+bool all_joints_in_position(Controller& c) {
   for (int leg = 0; leg < 4; ++leg)
-    if (!leg_joints_in_position(c, leg)) return 0;
-  return 1;
+    if (!leg_joints_in_position(c, leg)) return false;
+  return true;
 }
 
-int leg_near(Controller& c, int leg) {
-  return foot_within(c, leg, c.params.active.b2.position_err_near[leg]) ? 1 : 0;
+bool leg_near(Controller& c, int leg) {
+  return foot_within(c, leg, c.params.active.b2.position_err_near[leg]);
 }
 
-int all_legs_near(Controller& c) {
+bool all_legs_near(Controller& c) {
   for (int leg = 0; leg < 4; ++leg)
-    if (!leg_near(c, leg)) return 0;
-  return 1;
+    if (!leg_near(c, leg)) return false;
+  return true;
 }
 
-int joint_near(Controller&, int, int) {
-  return 0;
+bool joint_near(Controller&, int, int) {
+  return false;
 }
-int leg_joints_near(Controller&, int) {
-  return 0;
+bool leg_joints_near(Controller&, int) {
+  return false;
 }
-int all_joints_near(Controller&) {
-  return 0;
+bool all_joints_near(Controller&) {
+  return false;
 }
 
 }  // namespace rokan

@@ -19,20 +19,20 @@ void hold_all(Controller& c);
 
 // In-position tests. Each call is one sample of a debounce: the foot (or joint) within its
 // POSITION_ERR (ANGLE_ERR) tolerance counts the leg's counter down, outside it reloads it with
-// 10; 1 once ten samples in a row were within, else 0. So they advance the counters and are
+// 10; true once ten samples in a row were within, else false. So they advance the counters and are
 // called once per cycle by whoever waits.
-int leg_in_position(Controller& c, int leg);
-int all_legs_in_position(Controller& c);  // stops at the first leg not in position
-int joint_in_position(Controller& c, int leg, int joint);
-// Joints in joint angle control only; 1 for a leg with none.
-int leg_joints_in_position(Controller& c, int leg);
-int all_joints_in_position(Controller& c);
+bool leg_in_position(Controller& c, int leg);
+bool all_legs_in_position(Controller& c);  // stops at the first leg not in position
+bool joint_in_position(Controller& c, int leg, int joint);
+// Joints in joint angle control only; true for a leg with none.
+bool leg_joints_in_position(Controller& c, int leg);
+bool all_joints_in_position(Controller& c);
 // Near tests: one sample, no debounce; the foot within POSITION_ERR_NEAR.
-int leg_near(Controller& c, int leg);
-int all_legs_near(Controller& c);
-// No joint is ever in joint angle control, so these always return 0.
-int joint_near(Controller& c, int leg, int joint);
-int leg_joints_near(Controller& c, int leg);
-int all_joints_near(Controller& c);
+bool leg_near(Controller& c, int leg);
+bool all_legs_near(Controller& c);
+// No joint is ever in joint angle control, so these always return false.
+bool joint_near(Controller& c, int leg, int joint);
+bool leg_joints_near(Controller& c, int leg);
+bool all_joints_near(Controller& c);
 
 }  // namespace rokan

@@ -23,7 +23,7 @@ struct LegServo {
   double order[3];          // voltage order, V
   int32_t joint_inpos_count[3];
   int32_t inpos_count;
-  uint8_t pending;             // motion pending flag
+  bool pending;                // motion pending flag
   double goal[3];              // goal position ("Ref_Position"), mm
   double velocity_command[3];  // mm/s
   double lead[3];              // lead point of this cycle, mm

@@ -477,14 +477,14 @@ void DapServer::variables(const Json& req, Json& body) {
   } else if (ref == kScopeRobot) {
     add("mode", mode_name(c.mode.mode));
     add("status line", cp932_to_utf8(c.console.lines[1]));
-    for (int leg = 0; leg < 4; ++leg)
+    for (int leg = 0; leg < kLegCount; ++leg)
       add(format("leg %d", leg + 1), "foot " + triple(c.state.point[leg][kFoot]),
           kLegRefBase + leg);
   } else if (ref >= kLegRefBase && ref < kLegRefBase + 4) {
     const int leg = ref - kLegRefBase;
     add("foot (mm)", triple(c.state.point[leg][kFoot]));
     add("goal (mm)", triple(c.servo[leg].goal));
-    add("joint angles (deg)", triple(c.state.joint_angle[leg], 180 / M_PI));
+    add("joint angles (deg)", triple(c.state.joint_angle[leg], kRadToDeg));
   } else if (ref == kScopeInputs) {
     for (int i = 0; i < 3; ++i) add(format("VR%d", i + 1), format("%.1f V", c.sensor.vr[i]));
     for (int i = 0; i < 4; ++i)

@@ -132,7 +132,7 @@ void after(void* context, Controller& c, int32_t index) {
   RixDebugger& d = *static_cast<RixDebugger*>(context);
   const RixImage& im = c.rix;
   if (const unsigned legs = moved_legs(im.instructions[static_cast<std::size_t>(index)])) {
-    for (int leg = 0; leg < 4; ++leg)
+    for (int leg = 0; leg < kLegCount; ++leg)
       if ((legs >> leg & 1u) && c.servo[leg].pending) d.motion_pc[leg] = index;
   }
   if (c.mode.mode == kEmg && d.error.reason == RixStopReason::kNone) {

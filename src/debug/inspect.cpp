@@ -107,7 +107,7 @@ int32_t rix_debug_pc(const RixDebugger& d, const Controller& c) {
 }
 
 int32_t rix_debug_motion_pc(const RixDebugger& d, const Controller& c, int leg) {
-  if (leg < 0 || leg > 3 || c.rix.run_count != d.run) return -1;
+  if (!valid_leg(leg) || c.rix.run_count != d.run) return -1;
   return c.servo[leg].pending ? d.motion_pc[leg] : -1;
 }
 

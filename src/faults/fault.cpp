@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/units.h"
 #include "platform/text.h"
 
 namespace rokan {
@@ -26,8 +27,8 @@ constexpr KindName kKinds[] = {
     {FaultKind::kClear, "clear"},
 };
 
-constexpr int kCountTop = 4095;   // the 12-bit converter's largest count
-constexpr double kAdSpan = 10.0;  // the converters read -10..+10 V
+constexpr int kCountTop = kConverterTopCount;
+constexpr double kAdSpan = kConverterSpanVolts / 2;  // the converters read -10..+10 V
 
 const char* kind_name(FaultKind kind) {
   for (const KindName& k : kKinds)

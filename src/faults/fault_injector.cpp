@@ -1,10 +1,9 @@
 #include "faults/fault_injector.h"
 
+#include "core/units.h"
+
 namespace rokan {
 namespace {
-
-constexpr double kPawClosed = 2.5;  // V, as the control box's check boxes give them
-constexpr double kPawOpen = 0.0;
 
 // splitmix64: a fixed, portable sequence, so a noisy run is the same on every machine.
 uint64_t next_random(uint64_t& state) {
@@ -43,7 +42,7 @@ void FaultInjector::apply(const Fault& f, Sensor& sensor) {
     case FaultKind::kPawStuck:
       if (paw_stuck_[f.index] < 0) operator_paw_[f.index] = sensor.paw_volt[f.index];
       paw_stuck_[f.index] = f.value != 0 ? 1 : 0;
-      sensor.paw_volt[f.index] = f.value != 0 ? kPawClosed : kPawOpen;
+      sensor.paw_volt[f.index] = f.value != 0 ? kSwitchClosedVolts : kSwitchOpenVolts;
       break;
     case FaultKind::kAdStuck:
       if (!ad_stuck_[f.index]) ad_before_[f.index] = sensor.ad[f.index];
@@ -141,7 +140,8 @@ void FaultInjector::before_read(Sensor& sensor) {
     j.reported = sensor.raw[k / 3][k % 3] = reading(j);
   }
   for (int p = 0; p < 4; ++p)
-    if (paw_stuck_[p] >= 0) sensor.paw_volt[p] = paw_stuck_[p] ? kPawClosed : kPawOpen;
+    if (paw_stuck_[p] >= 0)
+      sensor.paw_volt[p] = paw_stuck_[p] ? kSwitchClosedVolts : kSwitchOpenVolts;
 }
 
 void FaultInjector::after_read(Sensor& sensor) {

@@ -4,22 +4,20 @@
 #include <QKeyEvent>
 #include <QWindow>
 
+#include "console/console.h"
 #include "gui/key_queue.h"
 #include "gui/qt_text.h"
 
 namespace rokan {
 namespace {
 
-constexpr int kTab = 9;
-constexpr int kEsc = 27;
-
 int release_code(const QKeyEvent& k) {
   switch (k.key()) {
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
-      return kTab;
+      return kKeyTab;
     case Qt::Key_Escape:
-      return kEsc;
+      return kKeyEsc;
     default:
       return 0;
   }
@@ -64,7 +62,7 @@ bool KeyRouter::is_operator_window(const QObject* watched) const {
 bool KeyRouter::on_press(const QKeyEvent& k) {
   if (const int code = release_code(k)) {
     if (!k.isAutoRepeat()) pressed_.insert(code);
-    return code == kTab;  // no focus navigation; Tab counts on its release
+    return code == kKeyTab;  // no focus navigation; Tab counts on its release
   }
   // A double-byte character arrives as its two bytes, lead byte first, as on a CP932 console.
   for (char b : cp932_text(k.text())) keys_.push({false, static_cast<unsigned char>(b)});

@@ -17,8 +17,6 @@ namespace rokan {
 namespace {
 
 constexpr double kVoltsPerStep = 0.1;  // slider -100..100 gives -10.0..+10.0 V
-constexpr double kSwitchClosed = 2.5;  // V
-constexpr double kSwitchOpen = 0.0;
 
 QCheckBox* switch_box(const QString& caption, const QString& name, QWidget* parent) {
   auto* box = new QCheckBox(caption, parent);
@@ -64,8 +62,9 @@ TmanualControlBoxForm::TmanualControlBoxForm(Controller& c, QWidget* parent)
     const QString n = QString::number(leg + 1);
     QCheckBox* paw = switch_box(QStringLiteral("PAW") + n, QStringLiteral("CBox_PAW") + n, sensors);
     row->addWidget(paw);
-    connect(paw, &QCheckBox::toggled, this,
-            [this, leg](bool on) { c_.sensor.paw_volt[leg] = on ? kSwitchClosed : kSwitchOpen; });
+    connect(paw, &QCheckBox::toggled, this, [this, leg](bool on) {
+      c_.sensor.paw_volt[leg] = on ? kSwitchClosedVolts : kSwitchOpenVolts;
+    });
   }
   row->addSpacing(16);
   row->addWidget(new QLabel(QStringLiteral("Antenna"), sensors));
@@ -73,7 +72,7 @@ TmanualControlBoxForm::TmanualControlBoxForm(Controller& c, QWidget* parent)
       switch_box(QStringLiteral("ANTENNA"), QStringLiteral("CBox_ANTENNA"), sensors);
   row->addWidget(antenna);
   connect(antenna, &QCheckBox::toggled, this,
-          [this](bool on) { c_.sensor.antenna_volt = on ? kSwitchClosed : kSwitchOpen; });
+          [this](bool on) { c_.sensor.antenna_volt = on ? kSwitchClosedVolts : kSwitchOpenVolts; });
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(control);

@@ -71,7 +71,7 @@ void QtHost::stop(int signal) {
     if (log_confirm_ && log_confirm_->isVisible()) log_confirm_->accept();
     return;
   }
-  c_->cycle.quitting = 1;  // the run is ended from outside, not by the controller itself
+  c_->cycle.quitting = true;  // the run is ended from outside, not by the controller itself
   terminate(*c_, 1);
 }
 

@@ -13,15 +13,6 @@
 namespace rokan {
 namespace {
 
-bool valid_leg(int leg) {
-  return leg >= 0 && leg <= 3;
-}
-
-void refuse(Controller& c, std::string_view text) {
-  set_mode(c, kEmg);
-  report_message(c, text);
-}
-
 const double* present_foot(const Controller& c, int leg) {
   return c.state.point[leg][kFoot];
 }
@@ -29,15 +20,15 @@ const double* present_foot(const Controller& c, int leg) {
 // The speed-limit setters share their checks: leg, value, and a running AUTO program.
 bool limit_setter_allowed(Controller& c, int leg, bool value_ok) {
   if (!valid_leg(leg)) {
-    refuse(c, "Wrong leg No.");
+    emergency_stop(c, "Wrong leg No.");
     return false;
   }
   if (!value_ok) {
-    refuse(c, "Domain Error");
+    emergency_stop(c, "Domain Error");
     return false;
   }
   if (c.mode.mode != kAuto || !c.mode.auto_running) {
-    refuse(c, "Control mode Error");
+    emergency_stop(c, "Control mode Error");
     return false;
   }
   return true;
@@ -51,7 +42,7 @@ bool valid_percent(double p) {
 void stop_on_paw(Controller& c, int k, uint8_t contact) {
   if (c.sensor.paw[k] != contact) return;
   move_leg_by(c, k, 0, 0, 0);
-  c.floor.found[k] = 1;
+  c.floor.found[k] = true;
 }
 
 // Kinds 1 and 3: every named leg moves vertically at once until its paw reads `contact`.
@@ -75,7 +66,7 @@ void detect_one_by_one(Controller& c, bool first, int leg) {
   }
   if (c.sensor.paw[f.current_leg] != 1) return;
   move_leg_by(c, f.current_leg, 0, 0, 0);
-  f.found[f.current_leg] = 1;
+  f.found[f.current_leg] = true;
   if (leg != -1) return;
   if (f.current_leg + 1 < 4) {
     ++f.current_leg;
@@ -90,7 +81,7 @@ void detect_one_by_one(Controller& c, bool first, int leg) {
 void set_control_mode(Controller& c, int leg, uint8_t code) {
   // The code is tested before the leg, so both faults give the same message.
   if (code > kVelocityControl || !valid_leg(leg)) {
-    refuse(c, "Control mode Error");
+    emergency_stop(c, "Control mode Error");
     return;
   }
   LegServo& s = c.servo[leg];
@@ -100,7 +91,7 @@ void set_control_mode(Controller& c, int leg, uint8_t code) {
 
 int move_leg_to(Controller& c, int leg, double x, double y, double z) {
   if (!valid_leg(leg)) {
-    refuse(c, "Leg No. Error");
+    emergency_stop(c, "Leg No. Error");
     return 0;
   }
   set_control_mode(c, leg, kPositionControl);
@@ -114,13 +105,13 @@ int move_leg_to(Controller& c, int leg, double x, double y, double z) {
   s.goal[0] = x;
   s.goal[1] = y;
   s.goal[2] = z;
-  s.pending = 1;
+  s.pending = true;
   return 1;
 }
 
 int move_leg_by(Controller& c, int leg, double dx, double dy, double dz) {
   if (!valid_leg(leg)) {
-    refuse(c, "Leg No. Error");
+    emergency_stop(c, "Leg No. Error");
     return 0;
   }
   // A zero step stops the leg where the foot is; otherwise steps add up on the goal, so
@@ -132,7 +123,7 @@ int move_leg_by(Controller& c, int leg, double dx, double dy, double dz) {
 
 int move_leg_velocity(Controller& c, int leg, double vx, double vy, double vz) {
   if (!valid_leg(leg)) {
-    refuse(c, "Leg No. Error");
+    emergency_stop(c, "Leg No. Error");
     return 0;
   }
   set_control_mode(c, leg, kVelocityControl);
@@ -144,7 +135,7 @@ int move_leg_velocity(Controller& c, int leg, double vx, double vy, double vz) {
   s.velocity_command[0] = vx;
   s.velocity_command[1] = vy;
   s.velocity_command[2] = vz;
-  s.pending = 1;
+  s.pending = true;
   return 1;
 }
 
@@ -171,13 +162,13 @@ void set_v_max_percent(Controller& c, int leg, double p) {
 }
 
 int detect_floor(Controller& c, uint8_t first, int kind, int leg) {
-  if (leg < -1 || leg > 3) {
-    refuse(c, "Serious error in DETECT_FLOOR");
+  if (leg != -1 && !valid_leg(leg)) {
+    emergency_stop(c, "Serious error in DETECT_FLOOR");
     return 0;
   }
   FloorDetectState& f = c.floor;
   if (first == 1) {
-    for (auto& found : f.found) found = 0;
+    for (auto& found : f.found) found = false;
     // Half of leg 0's speed limit, whichever leg is named.
     f.speed = 0.01 * c.params.active.b1.v_max[0] * 50;
   }
@@ -192,22 +183,22 @@ int detect_floor(Controller& c, uint8_t first, int kind, int leg) {
       detect_together(c, first == 1, leg, f.speed, 0);
       break;
     default:
-      refuse(c, "Serious error in DETECT_FLOOR");
+      emergency_stop(c, "Serious error in DETECT_FLOOR");
       return 0;
   }
-  if (leg != -1) return f.found[leg] == 1;
-  for (uint8_t found : f.found)
-    if (found != 1) return 0;
+  if (leg != -1) return f.found[leg];
+  for (bool found : f.found)
+    if (!found) return 0;
   return 1;
 }
 
 void key_wait_begin(Controller& c) {
-  c.mode.key_wait_active = 1;
+  c.mode.key_wait_active = true;
   c.mode.captured_key = 0;
 }
 
 void key_wait_end(Controller& c) {
-  c.mode.key_wait_active = 0;
+  c.mode.key_wait_active = false;
 }
 
 int file_exists(const Controller& c, std::string_view cp932_path) {

@@ -13,7 +13,7 @@ namespace rokan {
 struct Controller;
 
 struct FloorDetectState {
-  uint8_t found[4] = {};
+  bool found[4] = {};
   int32_t current_leg = 0;
   double speed = 0;  // mm/s
 };

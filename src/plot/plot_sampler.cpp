@@ -10,7 +10,6 @@
 namespace rokan {
 namespace {
 
-constexpr double kRadToDeg = 180.0 / kPi;
 constexpr const char* kAxis[3] = {"x", "y", "z"};
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -66,11 +65,11 @@ std::vector<PlotChannel> all_plot_channels() {
   const PlotQuantity per_leg[] = {PlotQuantity::kFootActual, PlotQuantity::kFootGoal,
                                   PlotQuantity::kPosError,   PlotQuantity::kJointActual,
                                   PlotQuantity::kJointRef,   PlotQuantity::kOrder};
-  for (uint8_t leg = 0; leg < 4; ++leg)
+  for (uint8_t leg = 0; leg < kLegCount; ++leg)
     for (PlotQuantity q : per_leg)
       for (uint8_t a = 0; a < 3; ++a) out.push_back({q, leg, a});
   for (uint8_t a = 0; a < 3; ++a) out.push_back({PlotQuantity::kVr, 0, a});
-  for (uint8_t leg = 0; leg < 4; ++leg) out.push_back({PlotQuantity::kPaw, leg, 0});
+  for (uint8_t leg = 0; leg < kLegCount; ++leg) out.push_back({PlotQuantity::kPaw, leg, 0});
   out.push_back({PlotQuantity::kAntenna, 0, 0});
   return out;
 }
@@ -137,9 +136,9 @@ double plot_channel_value(const Controller& c, const PlotChannel& ch) {
     case PlotQuantity::kPosError:
       return sv.goal[a] - c.state.point[leg][kFoot][a];
     case PlotQuantity::kJointActual:
-      return c.state.joint_angle[leg][a] * kRadToDeg;
+      return rad_to_deg(c.state.joint_angle[leg][a]);
     case PlotQuantity::kJointRef:
-      return joint_form(sv.reference, a) * kRadToDeg;
+      return rad_to_deg(joint_form(sv.reference, a));
     case PlotQuantity::kOrder:
       return sv.order[a];
     case PlotQuantity::kVr:

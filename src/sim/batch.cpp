@@ -13,10 +13,12 @@
 #include "console/console.h"
 #include "core/cycle.h"
 #include "core/modes.h"
+#include "core/units.h"
 #include "platform/paths.h"
 #include "platform/stop_signals.h"
 #include "platform/text.h"
 #include "sim/batch_suite.h"
+#include "sim/key_names.h"
 
 namespace rokan {
 namespace {
@@ -88,24 +90,11 @@ bool input_option(std::string_view name, BatchInput& in) {
   return false;
 }
 
-// "K" or "K@T": one printable character, or esc, tab, cr, space.
+// "K" or "K@T": a key name (sim/key_names.h).
 bool parse_key(std::string_view arg, BatchInput& in) {
   std::string_view value;
   if (!split_at(arg, value, in.at)) return false;
-  if (value == "esc" || value == "ESC") {
-    in.key = 27;
-  } else if (value == "tab" || value == "TAB") {
-    in.key = 9;
-  } else if (value == "cr" || value == "CR") {
-    in.key = 13;
-  } else if (value == "space" || value == "SPACE") {
-    in.key = ' ';
-  } else if (value.size() == 1 && value[0] > ' ' && value[0] < 127) {
-    in.key = value[0];
-  } else {
-    return false;
-  }
-  return true;
+  return parse_key_name(value, in.key);
 }
 
 bool usage_error(std::string& error, std::string text) {
@@ -216,7 +205,7 @@ BatchProgram builtin_batch_program(int n) {
     std::fprintf(s.out(), "step %d at %.3f s\n", last, s.program_time());
   };
   // Back in MANUAL by the gait's own end, not by a key (S, Q, M, E) that stopped it.
-  p.reached_end = [](const Controller& c) { return c.mode.program_ended != 0; };
+  p.reached_end = [](const Controller& c) { return c.mode.program_ended; };
   return p;
 }
 
@@ -289,13 +278,13 @@ void BatchSession::apply(const BatchInput& in) {
       s.vr[in.index] = in.volts;
       break;
     case BatchInput::kPaw:
-      faults_.set_paw_switch(s, in.index, in.on ? 2.5 : 0.0);
+      faults_.set_paw_switch(s, in.index, in.on ? kSwitchClosedVolts : kSwitchOpenVolts);
       break;
     case BatchInput::kAntenna:
-      s.antenna_volt = in.on ? 2.5 : 0.0;
+      s.antenna_volt = in.on ? kSwitchClosedVolts : kSwitchOpenVolts;
       break;
     case BatchInput::kKey:
-      if (in.key == 9 || in.key == 27)
+      if (key_arrives_as_release(in.key))
         key_release(c_, in.key);  // Tab and Esc arrive as key releases, as from the windows
       else
         key_char(c_, in.key);
@@ -412,7 +401,7 @@ int BatchSession::finish(int status) {
   echo_ = false;  // writing the log shows a status line per record
   if (!c_.cycle.terminated) {
     const int32_t pending = c_.logger.count;
-    c_.cycle.quitting = 1;  // the run ends from outside, not by the controller itself
+    c_.cycle.quitting = true;  // the run ends from outside, not by the controller itself
     terminate(c_, 1);
     if (pending != 0 && !c_.cycle.log_unsaved && stop_signal() != 0)
       std::fprintf(err_, "rokan-sim: %ld sampling records written to %s\n",

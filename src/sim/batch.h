@@ -42,7 +42,7 @@ struct BatchInput {
   int index = 0;     // VR1..VR3 as 0..2, PAW1..PAW4 as 0..3
   double volts = 0;  // kVr: -10..10 V in 0.1 V steps, as the sliders of the control box
   bool on = false;   // kPaw, kAntenna: the check box
-  int key = 0;       // kKey: the character, or 9 (Tab) and 27 (Esc), which arrive as releases
+  int key = 0;       // kKey: the key code; Tab and Esc arrive as releases
   double at = 0;     // s of simulated time after the program starts
 };
 

@@ -24,7 +24,7 @@ inline nlohmann::ordered_json rix_debug_json(const RixDebugger& d, const Control
     reason = RixStopReason::kError;
 
   json motion = json::array();
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     const int32_t at = rix_debug_motion_pc(d, c, leg);
     motion.push_back(at < 0 ? json(nullptr) : json(rix_debug_line_of(im, at)));
   }

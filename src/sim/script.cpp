@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "console/console.h"
 #include "core/view_options.h"
+#include "sim/key_names.h"
 #include "sim/script_debug.h"
 
 namespace rokan {
@@ -41,21 +43,11 @@ bool parse_on_off(std::string_view arg, bool& on) {
 ScriptEvent parse_key(int line, std::string_view arg) {
   ScriptEvent e;
   e.line = line;
-  e.kind = EventKind::kKey;
-  if (arg == "TAB" || arg == "ESC") {
-    e.kind = EventKind::kKeyRelease;
-    e.code = arg == "TAB" ? 9 : 27;
-  } else if (arg == "CR") {
-    e.code = 13;
-  } else if (arg == "SPACE") {
-    e.code = ' ';
-  } else if (arg.size() == 1 && arg[0] > ' ' && arg[0] < 0x7F) {
-    e.code = arg[0];
-  } else {
+  if (!parse_key_name(arg, e.code))
     throw ScriptError(line,
                       "key takes one printable ASCII character or TAB, ESC, CR, SPACE, not '" +
                           std::string(arg) + "'");
-  }
+  e.kind = key_arrives_as_release(e.code) ? EventKind::kKeyRelease : EventKind::kKey;
   return e;
 }
 

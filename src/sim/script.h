@@ -15,7 +15,7 @@ namespace rokan {
 enum class EventKind {
   kTick,         // `count` sampling cycles
   kKey,          // a typed character `code`
-  kKeyRelease,   // a released key, virtual code `code` (Tab 9, Esc 27)
+  kKeyRelease,   // a released key, virtual code `code` (kKeyTab, kKeyEsc)
   kSlider,       // VR slider `index` (0..2) moved to `position` (-100..100, 0.1 V steps)
   kCheckBox,     // check box `index` (0..3 PAW1..PAW4, 4 ANTENNA) set to `on`
   kInput,        // answer to the string input dialog: OK with `text` (UTF-8)

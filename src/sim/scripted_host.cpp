@@ -96,7 +96,7 @@ int ScriptedHost::end_run(int status) {
   if (c_ && !c_->cycle.terminated) {
     const int32_t pending = c_->logger.count;
     try {
-      c_->cycle.quitting = 1;  // the script ended the run, not the controller itself
+      c_->cycle.quitting = true;  // the script ended the run, not the controller itself
       terminate(*c_, 1);
     } catch (const ProcessExit&) {
       // The end routine waited for an event: nothing more will come.
@@ -195,9 +195,9 @@ bool ScriptedHost::handle(const ScriptEvent& e, Dialog dialog) {
       break;
     case EventKind::kCheckBox:
       if (e.index == kAntennaBox)
-        c_->sensor.antenna_volt = e.on ? 2.5 : 0.0;
+        c_->sensor.antenna_volt = e.on ? kSwitchClosedVolts : kSwitchOpenVolts;
       else
-        faults_.set_paw_switch(c_->sensor, e.index, e.on ? 2.5 : 0.0);
+        faults_.set_paw_switch(c_->sensor, e.index, e.on ? kSwitchClosedVolts : kSwitchOpenVolts);
       break;
     case EventKind::kOption:
       if (e.index == static_cast<int>(OptionKind::kPtLimit))

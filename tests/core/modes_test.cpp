@@ -59,7 +59,7 @@ TEST_F(Modes, EveryModeDrawsItsLinesAndSetsTheLegs) {
 }
 
 TEST_F(Modes, ModeOutsideTheFourStops) {
-  set_mode(c, 7);
+  set_mode(c, static_cast<Mode>(7));
   EXPECT_EQ(get_mode(c), kEmg);
   EXPECT_EQ(line(1), "ABNORMAL_MODE");
 }

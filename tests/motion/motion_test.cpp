@@ -20,7 +20,7 @@ struct Motion : ::testing::Test {
   const double* foot(int leg) const { return c.state.point[leg][kFoot]; }
   uint8_t code(int leg) const { return c.servo[leg].control_mode[0]; }
   // Every refusal stops in EMG and reports its message; the next check starts from `mode`.
-  void expect_refused(const char* message, int mode = kManual, bool running = false) {
+  void expect_refused(const char* message, Mode mode = kManual, bool running = false) {
     EXPECT_EQ(get_mode(c), kEmg) << message;
     EXPECT_EQ(cp932_to_utf8(c.console.lines[1]), message);
     set_mode(c, mode);

@@ -11,21 +11,12 @@
 // precision, and round to double at the end.
 #include <cmath>
 
+#include "core/units.h"
 #include "rix/compiler/diagnostics.h"
 #include "rix/runtime/exec.h"
 
 namespace rokan::rixrt {
 namespace {
-
-using Ld = long double;
-constexpr Ld kPiL = 3.141592653589793238462643383279502884L;
-
-double deg_to_rad(double a) {
-  return static_cast<double>(static_cast<Ld>(a) * (1.0L / 180.0L) * kPiL);
-}
-double rad_to_deg(double a) {
-  return static_cast<double>((1.0L / kPiL) * static_cast<Ld>(a) * 180.0L);
-}
 
 // Error 22 naming the command that reached a handler which does not serve it.
 bool unknown_command(Exec& x) {
@@ -79,34 +70,34 @@ bool apply(Exec& x, uint8_t command, double a, double b, double& out) {
       out = std::sqrt(a);
       break;
     case rix::EQUAL_SIN:
-      out = std::sin(deg_to_rad(a));
+      out = std::sin(deg_to_rad_extended(a));
       break;
     case rix::EQUAL_COS:
-      out = std::cos(deg_to_rad(a));
+      out = std::cos(deg_to_rad_extended(a));
       break;
     case rix::EQUAL_TAN:
-      out = std::tan(deg_to_rad(a));
+      out = std::tan(deg_to_rad_extended(a));
       break;
     case rix::EQUAL_ASIN:
       if (a < -1 || a > 1) return fail(x, RixError::kDomain);
-      out = rad_to_deg(std::asin(a));
+      out = rad_to_deg_extended(std::asin(a));
       break;
     case rix::EQUAL_ACOS:
       if (a < -1 || a > 1) return fail(x, RixError::kDomain);
-      out = rad_to_deg(std::acos(a));
+      out = rad_to_deg_extended(std::acos(a));
       break;
     case rix::EQUAL_ATAN:
-      out = rad_to_deg(std::atan(a));
+      out = rad_to_deg_extended(std::atan(a));
       break;
     case rix::EQUAL_ATAN2:
       if (a == 0 && b == 0) return fail(x, RixError::kDomain);
-      out = rad_to_deg(std::atan2(a, b));
+      out = rad_to_deg_extended(std::atan2(a, b));
       break;
     case rix::EQUAL_DEG2RAD:
-      out = deg_to_rad(a);
+      out = deg_to_rad_extended(a);
       break;
     case rix::EQUAL_RAD2DEG:
-      out = rad_to_deg(a);
+      out = rad_to_deg_extended(a);
       break;
     default:
       return unknown_command(x);
@@ -237,7 +228,7 @@ void rotation(Exec& x) {
   if (combines_left(x) && !read_vector(x, false, ins.arg_value[0], left)) return;
   if (!read_vector_operand(x, 1, false, v)) return;
   if (!read_scalar(x, angle_kind, ins.arg_value[2], deg)) return;
-  const double t = deg_to_rad(deg);
+  const double t = deg_to_rad_extended(deg);
   const double cs = std::cos(t), sn = std::sin(t);
   double r[3];
   switch (ins.command) {

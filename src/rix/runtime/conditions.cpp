@@ -75,23 +75,23 @@ bool evaluate_event(Exec& x, bool& out) {
   int leg = 0, joint = 0;
   bool state = false;
   if (kind == rix::HALT_REQUEST) {
-    state = c.mode.stop_reserved != 0;
+    state = c.mode.stop_reserved;
   } else if (kind == rix::KB_HIT) {
     state = c.console.key_hit;
   } else if (kind >= rix::INPOS_F1 && kind < rix::INPOS_F1 + 4) {
-    state = leg_in_position(c, kind - rix::INPOS_F1) == 1;
+    state = leg_in_position(c, kind - rix::INPOS_F1);
   } else if (kind == rix::INPOS_ALL) {
-    state = all_legs_in_position(c) == 1 && all_joints_in_position(c) == 1;
+    state = all_legs_in_position(c) && all_joints_in_position(c);
   } else if (kind >= rix::INPOS_J11 && kind < rix::INPOS_J11 + 12) {
     flag_joint(kind - rix::INPOS_J11, leg, joint);
-    state = joint_in_position(c, leg, joint) == 1;
+    state = joint_in_position(c, leg, joint);
   } else if (kind >= rix::NEAR_F1 && kind < rix::NEAR_F1 + 4) {
-    state = leg_near(c, kind - rix::NEAR_F1) == 1;
+    state = leg_near(c, kind - rix::NEAR_F1);
   } else if (kind == rix::NEAR_ALL) {
-    state = all_legs_near(c) == 1 && all_joints_near(c) == 1;
+    state = all_legs_near(c) && all_joints_near(c);
   } else if (kind >= rix::NEAR_J11 && kind < rix::NEAR_J11 + 12) {
     flag_joint(kind - rix::NEAR_J11, leg, joint);
-    state = joint_near(c, leg, joint) == 1;
+    state = joint_near(c, leg, joint);
   } else if (kind >= rix::SPECIAL_FLAG0 && kind < rix::SPECIAL_FLAG0 + kRixSpecialFlags) {
     state = x.image.special_flags[kind - rix::SPECIAL_FLAG0] != 0;
   } else {

@@ -151,10 +151,7 @@ void h_ptp(Exec& x) {
 }
 
 void h_initial_posture(Exec& x) {
-  if (!initial_posture_moves(x.c)) {
-    set_mode(x.c, kEmg);
-    report_message(x.c, "EMG:Can not origin");
-  }
+  initial_posture_moves_or_stop(x.c);
 }
 
 void h_stand_sit(Exec& x) {
@@ -316,7 +313,7 @@ void h_set_tolerance_angle(Exec& x) {
   for (int k = from; k < to; ++k) {
     for (int j = 0; j < 3; ++j) {
       if (joint >= 0 && j != joint) continue;
-      (just ? b.angle_err : b.angle_err_near)[k][j] = deg[j] * (kPi / 180.0);
+      (just ? b.angle_err : b.angle_err_near)[k][j] = deg_to_rad(deg[j]);
     }
   }
 }

@@ -14,8 +14,7 @@ RixBuild rix_build_for_start(Controller& c, std::string_view rix_dir) {
   const bool ok = rix_compile(image, rix_dir, image.source_name);
   if (!ok || image.error_code != 0) {
     if (image.error_code == 0) rix_report_error(image, RixError::kSevere);
-    set_mode(c, kEmg);
-    report_message(c, image.error_text);
+    emergency_stop(c, image.error_text);
     return RixBuild::kFailed;
   }
   if (image.warning_code != 0) {
