@@ -1,10 +1,13 @@
 // The compile driver: checks, opens the source and WARNING.LOG, checks the version line, runs
 // the four passes with their phase values, writes the dump. Every failure ends the compile with
 // the program image reset except for the error code, text and line.
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "platform/paths.h"
+#include "platform/text.h"
 #include "rix/compiler/compiler.h"
 #include "rix/compiler/diagnostics.h"
 #include "rix/compiler/lex.h"
@@ -74,14 +77,14 @@ bool run(RixCompile& cx) {
     return rix_fail(cx, RixError::kWarningOpen);
 
   // 4. The version line, 5. the heading line.
-  RixLineReader reader(source.f);
+  LineReader reader(source.f, LineReader::Cut::kBetweenCharacters);
   std::string line;
   cx.source_line = 1;
-  if (!reader.next_piece(line, kRixPieceMax) || !reader.skip_rest_of_line(kRixHeadLineSkipMax))
+  if (!reader.next(line, kRixPieceMax) || !reader.skip_rest(kRixHeadLineSkipMax))
     return rix_fail(cx, RixError::kVersion);
   if (!version_matches(line, image.version)) return rix_fail(cx, RixError::kVersion);
   cx.source_line = 2;
-  if (!reader.next_piece(line, kRixPieceMax) || !reader.skip_rest_of_line(kRixHeadLineSkipMax))
+  if (!reader.next(line, kRixPieceMax) || !reader.skip_rest(kRixHeadLineSkipMax))
     return rix_fail(cx, RixError::kFormat);
 
   // 6. The passes.
@@ -95,8 +98,16 @@ bool run(RixCompile& cx) {
   image.phase = rix::PHASE4;
   if (!rix_pass4(cx)) return false;
 
-  // 7. The dump.
-  if (!rix_write_dump(image)) return rix_fail(cx, RixError::kSevere);
+  // 7. The dump. Its failure is the severe error; the file and the system's reason follow the
+  // message, as the operator can only act on a full disk or a blocked name when told of it.
+  if (!rix_write_dump(image)) {
+    const int reason = errno;
+    rix_report_error(image, RixError::kSevere);
+    image.error_text =
+        sjis_truncate(image.error_text + " (" + kRixDumpFile + ": " + std::strerror(reason) + ")",
+                      kRixErrorTextMax);
+    return false;
+  }
   cx.warning_log.close();
   return true;
 }
