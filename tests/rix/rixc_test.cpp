@@ -83,6 +83,18 @@ TEST(Rixc, ADumpThatCannotBeWrittenFailsTheCompileWithTheFileAndTheReason) {
       << r.out;
 }
 
+// The warnings reach the disk as WARNING.LOG closes, after the dump: warnings that cannot be
+// written fail the compile instead of vanishing.
+TEST(Rixc, WarningsThatCannotBeWrittenFailTheCompileWithTheReason) {
+  TempDir full;
+  full.write("W.RIX", "3.1\nh\nDEF_VAR UNUSED\nEND\n");
+  std::filesystem::create_symlink("/dev/full", full.path / "WARNING.LOG");
+  RixcRun r = rixc((full.path / "W.RIX").string());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n')),
+            "[PHASE4]0000: 警告ログファイルが開けません(WARNING.LOG) No space left on device");
+}
+
 TEST(Rixc, WrongArgumentsAndMissingFilesAreReported) {
   EXPECT_EQ(rixc("").status, 2);
   EXPECT_EQ(rixc("--verbose X.RIX").status, 2);

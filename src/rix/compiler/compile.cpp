@@ -43,6 +43,14 @@ bool is_work_file_name(std::string_view name) {
   return false;
 }
 
+// Reports `error` with `why` after its message, within the error text's length: the operator
+// can act on a full disk or a blocked name only when told of it.
+bool fail_with_reason(RixCompile& cx, RixError error, const std::string& why) {
+  rix_report_error(cx.image, error);
+  cx.image.error_text = sjis_truncate(cx.image.error_text + " " + why, kRixErrorTextMax);
+  return false;
+}
+
 bool run(RixCompile& cx) {
   RixImage& image = cx.image;
 
@@ -98,17 +106,15 @@ bool run(RixCompile& cx) {
   image.phase = rix::PHASE4;
   if (!rix_pass4(cx)) return false;
 
-  // 7. The dump. Its failure is the severe error; the file and the system's reason follow the
-  // message, as the operator can only act on a full disk or a blocked name when told of it.
+  // 7. The dump, then the warnings reach the disk as WARNING.LOG closes. The system's reason
+  // follows the message (and names the dump, which the severe error's text does not).
   if (!rix_write_dump(image)) {
     const int reason = errno;
-    rix_report_error(image, RixError::kSevere);
-    image.error_text =
-        sjis_truncate(image.error_text + " (" + kRixDumpFile + ": " + std::strerror(reason) + ")",
-                      kRixErrorTextMax);
-    return false;
+    return fail_with_reason(cx, RixError::kSevere,
+                            std::string("(") + kRixDumpFile + ": " + std::strerror(reason) + ")");
   }
-  cx.warning_log.close();
+  if (!cx.warning_log.close())
+    return fail_with_reason(cx, RixError::kWarningOpen, std::strerror(errno));
   return true;
 }
 
