@@ -1,7 +1,6 @@
 // Login screen: chooses the current user from user.ini in the workspace. The user's
 // directory is the first part of every path the controller forms, so it is copied only after
 // every line of the file has been checked.
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -10,7 +9,7 @@
 #include "console/menus.h"
 #include "core/controller.h"
 #include "core/cycle.h"
-#include "platform/paths.h"
+#include "platform/file.h"
 #include "platform/text.h"
 
 namespace rokan {
@@ -53,10 +52,11 @@ bool refuse(Controller& c, const std::string& text) {
 }
 
 bool read_users(Controller& c, std::vector<User>& users) {
-  std::FILE* f = open_file(c.workspace, "user.ini", "rt");
+  File f = File::open(c.workspace, "user.ini", "rt");
   if (!f) return refuse(c, SJ("ユーザー情報管理ファイルが存在しません．"));
   std::string line;
-  for (int n = 1; n <= kMaxUsers && read_line_piece(f, line, kUserLineMax); ++n) {
+  LineReader reader(f);
+  for (int n = 1; n <= kMaxUsers && reader.next(line, kUserLineMax); ++n) {
     User u;
     const char* why = nullptr;
     if (!two_words(line, u.name, u.dir))
@@ -66,12 +66,11 @@ bool read_users(Controller& c, std::vector<User>& users) {
     else if (u.dir.size() > kUserDirMax)
       why = SJ("user.ini %d行目: ディレクトリ名が長すぎます(31バイトまで)．").c_str();
     if (why) {
-      std::fclose(f);
+      f.reset();  // refuse() may end the process through the host
       return refuse(c, format(why, n));
     }
     users.push_back(std::move(u));
   }
-  std::fclose(f);
   return true;
 }
 

@@ -33,10 +33,11 @@ bool read_origin_file(Controller& c) {
   double origin[4][3];
   bool valid = true;
   std::string line;
+  LineReader reader(f);
   for (auto& leg : origin) {
     // Every line is read even after a bad one, as the file is judged as a whole.
     // A longer line comes in pieces of kLineMax bytes, each taken as a line.
-    if (!read_line_piece(f, line, kLineMax) || !parse_leg(line, leg)) valid = false;
+    if (!reader.next(line, kLineMax) || !parse_leg(line, leg)) valid = false;
   }
   f.reset();
   if (!valid) return false;

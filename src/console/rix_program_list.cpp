@@ -18,26 +18,19 @@ constexpr std::size_t kCommentLineMax = 1023;  // bytes of line 2 that are kept
 constexpr std::size_t kSkipMax = 65536;        // bytes of the rest of line 1 that are skipped
 constexpr std::size_t kFileNameMax = 12;       // the program file name field holds 12 bytes
 
-std::string strip_blanks(const std::string& s) {
-  std::size_t b = 0, e = s.size();
-  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r')) --e;
-  return s.substr(b, e - b);
-}
-
 bool read_entry(const Controller& c, const std::string& dir, const std::string& file,
                 RixSourceEntry& out) {
   File f = File::open(c.workspace, dir + file, "rt");
   if (!f) return false;
   out.file = file;
   std::string line;
-  bool ended = true;
-  if (read_line_piece(f, line, kNumberLineMax, &ended)) {
+  LineReader reader(f);
+  if (reader.next(line, kNumberLineMax)) {
     double number;
     if (std::sscanf(line.c_str(), "%lf", &number) == 1) out.number = number;
     // A first line that never ends (a device, a huge file) leaves the comment empty.
-    if ((ended || skip_line(f, kSkipMax)) && read_line_piece(f, line, kCommentLineMax, &ended))
-      out.comment = sjis_truncate(strip_blanks(line), kCommentLineMax);
+    if (reader.skip_rest(kSkipMax) && reader.next(line, kCommentLineMax))
+      out.comment = sjis_truncate(trim(line), kCommentLineMax);
   }
   return true;
 }

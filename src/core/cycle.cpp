@@ -1,6 +1,8 @@
 #include "core/cycle.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include "console/console.h"
@@ -89,7 +91,13 @@ void startup(Controller& c) {
 
   text_put(c, 1, 8, SJ("非常停止履歴ログファイル・オープン"));
   if (!open_report_log(c)) {
+    const int reason = errno;
     std::fputs("\n Can not open file (emg.log)\n", stderr);
+    // A GUI has no terminal for that line: its host shows the stop reason and the file before
+    // the process ends.
+    c.cycle.ended_by_itself = true;
+    c.cycle.stop_reason = std::string("Can not open file (emg.log): ") + std::strerror(reason);
+    c.cycle.stop_file = c.params.emg_dir + "emg.log";
     c.cycle.quitting = true;
     c.host.exit_process(1);
     return;

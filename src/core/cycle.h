@@ -20,10 +20,12 @@ struct CycleState {
   uint64_t tick_count = 0;   // sampling cycles run since start-up
   bool terminated = false;   // the end routine has run
   bool log_unsaved = false;  // the end routine could not write the pending sampling data
-  // The end routine ran without the operator's quit confirmation (bad user.ini, no log area,
-  // an abnormal leg number, ...): the front ends say why and end with a failure status.
+  // The run ended without the operator's quit confirmation (bad user.ini, no log area, no
+  // report log, an abnormal leg number, ...): the front ends say why and end with a failure
+  // status.
   bool ended_by_itself = false;
   std::string stop_reason;  // CP932, the message that ended it
+  std::string stop_file;    // controller path of the file whose failure ended it, if one did
 };
 
 // Exit status of a run whose end routine could not write the pending sampling data (the front

@@ -20,23 +20,10 @@
 namespace rokan {
 namespace {
 
-constexpr int kLineMax = 1022;  // characters read per line; the rest of a longer line follows
-
-// Reads at most kLineMax characters of the next line, with its line end when it fits.
-bool read_line(std::FILE* f, std::string& line) {
-  char buf[kLineMax + 2];
-  if (!std::fgets(buf, kLineMax + 1, f)) return false;
-  line.assign(buf);
-  return true;
-}
+constexpr std::size_t kLineMax = 1022;  // bytes read per line; the rest of a longer line follows
 
 bool is_blank(char ch) {
   return ch == ' ' || ch == '\t';
-}
-
-std::string strip_line_end(std::string_view v) {
-  while (!v.empty() && (v.back() == '\n' || v.back() == '\r')) v.remove_suffix(1);
-  return std::string(v);
 }
 
 // Floating-point conversion that fails on a range error, and on "inf" or "nan", which strtod
@@ -167,23 +154,24 @@ bool apply(Params& p, const std::string& label, const std::string& value) {
     return true;
   }
   if (label == "DEFAULT_PATH_RIX") {
-    p.rix_dir = strip_line_end(value);
+    p.rix_dir = value;
     p.rix_path = p.user_dir + p.rix_dir;
     return true;
   }
   if (label == "DEFAULT_PATH_LOG") {
-    p.log_dir = strip_line_end(value);
+    p.log_dir = value;
     return true;
   }
   if (label == "DEFAULT_PATH_INI") {
-    p.ini_dir = strip_line_end(value);
+    p.ini_dir = value;
     return true;
   }
   return false;
 }
 
-// Splits a line into label and value; false when no blank follows the label.
-bool split(const std::string& line, std::string& label, std::string& value) {
+// Splits a line into label and value; false when no blank follows the label. `at_end` tells
+// whether the value runs to the end of the line.
+bool split(const std::string& line, std::string& label, std::string& value, bool& at_end) {
   std::size_t i = 0;
   while (i < line.size() && is_blank(line[i])) ++i;
   std::size_t start = i;
@@ -194,6 +182,7 @@ bool split(const std::string& line, std::string& label, std::string& value) {
   start = i;
   while (i < line.size() && !is_blank(line[i])) ++i;
   value = line.substr(start, i - start);
+  at_end = i >= line.size();
   return true;
 }
 
@@ -211,8 +200,10 @@ void read_param_file(Controller& c) {
     return;
   }
   std::string line;
+  LineReader reader(f);
   double version = 0;
-  bool have_version = read_line(f, line) && std::sscanf(line.c_str(), "%*s %lf", &version) == 1;
+  bool have_version =
+      reader.next(line, kLineMax) && std::sscanf(line.c_str(), "%*s %lf", &version) == 1;
   // The version matches when it agrees to the hundredths; the comparison is written so that a
   // huge or non-numeric version fails it instead of going through an out-of-range conversion.
   if (!have_version || !(std::fabs((version - static_cast<double>(kArdoVersion)) * 100) < 1)) {
@@ -222,17 +213,19 @@ void read_param_file(Controller& c) {
     return;
   }
   std::string label, value;
-  while (read_line(f, line)) {
-    if (!split(line, label, value)) {
-      reader_message(
-          c, SJ("初期設定ファイルの書式に誤りがあります．\n") + "[" + strip_line_end(line) + "]\n");
+  bool value_at_end = false;
+  while (reader.next(line, kLineMax)) {
+    if (!split(line, label, value, value_at_end)) {
+      reader_message(c, SJ("初期設定ファイルの書式に誤りがあります．\n") + "[" + line + "]\n");
       f.reset();
       wait_key(c);
       return;
     }
     if (!apply(p, label, value)) {
+      // A value that runs to the end of its line is shown with the line end the file has there.
+      const std::string_view value_end = value_at_end ? reader.line_end() : "";
       reader_message(c, SJ("[Err] 未定義のラベル，あるいは値が不正です．\n") + "    " + label +
-                            " = " + value + "\n\a\a\a");
+                            " = " + value + std::string(value_end) + "\n\a\a\a");
       wait_key(c);
       break;
     }

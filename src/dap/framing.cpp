@@ -19,16 +19,13 @@ bool same_name(std::string_view a, std::string_view b) {
 // The body size the header block names; an empty string on success, else the reason.
 std::string parse_header(std::string_view block, std::size_t& size) {
   bool found = false;
-  while (!block.empty()) {
-    std::size_t end = block.find('\n');
-    std::string_view line = block.substr(0, end);
-    block = end == std::string_view::npos ? std::string_view() : block.substr(end + 1);
-    line = trim_line(line);
+  for (std::string_view line; next_line(block, line);) {
+    line = trim(line);
     if (line.empty()) continue;
     std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) return "a header line without a colon";
-    if (!same_name(trim_line(line.substr(0, colon)), "Content-Length")) continue;
-    std::string_view value = trim_line(line.substr(colon + 1));
+    if (!same_name(trim(line.substr(0, colon)), "Content-Length")) continue;
+    std::string_view value = trim(line.substr(colon + 1));
     if (value.empty() || value.size() > 10) return "Content-Length is not a byte count";
     std::size_t n = 0;
     for (char ch : value) {

@@ -15,12 +15,6 @@ namespace rokan {
 namespace debug {
 namespace {
 
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 // "N", "== N", ">= N", "> N", "<= N", "< N", "% N" with N a whole number from 1 (0 for the
 // comparisons that allow it).
 bool parse_hit_condition(std::string_view text, uint8_t& op, uint32_t& value) {

@@ -18,6 +18,7 @@
 #include "gui/log_confirm_form.h"
 #include "gui/main_form.h"
 #include "gui/qt_text.h"
+#include "gui/stop_reason_box.h"
 #include "gui/text_information_window.h"
 #include "gui/tick_driver.h"
 #include "platform/paths.h"
@@ -153,6 +154,11 @@ void QtHost::close_main_window() {
 }
 
 void QtHost::exit_process(int code) {
+  // A run that ends before its end routine could close the windows (a start-up that cannot open
+  // its report log) says why first: the operator looks at the screen, not at a terminal. Not
+  // after a stop signal, when nobody may be there to close the message.
+  if (c_ && c_->cycle.ended_by_itself && !c_->cycle.terminated && !stop_signal_)
+    show_stop_reason(*c_, main_);
   // The controller has closed its files; Qt's half-finished state must not run destructors.
   std::fflush(nullptr);
   std::_Exit(code);

@@ -9,8 +9,9 @@ namespace rokan {
 
 struct Controller;
 
-// Shows a modal message with the stop reason when the controller ended itself; true when it
-// did (the program then ends with a failure status).
+// Shows a modal message with the stop reason (and the absolute name of the file that failed,
+// when one did) when the controller ended itself; true when it did (the program then ends with
+// a failure status).
 bool show_stop_reason(const Controller& c, QWidget* parent = nullptr);
 
 }  // namespace rokan

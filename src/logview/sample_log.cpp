@@ -48,18 +48,12 @@ void split_tabs(std::string_view line, std::vector<std::string_view>& out) {
 }
 
 bool parse_number(std::string_view field, double& out) {
-  while (!field.empty() && field.front() == ' ') field.remove_prefix(1);
-  while (!field.empty() && field.back() == ' ') field.remove_suffix(1);
+  field = trim(field);  // a field holds no tab: the tabs split the row
   if (!field.empty() && field.front() == '+') field.remove_prefix(1);
   if (field.empty()) return false;
   const char* end = field.data() + field.size();
   auto [ptr, ec] = std::from_chars(field.data(), end, out);
   return ec == std::errc() && ptr == end;
-}
-
-std::string_view strip_cr(std::string_view line) {
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  return line;
 }
 
 }  // namespace
@@ -80,16 +74,13 @@ SampleLog parse_sample_log(std::string_view bytes) {
     return log;
   }
 
-  std::size_t pos = 0;
+  std::string_view rest = bytes;
   int line_no = 0;
   bool have_header = false;
   std::vector<std::string_view> fields;
-  while (pos < bytes.size()) {
-    const std::size_t nl = bytes.find('\n', pos);
-    const bool complete = nl != std::string_view::npos;
-    const std::string_view line =
-        strip_cr(bytes.substr(pos, complete ? nl - pos : std::string_view::npos));
-    pos = complete ? nl + 1 : bytes.size();
+  LineEnd end;
+  for (std::string_view line; next_line(rest, line, &end);) {
+    const bool complete = end == LineEnd::kNewline;
     ++line_no;
 
     if (!have_header) {
@@ -103,7 +94,7 @@ SampleLog parse_sample_log(std::string_view bytes) {
       }
       split_tabs(line, fields);
       for (std::string_view f : fields) log.columns.emplace_back(f);
-      log.values.reserve((bytes.size() - pos) / 10);  // a logged number takes ~10 bytes
+      log.values.reserve(rest.size() / 10);  // a logged number takes ~10 bytes
       have_header = true;
       continue;
     }

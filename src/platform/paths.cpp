@@ -115,45 +115,6 @@ std::FILE* open_file(std::string_view cp932_path, const char* mode) {
   return open_file({}, cp932_path, mode);
 }
 
-bool read_text_line(std::FILE* f, std::string& line) {
-  line.clear();
-  int ch;
-  while ((ch = std::fgetc(f)) != EOF) {
-    if (ch == '\n') return true;
-    line.push_back(static_cast<char>(ch));
-  }
-  return !line.empty();
-}
-
-bool read_line_piece(std::FILE* f, std::string& piece, std::size_t max, bool* ended) {
-  piece.clear();
-  bool line_end = true;
-  int ch = 0;
-  while (piece.size() < max && (ch = std::fgetc(f)) != EOF && ch != '\n')
-    piece.push_back(static_cast<char>(ch));
-  if (piece.size() >= max && ch != '\n') {
-    // Full: the line end right after the piece still belongs to it.
-    ch = std::fgetc(f);
-    if (ch != '\n' && ch != EOF) {
-      std::ungetc(ch, f);
-      line_end = false;
-    }
-    if (ch == EOF && piece.empty()) return false;
-  } else if (ch == EOF && piece.empty()) {
-    return false;
-  }
-  if (ended) *ended = line_end;
-  return true;
-}
-
-bool skip_line(std::FILE* f, std::size_t limit) {
-  for (std::size_t n = 0; n < limit; ++n) {
-    int ch = std::fgetc(f);
-    if (ch == '\n' || ch == EOF) return true;
-  }
-  return false;
-}
-
 bool is_searchable_directory(const std::string& local_dir) {
   std::error_code ec;
   return std::filesystem::is_directory(local_dir, ec) && ::access(local_dir.c_str(), X_OK) == 0;

@@ -31,21 +31,6 @@ std::string rooted_path(std::string_view root, std::string_view cp932_path);
 std::FILE* open_file(std::string_view root, std::string_view cp932_path, const char* mode);
 std::FILE* open_file(std::string_view cp932_path, const char* mode);
 
-// Reads one line of f without its '\n'; false at the end of the file. A last line without a
-// line end still counts.
-bool read_text_line(std::FILE* f, std::string& line);
-
-// Reads the next piece of a line into `piece`: at most `max` bytes, without the '\n' that ends
-// it. A longer line comes in several pieces, as fgets() with a buffer of max + 1 bytes returns
-// it (a line of exactly `max` bytes is one piece). `ended` (when given) tells whether the piece
-// reached the end of its line. False at the end of the file. Memory stays bounded whatever the
-// file holds.
-bool read_line_piece(std::FILE* f, std::string& piece, std::size_t max, bool* ended = nullptr);
-
-// Skips the rest of the current line, reading at most `limit` bytes; false when the line goes on
-// beyond them.
-bool skip_line(std::FILE* f, std::size_t limit);
-
 // A local directory whose files can be reached (it exists and may be searched): what a
 // workspace must be.
 bool is_searchable_directory(const std::string& local_dir);

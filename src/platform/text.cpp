@@ -87,11 +87,97 @@ void write_stderr(std::string_view cp932) {
   std::fwrite(utf8.data(), 1, utf8.size(), stderr);
   std::fflush(stderr);
 }
-std::string_view trim_line(std::string_view s) {
+std::string_view trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-    s.remove_suffix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
   return s;
+}
+
+bool next_line(std::string_view& text, std::string_view& line, LineEnd* end) {
+  if (text.empty()) return false;
+  const std::size_t nl = text.find('\n');
+  line = text.substr(0, nl);
+  if (nl == std::string_view::npos) {
+    text = {};
+    if (end) *end = LineEnd::kEndOfFile;
+    return true;
+  }
+  text.remove_prefix(nl + 1);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  if (end) *end = LineEnd::kNewline;
+  return true;
+}
+
+int LineReader::get() {
+  if (npending_ > 0) return pending_[--npending_];
+  return std::getc(file_);
+}
+
+bool LineReader::next(std::string& out, std::size_t max) {
+  out.clear();
+  const bool starts_line = at_line_start();
+  if (starts_line) ++line_;
+  bool in_char = false;  // the last byte of out is the lead byte of an unfinished character
+  for (;;) {
+    int ch = get();
+    if (ch == EOF) {
+      if (out.empty() && starts_line) {
+        --line_;
+        end_ = LineEnd::kEndOfFile;
+        return false;
+      }
+      end_ = LineEnd::kEndOfFile;
+      return true;
+    }
+    if (ch == '\n') {
+      crlf_ = !out.empty() && out.back() == '\r';
+      if (crlf_) out.pop_back();
+      end_ = LineEnd::kNewline;
+      return true;
+    }
+    if (out.size() >= max) {
+      // The piece is full and the line goes on with ch, unless ch starts the line end.
+      if (ch == '\r') {
+        int after = get();
+        if (after == '\n') {
+          crlf_ = true;
+          end_ = LineEnd::kNewline;
+          return true;
+        }
+        if (after == EOF) {
+          end_ = LineEnd::kEndOfFile;
+          return true;
+        }
+        unget(after);
+      }
+      unget(ch);
+      if (in_char) {
+        unget(static_cast<unsigned char>(out.back()));
+        out.pop_back();
+      }
+      end_ = LineEnd::kTooLong;
+      return true;
+    }
+    out.push_back(static_cast<char>(ch));
+    in_char =
+        cut_ == Cut::kBetweenCharacters && !in_char && is_sjis_lead(static_cast<unsigned char>(ch));
+  }
+}
+
+bool LineReader::skip_rest(std::size_t limit) {
+  if (at_line_start()) return true;
+  for (std::size_t skipped = 0;; ++skipped) {
+    if (skipped >= limit) return false;
+    int ch = get();
+    if (ch == EOF) {
+      end_ = LineEnd::kEndOfFile;
+      return true;
+    }
+    if (ch == '\n') break;
+  }
+  crlf_ = false;  // what preceded the '\n' was skipped unseen
+  end_ = LineEnd::kNewline;
+  return true;
 }
 
 }  // namespace rokan

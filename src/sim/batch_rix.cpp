@@ -7,6 +7,7 @@
 
 #include "auto/auto_program.h"
 #include "core/modes.h"
+#include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "rix/compiler/compiler.h"
@@ -17,6 +18,8 @@
 
 namespace rokan {
 namespace {
+
+constexpr std::size_t kWarningLineMax = 1023;  // bytes per warning line; a longer one is split
 
 // The message of a report line "[PHASE]NNNN: message".
 std::string_view message_of(std::string_view report) {
@@ -42,15 +45,11 @@ void print_compile_error(std::FILE* err, const std::string& file, const RixImage
 // Every line of WARNING.LOG as "FILE: warning: TEXT".
 void print_warnings(std::FILE* err, const std::string& file, const RixImage& image,
                     const std::string& rix_dir) {
-  std::FILE* log = open_file(image.workspace, rix_dir + kRixWarningFile, "r");
+  File log = File::open(image.workspace, rix_dir + kRixWarningFile, "r");
   if (!log) return;
-  char line[1024];
-  while (std::fgets(line, sizeof line, log)) {
-    std::string text = cp932_to_utf8(line);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    std::fprintf(err, "%s: warning: %s\n", file.c_str(), text.c_str());
-  }
-  std::fclose(log);
+  LineReader reader(log);
+  for (std::string line; reader.next(line, kWarningLineMax);)
+    std::fprintf(err, "%s: warning: %s\n", file.c_str(), cp932_to_utf8(line).c_str());
 }
 
 int start_rix(BatchSession& s, const std::string& file, const std::string& shown) {

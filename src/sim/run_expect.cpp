@@ -26,19 +26,19 @@ std::string unescape_tabs(std::string_view s) {
 
 bool parse_run_expectations(const std::string& source, RunExpectations& out, std::string& error) {
   out = RunExpectations{};
-  std::istringstream in(source);
+  std::string_view text = source;
   int number = 0;
-  for (std::string raw; std::getline(in, raw);) {
+  for (std::string_view raw; next_line(text, raw);) {
     ++number;
-    std::string_view line = trim_line(raw);
+    std::string_view line = trim(raw);
     if (line.substr(0, 2) != "//") continue;
-    line = trim_line(line.substr(2));
+    line = trim(line.substr(2));
     if (line.substr(0, 7) != "expect:") continue;
-    line = trim_line(line.substr(7));
+    line = trim(line.substr(7));
     const std::size_t space = line.find_first_of(" \t");
     const std::string_view kind = line.substr(0, space);
     const std::string_view text =
-        space == std::string_view::npos ? std::string_view{} : trim_line(line.substr(space));
+        space == std::string_view::npos ? std::string_view{} : trim(line.substr(space));
     const std::string where = "line " + std::to_string(number) + ": ";
     if (kind == "exit") {
       const bool digits =

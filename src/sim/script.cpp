@@ -6,6 +6,7 @@
 
 #include "console/console.h"
 #include "core/view_options.h"
+#include "platform/text.h"
 #include "sim/key_names.h"
 #include "sim/script_debug.h"
 
@@ -13,13 +14,7 @@ namespace rokan {
 namespace {
 
 bool is_blank(char ch) {
-  return ch == ' ' || ch == '\t' || ch == '\r';
-}
-
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && is_blank(s.back())) s.remove_suffix(1);
-  return s;
+  return ch == ' ' || ch == '\t';
 }
 
 // Splits off the first word; `rest` is what follows it, leading blanks removed.
@@ -223,11 +218,8 @@ std::vector<ScriptEvent> parse_script(std::string_view text) {
   std::vector<ScriptEvent> events;
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // editors' UTF-8 mark
   int line = 0;
-  while (!text.empty()) {
+  for (std::string_view raw; next_line(text, raw);) {
     ++line;
-    std::size_t nl = text.find('\n');
-    std::string_view raw = text.substr(0, nl);
-    text = nl == std::string_view::npos ? std::string_view{} : text.substr(nl + 1);
     std::string_view s = trim(raw);
     if (s.empty() || s[0] == '#') continue;
     events.push_back(parse_line(line, s));

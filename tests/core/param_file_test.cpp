@@ -181,6 +181,25 @@ TEST_F(ParamFile, ZeroLimitsAndADirectoryAreReportedAsSuch) {
   EXPECT_TRUE(waited_for_a_key());
 }
 
+// A value that runs to the end of its line carries that line end, as the file has it, into
+// the label error; a value followed by blanks, or the file's last line, carries none.
+TEST_F(ParamFile, TheLabelErrorShowsTheValueWithItsLineEnd) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"KM51\t1.0\n", "    KM51 = 1.0\n\n\a\a\a"},
+      {"KM51\t1.0\r\n", "    KM51 = 1.0\r\n\n\a\a\a"},
+      {"KM51\t1.0 \r\n", "    KM51 = 1.0\n\a\a\a"},
+      {"KM51\t1.0", "    KM51 = 1.0\n\a\a\a"},
+  };
+  for (const auto& [line, shown] : cases) {
+    SCOPED_TRACE(line);
+    write_ini(std::string("ARDO_VERSION\t4.20\r\n") + line);
+    testing::internal::CaptureStderr();
+    read();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err.substr(err.find('\n') + 1), shown);
+  }
+}
+
 TEST_F(ParamFile, CommentsFlagsAndDegreesAreReadAsWritten) {
   write_ini(
       "ARDO_VERSION 4.2\nREM a comment\n  \tOVER_RUN_ENABLE\t7\nANGLE_ERR23 90\n"

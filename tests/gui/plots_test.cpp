@@ -119,10 +119,9 @@ TEST_F(GuiTest, PlotWindowShowsGaitFiveWalking) {
 
 // A RIX program's variable as a channel: listed once the program runs, sampled every cycle.
 TEST_F(GuiTest, PlotWindowTakesAVariableOfTheRunningRixProgram) {
-  std::ofstream(fs::current_path() / "DEFAULT" / "rixs" / "ROKAN.RIX", std::ios::binary)
-      << utf8_to_cp932(
-             "3.1\nplot\nDEF_VAR A\nDEF_POS P\nA = 0\nP.Z = 0\nLOOP:\nA += 1\n"
-             "P.Z = P.Z + 2\nSLEEP 0.005\nIF A < 1000000 GOTO LOOP:\nEND\n");
+  std::ofstream(workspace_ / "DEFAULT" / "rixs" / "ROKAN.RIX", std::ios::binary) << utf8_to_cp932(
+      "3.1\nplot\nDEF_VAR A\nDEF_POS P\nA = 0\nP.Z = 0\nLOOP:\nA += 1\n"
+      "P.Z = P.Z + 2\nSLEEP 0.005\nIF A < 1000000 GOTO LOOP:\nEND\n");
   start_past_startup();
   TmainForm& f = main_form();
   LivePlotWindow& w = f.tools().plots();

@@ -136,39 +136,5 @@ TEST(Paths, ControllerPathsOpenInsideTheirRootAndAbsolutePathsStayWhereTheyPoint
   fs::remove_all(root);
 }
 
-TEST(Paths, LinePiecesAreBoundedAndALineOfExactlyTheBoundIsOnePiece) {
-  std::FILE* f = std::tmpfile();
-  ASSERT_NE(f, nullptr);
-  std::fputs("abcde\nfg\n\nhij", f);
-  std::rewind(f);
-  std::string piece;
-  bool ended = false;
-  std::vector<std::pair<std::string, bool>> got;
-  while (read_line_piece(f, piece, 2, &ended)) got.emplace_back(piece, ended);
-  EXPECT_EQ(got, (std::vector<std::pair<std::string, bool>>{{"ab", false},
-                                                            {"cd", false},
-                                                            {"e", true},
-                                                            {"fg", true},
-                                                            {"", true},
-                                                            {"hi", false},
-                                                            {"j", true}}));
-  std::rewind(f);
-  EXPECT_FALSE(skip_line(f, 5)) << "abcde goes on past 5 bytes";
-  EXPECT_TRUE(skip_line(f, 5)) << "the line end after abcde";
-  EXPECT_TRUE(skip_line(f, 3));
-  ASSERT_TRUE(read_line_piece(f, piece, 10));
-  EXPECT_EQ(piece, "");
-  std::fclose(f);
-
-  // A file that is one line without end: memory stays within the bound.
-  std::FILE* zero = std::fopen("/dev/zero", "r");
-  ASSERT_NE(zero, nullptr);
-  ASSERT_TRUE(read_line_piece(zero, piece, 255, &ended));
-  EXPECT_EQ(piece.size(), 255u);
-  EXPECT_FALSE(ended);
-  EXPECT_FALSE(skip_line(zero, 100000));
-  std::fclose(zero);
-}
-
 }  // namespace
 }  // namespace rokan

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "platform/text.h"
@@ -55,6 +56,43 @@ TEST(Rixc, SuccessPrintsTheWarningsAndWithDumpTheCompiledProgram) {
   RixcRun dump = rixc("--dump " + (dir.path / "OK.RIX").string());
   EXPECT_EQ(dump.status, 0);
   EXPECT_EQ(dump.out, r.out + dir.read("rix.obj"));
+}
+
+// The dump is the compile's last write: a failed one fails the compile with the severe error
+// and tells which file failed and why, whether the name is taken (here by a directory) or the
+// disk is full (/dev/full takes the writes; the failure shows at the flush). Both happen to the
+// root user too.
+TEST(Rixc, ADumpThatCannotBeWrittenFailsTheCompileWithTheFileAndTheReason) {
+  TempDir taken;
+  taken.write("OK.RIX", "3.1\nh\nEND\n");
+  std::filesystem::create_directory(taken.path / "rix.obj");
+  RixcRun r = rixc((taken.path / "OK.RIX").string());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n')),
+            "[PHASE4]0000: 深刻なエラーです(要debug) (rix.obj: Is a directory)");
+
+  TempDir full;
+  full.write("OK.RIX", "3.1\nh\nEND\n");
+  std::filesystem::create_symlink("/dev/full", full.path / "rix.obj");
+  r = rixc((full.path / "OK.RIX").string());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n')),
+            "[PHASE4]0000: 深刻なエラーです(要debug) (rix.obj: No space left on device)");
+  EXPECT_NE(r.out.find(": error: 深刻なエラーです(要debug) (rix.obj: No space left on device)"),
+            std::string::npos)
+      << r.out;
+}
+
+// The warnings reach the disk as WARNING.LOG closes, after the dump: warnings that cannot be
+// written fail the compile instead of vanishing.
+TEST(Rixc, WarningsThatCannotBeWrittenFailTheCompileWithTheReason) {
+  TempDir full;
+  full.write("W.RIX", "3.1\nh\nDEF_VAR UNUSED\nEND\n");
+  std::filesystem::create_symlink("/dev/full", full.path / "WARNING.LOG");
+  RixcRun r = rixc((full.path / "W.RIX").string());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n')),
+            "[PHASE4]0000: 警告ログファイルが開けません(WARNING.LOG) No space left on device");
 }
 
 TEST(Rixc, WrongArgumentsAndMissingFilesAreReported) {

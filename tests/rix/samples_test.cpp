@@ -35,7 +35,7 @@ TEST_P(Sample, CompilesCleanlyWithANumberAndACommentForTheProgramList) {
   char* end = nullptr;
   std::strtod(number.c_str(), &end);
   EXPECT_NE(end, number.c_str()) << "line 1 is no number";
-  std::string_view shown = trim_blanks(comment);
+  std::string_view shown = trim(comment);
   EXPECT_FALSE(shown.empty());
   EXPECT_LE(shown.size(), 40u) << "the list shows 40 bytes of the comment";
 }

@@ -1,10 +1,13 @@
 // The compile driver: checks, opens the source and WARNING.LOG, checks the version line, runs
 // the four passes with their phase values, writes the dump. Every failure ends the compile with
 // the program image reset except for the error code, text and line.
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "platform/paths.h"
+#include "platform/text.h"
 #include "rix/compiler/compiler.h"
 #include "rix/compiler/diagnostics.h"
 #include "rix/compiler/lex.h"
@@ -37,6 +40,14 @@ bool is_work_file_name(std::string_view name) {
        {kRixFormalFile, kRixLabelFile, kRixVariableFile, kRixWarningFile, kRixDumpFile}) {
     if (label_names_equal(name, work)) return true;
   }
+  return false;
+}
+
+// Reports `error` with `why` after its message, within the error text's length: the operator
+// can act on a full disk or a blocked name only when told of it.
+bool fail_with_reason(RixCompile& cx, RixError error, const std::string& why) {
+  rix_report_error(cx.image, error);
+  cx.image.error_text = sjis_truncate(cx.image.error_text + " " + why, kRixErrorTextMax);
   return false;
 }
 
@@ -74,14 +85,14 @@ bool run(RixCompile& cx) {
     return rix_fail(cx, RixError::kWarningOpen);
 
   // 4. The version line, 5. the heading line.
-  RixLineReader reader(source.f);
+  LineReader reader(source.f, LineReader::Cut::kBetweenCharacters);
   std::string line;
   cx.source_line = 1;
-  if (!reader.next_piece(line, kRixPieceMax) || !reader.skip_rest_of_line(kRixHeadLineSkipMax))
+  if (!reader.next(line, kRixPieceMax) || !reader.skip_rest(kRixHeadLineSkipMax))
     return rix_fail(cx, RixError::kVersion);
   if (!version_matches(line, image.version)) return rix_fail(cx, RixError::kVersion);
   cx.source_line = 2;
-  if (!reader.next_piece(line, kRixPieceMax) || !reader.skip_rest_of_line(kRixHeadLineSkipMax))
+  if (!reader.next(line, kRixPieceMax) || !reader.skip_rest(kRixHeadLineSkipMax))
     return rix_fail(cx, RixError::kFormat);
 
   // 6. The passes.
@@ -95,9 +106,15 @@ bool run(RixCompile& cx) {
   image.phase = rix::PHASE4;
   if (!rix_pass4(cx)) return false;
 
-  // 7. The dump.
-  if (!rix_write_dump(image)) return rix_fail(cx, RixError::kSevere);
-  cx.warning_log.close();
+  // 7. The dump, then the warnings reach the disk as WARNING.LOG closes. The system's reason
+  // follows the message (and names the dump, which the severe error's text does not).
+  if (!rix_write_dump(image)) {
+    const int reason = errno;
+    return fail_with_reason(cx, RixError::kSevere,
+                            std::string("(") + kRixDumpFile + ": " + std::strerror(reason) + ")");
+  }
+  if (!cx.warning_log.close())
+    return fail_with_reason(cx, RixError::kWarningOpen, std::strerror(errno));
   return true;
 }
 

@@ -36,7 +36,8 @@ std::vector<std::string_view> rix_statement_keywords();
 
 // The rix.obj text of the compiled image.
 std::string rix_dump_text(const RixImage& image);
-// Writes rix.obj into image.rix_path; false when the file cannot be written.
+// Writes rix.obj into image.rix_path; false, with errno saying why, when the file cannot be
+// created or a write, the flush or the close failed.
 bool rix_write_dump(const RixImage& image);
 
 }  // namespace rokan

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/paths.h"
+#include "platform/file.h"
 #include "platform/text.h"
 #include "rix/compiler/lex.h"
 
@@ -159,21 +159,20 @@ void rix_write_warning(RixImage& image, std::FILE* log, int code) {
 
 bool rix_read_source_line(std::string_view root, std::string_view path, int line,
                           std::string& out) {
-  std::FILE* f = open_file(root, path, "rb");
+  File f = File::open(root, path, "rb");
   if (!f) return false;
   // The excerpt is the line's first piece; the lines before it are skipped within a bound, so
   // that a source without line ends (a device) cannot hold the report up or fill memory.
   constexpr std::size_t kSkipMax = std::size_t{1} << 24;
-  RixLineReader reader(f);
+  LineReader reader(f, LineReader::Cut::kBetweenCharacters);
   bool found = false;
-  while (reader.next_piece(out, kRixPieceMax)) {
-    if (reader.line == line) {
+  while (reader.next(out, kRixPieceMax)) {
+    if (reader.line() == line) {
       found = true;
       break;
     }
-    if (!reader.skip_rest_of_line(kSkipMax)) break;
+    if (!reader.skip_rest(kSkipMax)) break;
   }
-  std::fclose(f);
   if (!found) out.clear();
   out = without_nul(std::move(out));
   return found;

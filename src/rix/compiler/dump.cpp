@@ -1,6 +1,7 @@
+#include <cerrno>
 #include <charconv>
 
-#include "platform/paths.h"
+#include "platform/file.h"
 #include "platform/text.h"
 #include "rix/compiler/compiler.h"
 #include "rix/compiler/diagnostics.h"
@@ -42,12 +43,16 @@ std::string rix_dump_text(const RixImage& image) {
 }
 
 bool rix_write_dump(const RixImage& image) {
-  std::FILE* f = open_file(image.workspace, image.rix_path + kRixDumpFile, "w");
+  File f = File::open(image.workspace, image.rix_path + kRixDumpFile, "w");
   if (!f) return false;
-  std::string text = rix_dump_text(image);
-  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  ok = std::fclose(f) == 0 && ok;
-  return ok;
+  const std::string text = rix_dump_text(image);
+  if (std::fwrite(text.data(), 1, text.size(), f) != text.size()) {
+    const int reason = errno;  // closing must not replace the write's own reason
+    f.reset();
+    errno = reason;
+    return false;
+  }
+  return f.close();
 }
 
 }  // namespace rokan

@@ -4,76 +4,9 @@
 
 namespace rokan {
 
-int RixLineReader::get() {
-  if (npending > 0) return pending[--npending];
-  return std::getc(file);
-}
-
-bool RixLineReader::next_piece(std::string& out, std::size_t max) {
-  out.clear();
-  bool started = at_line_start;
-  if (started) ++line;
-  bool in_char = false;  // the last byte of out is the lead byte of an unfinished character
-  for (;;) {
-    int ch = get();
-    if (ch == EOF) {
-      if (out.empty() && started) {
-        --line;
-        return false;
-      }
-      at_line_start = true;
-      return true;
-    }
-    if (ch == '\n') {
-      if (!out.empty() && out.back() == '\r') out.pop_back();
-      at_line_start = true;
-      return true;
-    }
-    if (out.size() >= max) {
-      // The piece is full and the line goes on with ch, unless ch starts the line end.
-      if (ch == '\r') {
-        int next = get();
-        if (next == '\n' || next == EOF) {
-          at_line_start = true;
-          return true;
-        }
-        unget(next);
-      }
-      unget(ch);
-      if (in_char) {
-        unget(static_cast<unsigned char>(out.back()));
-        out.pop_back();
-      }
-      at_line_start = false;
-      return true;
-    }
-    out.push_back(static_cast<char>(ch));
-    in_char = !in_char && is_sjis_lead(static_cast<unsigned char>(ch));
-  }
-}
-
-bool RixLineReader::skip_rest_of_line(std::size_t limit) {
-  if (at_line_start) return true;
-  for (std::size_t skipped = 0;; ++skipped) {
-    if (skipped >= limit) return false;
-    int ch = get();
-    if (ch == EOF || ch == '\n') break;
-  }
-  at_line_start = true;
-  return true;
-}
-
 std::size_t sjis_next(std::string_view s, std::size_t i) {
   if (is_sjis_lead(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) return i + 2;
   return i + 1;
-}
-
-std::string_view trim_blanks(std::string_view s) {
-  std::size_t b = 0, e = s.size();
-  while (b < e && is_blank(s[b])) ++b;
-  // A trailing blank can never be the second byte of a character (second bytes are >= 0x40).
-  while (e > b && is_blank(s[e - 1])) --e;
-  return s.substr(b, e - b);
 }
 
 std::size_t find_comment(std::string_view s) {

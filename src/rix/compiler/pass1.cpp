@@ -63,7 +63,7 @@ struct Pass1 {
   }
 
   bool statement(std::string_view text) {
-    text = trim_blanks(text);
+    text = trim(text);
     if (text.empty()) return true;
     cx.image.pc = statements;
 
@@ -91,7 +91,7 @@ struct Pass1 {
 
 }  // namespace
 
-bool rix_pass1(RixCompile& cx, RixLineReader& source) {
+bool rix_pass1(RixCompile& cx, LineReader& source) {
   Pass1 p{cx, {}, {}};
   if (!p.formal.open(cx.image.workspace, rix_work_path(cx.image, kRixFormalFile), "w"))
     return rix_fail(cx, RixError::kFormalOpen);
@@ -106,15 +106,15 @@ bool rix_pass1(RixCompile& cx, RixLineReader& source) {
     if (have_ahead) {
       piece.swap(ahead);
       have_ahead = false;
-    } else if (!source.next_piece(piece, kRixPieceMax)) {
+    } else if (!source.next(piece, kRixPieceMax)) {
       break;
     }
-    cx.source_line = source.line;
+    cx.source_line = source.line();
     std::size_t comment = find_comment(piece);
     // A "//" split by the piece boundary still starts a comment: look at the next piece of the
     // same line when this one ends in a lone '/'.
-    if (comment == std::string::npos && !source.at_line_start && ends_in_slash(piece) &&
-        source.next_piece(ahead, kRixPieceMax)) {
+    if (comment == std::string::npos && !source.at_line_start() && ends_in_slash(piece) &&
+        source.next(ahead, kRixPieceMax)) {
       if (!ahead.empty() && ahead[0] == '/') {
         comment = piece.size() - 1;
       } else {
@@ -122,7 +122,7 @@ bool rix_pass1(RixCompile& cx, RixLineReader& source) {
       }
     }
     // A comment runs to the end of the physical line, however many pieces that takes.
-    if (comment != std::string::npos) source.skip_rest_of_line(static_cast<std::size_t>(-1));
+    if (comment != std::string::npos) source.skip_rest(static_cast<std::size_t>(-1));
     std::string_view rest(piece);
     rest = rest.substr(0, std::min(rest.size(), comment));
     for (;;) {

@@ -43,12 +43,12 @@ bool scan_statements(RixCompile& cx, int& label_count) {
   if (!formal.open(image.workspace, rix_work_path(image, kRixFormalFile), "r"))
     return rix_fail(cx, RixError::kFormalOpen);
 
-  RixLineReader reader(formal.f);
+  LineReader reader(formal.f);
   std::string line;
   int32_t index = 0;
   bool end_found = false;
   label_count = 0;
-  while (reader.next_line(line)) {
+  while (reader.next(line, LineReader::kWholeLine)) {
     image.pc = index;
     std::vector<std::string_view> tokens = split_tokens(line);
     if (tokens.empty()) return rix_fail(cx, RixError::kFormat);
@@ -96,11 +96,11 @@ bool read_labels(RixCompile& cx, int count) {
   RixFile file;
   if (!file.open(image.workspace, rix_work_path(image, kRixLabelFile), "r"))
     return rix_fail(cx, RixError::kLabelRead);
-  RixLineReader reader(file.f);
+  LineReader reader(file.f);
   std::string line;
   for (int i = 0; i < count; ++i) {
     RixLabel label;
-    if (!reader.next_line(line) || !parse_label(line, label))
+    if (!reader.next(line, LineReader::kWholeLine) || !parse_label(line, label))
       return rix_fail(cx, RixError::kLabelRead);
     image.labels.push_back(std::move(label));
   }
@@ -128,13 +128,13 @@ bool read_variables(RixCompile& cx) {
   RixFile file;
   if (!file.open(image.workspace, rix_work_path(image, kRixVariableFile), "r"))
     return rix_fail(cx, RixError::kVariableOpen);
-  RixLineReader reader(file.f);
+  LineReader reader(file.f);
   std::string line;
   std::size_t n = 0;
   // Name -> source line of its second declaration, for the duplicate check.
   std::unordered_map<std::string, int32_t> again;
   try {
-    while (reader.next_line(line)) {
+    while (reader.next(line, LineReader::kWholeLine)) {
       if (line.size() < 3 || line[1] != ' ') return rix_fail(cx, RixError::kSevere);
       std::string name = line.substr(2);
       int32_t decl_line = n < cx.declaration_lines.size() ? cx.declaration_lines[n] : 0;

@@ -44,11 +44,11 @@ bool rix_pass3(RixCompile& cx) {
   RixFile formal;
   if (!formal.open(image.workspace, rix_work_path(image, kRixFormalFile), "r"))
     return rix_fail(cx, RixError::kFormalOpen);
-  RixLineReader reader(formal.f);
+  LineReader reader(formal.f);
   std::string line;
   int32_t index = 0;
   bool end_reached = false;
-  while (!end_reached && index <= image.last_index && reader.next_line(line)) {
+  while (!end_reached && index <= image.last_index && reader.next(line, LineReader::kWholeLine)) {
     image.pc = index;
     RixInstruction record;
     if (!rix_compile_statement(cx, line, record)) return false;

@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/text.h"
 #include "rix/compiler/errors.h"
 #include "rix/compiler/image.h"
 #include "rix/compiler/lex.h"
@@ -62,7 +63,7 @@ std::string rix_work_path(const RixImage& image, const char* name);
 // Reports `code` (with `detail` for the messages that show one) and returns false.
 bool rix_fail(RixCompile& cx, RixError error, std::string_view detail = {});
 
-bool rix_pass1(RixCompile& cx, RixLineReader& source);
+bool rix_pass1(RixCompile& cx, LineReader& source);
 bool rix_pass2(RixCompile& cx);
 bool rix_pass3(RixCompile& cx);
 bool rix_pass4(RixCompile& cx);

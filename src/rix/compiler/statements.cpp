@@ -382,7 +382,7 @@ bool key_in(Statement& s) {
 
 bool message(Statement& s, std::string_view statement) {
   // The text is the statement after the keyword; pass 1 has joined its words with tabs.
-  std::string_view text = trim_blanks(trim_blanks(statement).substr(s.t[0].size()));
+  std::string_view text = trim(trim(statement).substr(s.t[0].size()));
   if (text.empty()) return s.fail(RixError::kFormat);
   if (text.size() > kRixMessageMax) return s.fail(RixError::kStringTooLong);
   RixImage& image = s.cx.image;
