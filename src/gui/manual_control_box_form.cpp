@@ -64,16 +64,20 @@ TmanualControlBoxForm::TmanualControlBoxForm(Controller& c, QWidget* parent)
     const QString n = QString::number(leg + 1);
     QCheckBox* paw = switch_box(QStringLiteral("PAW") + n, QStringLiteral("CBox_PAW") + n, sensors);
     row->addWidget(paw);
-    connect(paw, &QCheckBox::toggled, this,
-            [this, leg](bool on) { c_.sensor.paw_volt[leg] = on ? kSwitchClosed : kSwitchOpen; });
+    connect(paw, &QCheckBox::toggled, this, [this, leg](bool on) {
+      c_.sensor.paw_volt[leg] = on ? kSwitchClosed : kSwitchOpen;
+      emit switch_toggled(leg, on);
+    });
   }
   row->addSpacing(16);
   row->addWidget(new QLabel(QStringLiteral("Antenna"), sensors));
   QCheckBox* antenna =
       switch_box(QStringLiteral("ANTENNA"), QStringLiteral("CBox_ANTENNA"), sensors);
   row->addWidget(antenna);
-  connect(antenna, &QCheckBox::toggled, this,
-          [this](bool on) { c_.sensor.antenna_volt = on ? kSwitchClosed : kSwitchOpen; });
+  connect(antenna, &QCheckBox::toggled, this, [this](bool on) {
+    c_.sensor.antenna_volt = on ? kSwitchClosed : kSwitchOpen;
+    emit switch_toggled(4, on);
+  });
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(control);
@@ -85,6 +89,7 @@ void TmanualControlBoxForm::on_slider(int index, int position) {
   const double volts = position * kVoltsPerStep;
   c_.sensor.vr[index] = volts;
   edits_[index]->setText(qt_text(format("%.1lf[V]", volts)));
+  emit slider_moved(index, position);
 }
 
 }  // namespace rokan
