@@ -222,7 +222,7 @@ TEST_F(BatchSuite, AReportThatExistsReadOnlyIsRefusedBeforeAnythingRuns) {
 }
 
 // Ctrl-C reaches the whole process group; `kill -INT` the suite alone. Either way the suite ends
-// with 128 + signal and leaves none of its temporary workspace copies behind.
+// with 128 + signal and leaves none of its temporary workspace copies behind, nor a report.
 TEST_F(BatchSuite, AStopSignalEndsTheSuiteAndRemovesItsTemporaryCopies) {
   for (const char* name : {"LONG1.RIX", "LONG2.RIX", "LONG3.RIX"}) write(name, "SLEEP 100000\nEND");
   for (const bool whole_group : {false, true}) {
@@ -241,8 +241,8 @@ TEST_F(BatchSuite, AStopSignalEndsTheSuiteAndRemovesItsTemporaryCopies) {
           ::dup2(err, 2) < 0)
         ::_exit(120);
       ::execl(bin.c_str(), "rokan-sim", "--workspace", "ws", "--run", "progs/LONG1.RIX",
-              "progs/LONG2.RIX", "progs/LONG3.RIX", "--seconds", "100000", "--jobs", "2",
-              static_cast<char*>(nullptr));
+              "progs/LONG2.RIX", "progs/LONG3.RIX", "--seconds", "100000", "--jobs", "2", "--junit",
+              "report.xml", static_cast<char*>(nullptr));
       ::_exit(121);
     }
     ASSERT_GT(pid, 0);
@@ -274,6 +274,8 @@ TEST_F(BatchSuite, AStopSignalEndsTheSuiteAndRemovesItsTemporaryCopies) {
     EXPECT_NE(slurp(dir / "err.txt").find("rokan-sim: stopped by signal 2"), std::string::npos)
         << slurp(dir / "err.txt");
     EXPECT_TRUE(fs::is_empty(tmp)) << "left behind in " << tmp;
+    for (const std::string& name : files_in(dir))
+      EXPECT_EQ(name.rfind("report.xml", 0), std::string::npos) << "a report of a stopped suite";
   }
 }
 
