@@ -53,7 +53,8 @@ class QtHost final : public Host {
 
   // Every input the controller gets in this session, with the cycle it came in (File > Save
   // Session As... writes it). The host records keys, dialog answers and ticks itself; the
-  // windows report the sliders, check boxes, Option menu changes and File > Quit.
+  // windows report the sliders, check boxes, Option menu changes and File > Quit. Made by
+  // attach(), before any window can take an input.
   SessionRecorder& recorder() { return *recorder_; }
 
   TickDriver& ticks() { return *ticks_; }
