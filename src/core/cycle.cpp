@@ -181,8 +181,9 @@ void sampling_tick(Controller& c) {
     over_run = c.host.monotonic_seconds() - work_start > c.params.sampling_time;
   }
   if (over_run) {
-    c.logger.over_run = 1;  // noted in the next sampling log
-    c.safety.over_run = 1;  // stops the robot until the operator clears it
+    cy.over_run_cycle = cy.tick_count;  // for a session recorder: which cycle it was
+    c.logger.over_run = 1;              // noted in the next sampling log
+    c.safety.over_run = 1;              // stops the robot until the operator clears it
   }
   if (c.plot) plot_sample(*c.plot, c);  // after the timed work: the plot is a tool, not control
 

@@ -16,10 +16,11 @@ struct CycleState {
   bool quitting = false;          // set by the quit confirmation; ticks return at once
   double elapsed = 0;             // s, wraps to 0 at 1000
   int32_t draw_countdown = 0;
-  int32_t draw_skip = 0;     // drawing skip count (views drawn every skip + 1 ticks)
-  uint64_t tick_count = 0;   // sampling cycles run since start-up
-  bool terminated = false;   // the end routine has run
-  bool log_unsaved = false;  // the end routine could not write the pending sampling data
+  int32_t draw_skip = 0;        // drawing skip count (views drawn every skip + 1 ticks)
+  uint64_t tick_count = 0;      // sampling cycles run since start-up
+  uint64_t over_run_cycle = 0;  // tick_count of the last cycle whose control work over-ran
+  bool terminated = false;      // the end routine has run
+  bool log_unsaved = false;     // the end routine could not write the pending sampling data
   // The run ended without the operator's quit confirmation (bad user.ini, no log area, no
   // report log, an abnormal leg number, ...): the front ends say why and end with a failure
   // status.

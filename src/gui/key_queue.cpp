@@ -5,10 +5,11 @@
 
 namespace rokan {
 
-bool KeyQueue::feed(Controller& c) {
+bool KeyQueue::feed(Controller& c, Key* fed) {
   if (keys_.empty() || c.console.key_hit) return false;
   const Key key = keys_.front();
   keys_.pop_front();
+  if (fed) *fed = key;
   if (key.release) {
     key_release(c, key.code);
   } else {

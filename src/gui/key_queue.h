@@ -24,8 +24,9 @@ class KeyQueue {
   };
 
   void push(Key key) { keys_.push_back(key); }
-  // Moves the oldest waiting key into the store if the store is empty; true when it did.
-  bool feed(Controller& c);
+  // Moves the oldest waiting key into the store if the store is empty; true when it did (the key
+  // is then copied to `fed`, when given).
+  bool feed(Controller& c, Key* fed = nullptr);
 
   std::size_t waiting() const { return keys_.size(); }
 

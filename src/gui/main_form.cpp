@@ -2,18 +2,23 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QSaveFile>
 #include <QScreen>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "core/controller.h"
@@ -218,20 +223,35 @@ void TmainForm::build_menus() {
   quit->setObjectName(QStringLiteral("FileQuit"));
   quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
   connect(quit, &QAction::triggered, this, [this] {
-    if (!c_.cycle.terminated) confirm_and_quit(c_);
+    if (c_.cycle.terminated) return;
+    host_.recorder().quit();
+    confirm_and_quit(c_);
   });
+  QAction* save_session = new QAction(QStringLiteral("Save Session As...(&A)"), file);
+  save_session->setObjectName(QStringLiteral("FileSaveSession"));
+  file->insertAction(quit, save_session);
+  connect(save_session, &QAction::triggered, this, &TmainForm::ask_and_save_session);
 
   QMenu* option = menuBar()->addMenu(QStringLiteral("Option(&O)"));
   connect(option->addAction(QStringLiteral("Scale(&S)")), &QAction::triggered, this,
           [this] { show_window(*scale_); });
-  connect(option->addAction(QStringLiteral("DrawingSkipCycle")), &QAction::triggered, this,
-          [this] { host_.run_modal(*skip_); });
+  connect(option->addAction(QStringLiteral("DrawingSkipCycle")), &QAction::triggered, this, [this] {
+    if (host_.run_modal(*skip_) == QDialog::Accepted) host_.recorder().skip(c_.cycle.draw_skip);
+  });
+  connect(scale_, &TOptionScaleForm::scale_changed, this, [this](int view) {
+    host_.recorder().scale(view, static_cast<int>(std::lround(c_.view.scale[view] * 1000)));
+  });
+  connect(manual_box_.get(), &TmanualControlBoxForm::slider_moved, this,
+          [this](int index, int position) { host_.recorder().slider(index, position); });
+  connect(manual_box_.get(), &TmanualControlBoxForm::switch_toggled, this,
+          [this](int index, bool on) { host_.recorder().check_box(index, on); });
   pt_limit_ = option->addAction(QStringLiteral("PT_LIMIT OFF"));
   pt_limit_->setObjectName(QStringLiteral("PTLIMITCHECK"));
   pt_limit_->setCheckable(true);
   pt_limit_->setChecked(c_.safety.pt_check_off != 0);
   connect(pt_limit_, &QAction::triggered, this, [this] {
     set_pt_check_off(c_, !c_.safety.pt_check_off);
+    host_.recorder().pt_limit(c_.safety.pt_check_off != 0);
     pt_limit_->setChecked(c_.safety.pt_check_off != 0);
   });
 
@@ -256,6 +276,36 @@ void TmainForm::build_menus() {
     about_->prepare();
     host_.run_modal(*about_);
   });
+}
+
+bool TmainForm::save_session(const QString& path, QString& error) {
+  const std::string text = host_.recorder().script();
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly) ||
+      file.write(text.data(), static_cast<qint64>(text.size())) !=
+          static_cast<qint64>(text.size()) ||
+      !file.commit()) {
+    error = file.errorString();
+    return false;
+  }
+  return true;
+}
+
+void TmainForm::ask_and_save_session() {
+  QFileDialog dialog(this, QStringLiteral("Save Session As"), QDir::currentPath(),
+                     QStringLiteral("rokan-sim scripts (*.txt);;All files (*)"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(QStringLiteral("txt"));
+  dialog.selectFile(QStringLiteral("session.txt"));
+  // Modal with the ticks going on, like every dialog of the program.
+  if (host_.run_modal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  const QString path = dialog.selectedFiles().constFirst();
+  QString error;
+  if (save_session(path, error)) return;
+  QMessageBox box(QMessageBox::Critical, QStringLiteral("Rokan"),
+                  QStringLiteral("The session could not be written to %1: %2").arg(path, error),
+                  QMessageBox::Ok, this);
+  host_.run_modal(box);
 }
 
 void TmainForm::paint_strip() {
@@ -353,7 +403,10 @@ void TmainForm::place_once(QWidget& w, bool& placed, std::initializer_list<Side>
 void TmainForm::closeEvent(QCloseEvent* event) {
   // Closing the main window quits the program: through the quit confirmation, so that the end
   // routine writes pending sampling data and closes the report log.
-  if (!c_.cycle.terminated) confirm_and_quit(c_);
+  if (!c_.cycle.terminated) {
+    host_.recorder().quit();
+    confirm_and_quit(c_);
+  }
   if (c_.cycle.terminated) {
     event->accept();
   } else {

@@ -69,6 +69,10 @@ class TmainForm : public QMainWindow {
   // Places the text window beside this one without showing it (the first time only).
   void place_text_window();
 
+  // Writes the session recorded so far as a rokan-sim script to `path` (File > Save Session
+  // As...); false with the reason in `error` when it cannot be written.
+  bool save_session(const QString& path, QString& error);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -77,6 +81,7 @@ class TmainForm : public QMainWindow {
   QWidget* build_views();
   QWidget* build_control_panel();
   void build_menus();
+  void ask_and_save_session();
   void place_once(QWidget& w, bool& placed, std::initializer_list<Side> order,
                   const QWidget* other);
 

@@ -64,6 +64,7 @@ TmanualControlBoxForm::TmanualControlBoxForm(Controller& c, QWidget* parent)
     row->addWidget(paw);
     connect(paw, &QCheckBox::toggled, this, [this, leg](bool on) {
       c_.sensor.paw_volt[leg] = on ? kSwitchClosedVolts : kSwitchOpenVolts;
+      emit switch_toggled(leg, on);
     });
   }
   row->addSpacing(16);
@@ -71,8 +72,10 @@ TmanualControlBoxForm::TmanualControlBoxForm(Controller& c, QWidget* parent)
   QCheckBox* antenna =
       switch_box(QStringLiteral("ANTENNA"), QStringLiteral("CBox_ANTENNA"), sensors);
   row->addWidget(antenna);
-  connect(antenna, &QCheckBox::toggled, this,
-          [this](bool on) { c_.sensor.antenna_volt = on ? kSwitchClosedVolts : kSwitchOpenVolts; });
+  connect(antenna, &QCheckBox::toggled, this, [this](bool on) {
+    c_.sensor.antenna_volt = on ? kSwitchClosedVolts : kSwitchOpenVolts;
+    emit switch_toggled(4, on);
+  });
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(control);
@@ -84,6 +87,7 @@ void TmanualControlBoxForm::on_slider(int index, int position) {
   const double volts = position * kVoltsPerStep;
   c_.sensor.vr[index] = volts;
   edits_[index]->setText(qt_text(format("%.1lf[V]", volts)));
+  emit slider_moved(index, position);
 }
 
 }  // namespace rokan

@@ -59,6 +59,7 @@ TOptionScaleForm::TOptionScaleForm(Controller& c, QWidget* parent) : QDialog(par
     connect(bars_[i], &QSlider::valueChanged, this, [this, i](int pos) {
       edits_[i]->setText(QString::number(pos));
       set_view_scale(c_, i, pos);
+      emit scale_changed(i);
     });
   }
 
@@ -87,12 +88,18 @@ void TOptionScaleForm::showEvent(QShowEvent* event) {
 }
 
 void TOptionScaleForm::accept() {
-  for (int i = 0; i < 3; ++i) set_view_scale(c_, i, bars_[i]->value());
+  for (int i = 0; i < 3; ++i) {
+    set_view_scale(c_, i, bars_[i]->value());
+    emit scale_changed(i);
+  }
   QDialog::accept();
 }
 
 void TOptionScaleForm::reject() {
-  for (int i = 0; i < 3; ++i) c_.view.scale[i] = saved_[i];
+  for (int i = 0; i < 3; ++i) {
+    c_.view.scale[i] = saved_[i];
+    emit scale_changed(i);
+  }
   QDialog::reject();
 }
 

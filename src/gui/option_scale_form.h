@@ -21,6 +21,10 @@ class TOptionScaleForm : public QDialog {
   void accept() override;  // OK
   void reject() override;  // Cancel, Esc, the close box
 
+ signals:
+  // The scale of `view` in the controller changed (a track bar, OK, Cancel).
+  void scale_changed(int view);
+
  protected:
   void showEvent(QShowEvent* event) override;
 

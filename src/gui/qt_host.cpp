@@ -32,16 +32,29 @@ QtHost::~QtHost() = default;
 void QtHost::attach(Controller& c, TmainForm& main) {
   c_ = &c;
   main_ = &main;
+  recorder_ = std::make_unique<SessionRecorder>(c);
   ticks_ = std::make_unique<TickDriver>(main.sampling_timer(), [this, &c] {
     // Outside any wait the tick's dispatcher takes the next key. (Inside a wait the key is the
     // wait's, and the start-up's first wait empties the store before it waits.)
-    if (c.console.wait_depth == 0 && !c.cycle.init_request) keys_.feed(c);
+    if (c.console.wait_depth == 0 && !c.cycle.init_request) feed_key();
+    recorder_->tick_begins();
     sampling_tick(c);
+    recorder_->tick_ends();
     if (tick_end_) tick_end_();
   });
   getstr_ = new TgetstrForm(&main);
   confirm_ = new TconfirmForm(&main);
   log_confirm_ = new TLogConfirmForm(&main);
+}
+
+bool QtHost::feed_key() {
+  KeyQueue::Key key{};
+  if (!keys_.feed(*c_, &key)) return false;
+  if (key.release)
+    recorder_->key_release(key.code);
+  else
+    recorder_->key(key.code);
+  return true;
 }
 
 void QtHost::detach() {
@@ -85,19 +98,25 @@ void QtHost::process_one_event() {
   // Once the main window has gone, no key can end a wait: the program is over.
   if (main_closed_) exit_process(exit_status());
   // A typed key that waits for the store is the event this step handles.
-  if (c_ && keys_.feed(*c_)) return;
+  if (c_ && feed_key()) return;
   if (ticks_) ticks_->arm_for_wait();
   QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 void QtHost::run_input_dialog(std::string& field) {
   getstr_->set_text(qt_text(field));
-  run_modal(*getstr_);
+  const bool ok = run_modal(*getstr_) == QDialog::Accepted;
   field = cp932_text(getstr_->text());
+  if (ok)
+    recorder_->input(field);
+  else
+    recorder_->input_cancel();
 }
 
 bool QtHost::run_quit_confirmation() {
-  return run_modal(*confirm_) == QDialog::Accepted;
+  const bool ok = run_modal(*confirm_) == QDialog::Accepted;
+  recorder_->confirm(ok);
+  return ok;
 }
 
 void QtHost::run_log_notice(const std::string& file_text, const std::string& over_time_text,
@@ -105,6 +124,7 @@ void QtHost::run_log_notice(const std::string& file_text, const std::string& ove
   if (stop_signal_) return;  // nobody may be there to close it
   log_confirm_->set_texts(qt_text(file_text), qt_text(over_time_text), qt_text(overflow_text));
   run_modal(*log_confirm_);
+  recorder_->notice();
 }
 
 void QtHost::paint_strip() {

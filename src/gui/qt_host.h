@@ -8,6 +8,7 @@
 
 #include "gui/key_queue.h"
 #include "platform/host.h"
+#include "sim/session_recorder.h"
 
 class QDialog;
 
@@ -50,6 +51,12 @@ class QtHost final : public Host {
   // Called after every sampling tick, by tools that watch the cycle (rokan-gui-rate).
   void on_tick_end(std::function<void()> f) { tick_end_ = std::move(f); }
 
+  // Every input the controller gets in this session, with the cycle it came in (File > Save
+  // Session As... writes it). The host records keys, dialog answers and ticks itself; the
+  // windows report the sliders, check boxes, Option menu changes and File > Quit. Made by
+  // attach(), before any window can take an input.
+  SessionRecorder& recorder() { return *recorder_; }
+
   TickDriver& ticks() { return *ticks_; }
   TgetstrForm& getstr_form() { return *getstr_; }
   TconfirmForm& confirm_form() { return *confirm_; }
@@ -71,7 +78,11 @@ class QtHost final : public Host {
   double monotonic_seconds() override;
 
  private:
+  // Moves the next typed key into the key store when it is free, and records it.
+  bool feed_key();
+
   Controller* c_ = nullptr;
+  std::unique_ptr<SessionRecorder> recorder_;
   TmainForm* main_ = nullptr;
   std::unique_ptr<TickDriver> ticks_;
   // The dialogs are children of the main window, which deletes them.

@@ -1,6 +1,7 @@
 #include "sim/batch_suite.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sched.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -18,6 +20,7 @@
 #include <sstream>
 #include <string_view>
 
+#include "platform/stop_signals.h"
 #include "platform/text.h"
 #include "sim/batch.h"
 #include "sim/junit.h"
@@ -89,6 +92,56 @@ std::string reason_of(const std::string& err) {
     if (!it->empty() && (*it)[0] != ' ' && it->find(": warning: ") == std::string::npos) return *it;
   return "";
 }
+
+// The suite waits for a run to end or for a stop signal, whichever comes first: the SIGCHLD
+// handler writes to a pipe of its own, and one poll watches it beside the stop signals' pipe.
+int g_child_pipe[2] = {-1, -1};
+
+extern "C" void on_child_ended(int) {
+  const int saved = errno;
+  [[maybe_unused]] ssize_t w = ::write(g_child_pipe[1], "c", 1);
+  errno = saved;
+}
+
+class ChildWatch {
+ public:
+  ChildWatch() {
+    if (::pipe(g_child_pipe) != 0) return;
+    for (int fd : g_child_pipe) {
+      ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+      ::fcntl(fd, F_SETFL, O_NONBLOCK);  // a full pipe must not block the handler
+    }
+    struct sigaction sa {};
+    sa.sa_handler = on_child_ended;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART | SA_NOCLDSTOP;
+    installed_ = ::sigaction(SIGCHLD, &sa, &previous_) == 0;
+  }
+  ~ChildWatch() {
+    if (installed_) ::sigaction(SIGCHLD, &previous_, nullptr);
+    for (int& fd : g_child_pipe) {
+      if (fd >= 0) ::close(fd);
+      fd = -1;
+    }
+  }
+  ChildWatch(const ChildWatch&) = delete;
+  ChildWatch& operator=(const ChildWatch&) = delete;
+
+  // Returns once a child may have ended or a stop signal may have come (the caller looks).
+  void wait() {
+    pollfd fds[2] = {{g_child_pipe[0], POLLIN, 0}, {stop_signal_fd(), POLLIN, 0}};
+    // Without the pipe, a short nap stands in for it.
+    ::poll(fds, 2, installed_ ? -1 : 10);
+    char bytes[64];
+    while (g_child_pipe[0] >= 0 && ::read(g_child_pipe[0], bytes, sizeof bytes) > 0) {
+    }
+    // The stop pipe is drained by whoever owns it; here only its readiness matters.
+  }
+
+ private:
+  bool installed_ = false;
+  struct sigaction previous_ {};
+};
 
 // One program of the suite: what it expects and, once it ran, what it did.
 struct Entry {
@@ -327,6 +380,22 @@ bool suite_programs(const std::vector<std::string>& paths, int shard, int shards
   return true;
 }
 
+// A stop signal came: the runs still going are ended at once (their copies of the workspace are
+// thrown away, so nothing of theirs is worth waiting for) and reaped. Further stop signals wait
+// until the copies are gone; the process then ends with 128 + the first signal.
+static void stop_suite(const std::map<pid_t, std::size_t>& running) {
+  sigset_t stops;
+  sigemptyset(&stops);
+  for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, s);
+  ::sigprocmask(SIG_BLOCK, &stops, nullptr);
+  for (const auto& [pid, i] : running) ::kill(pid, SIGKILL);
+  for (const auto& [pid, i] : running) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+  }
+}
+
 int suite_main(int argc, char** argv, std::FILE* out, std::FILE* err) {
   SuiteOptions suite;
   std::string error;
@@ -363,6 +432,7 @@ int suite_main(int argc, char** argv, std::FILE* out, std::FILE* err) {
 
   ReportFile report;
   if (!suite.junit.empty() && !report.open(suite.junit, error)) return usage(error);
+  ChildWatch watch;
   std::string root = (fs::temp_directory_path(ec) / "rokan-sim-XXXXXX").string();
   if (ec || !mkdtemp(root.data()))
     return usage("cannot make a temporary directory: " + std::string(std::strerror(errno)));
@@ -375,6 +445,13 @@ int suite_main(int argc, char** argv, std::FILE* out, std::FILE* err) {
   int failed = 0;
   const auto run_dir = [&](std::size_t i) { return fs::path(root) / std::to_string(i); };
   while (printed < entries.size()) {
+    if (const int sig = stop_signal()) {
+      stop_suite(running);
+      fs::remove_all(root, ec);
+      std::fprintf(err, "rokan-sim: stopped by signal %d (%s) after %zu of %zu programs\n", sig,
+                   strsignal(sig), printed, entries.size());
+      return signal_exit_status(sig);  // the report's temporary file goes with `report`
+    }
     while (running.size() < jobs && next < entries.size()) {
       Entry& e = entries[next];
       fs::create_directories(run_dir(next), ec);
@@ -394,8 +471,11 @@ int suite_main(int argc, char** argv, std::FILE* out, std::FILE* err) {
     }
     if (!running.empty()) {
       int status = 0;
-      const pid_t pid = waitpid(-1, &status, 0);
-      if (pid < 0 && errno == EINTR) continue;
+      const pid_t pid = waitpid(-1, &status, WNOHANG);
+      if (pid == 0 || (pid < 0 && errno == EINTR)) {
+        watch.wait();
+        continue;
+      }
       if (pid < 0) {
         // Our children are gone without a status (someone else reaped them): say so.
         for (const auto& [child, i] : running) {

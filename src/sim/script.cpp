@@ -35,14 +35,34 @@ bool parse_on_off(std::string_view arg, bool& on) {
   return true;
 }
 
+int hex_digit(char ch) {
+  if (ch >= '0' && ch <= '9') return ch - '0';
+  if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
+  if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
+  return -1;
+}
+
+// `key 0xNN`: any byte, for keys without a character of their own (a control character, a byte
+// of a double-byte character).
+bool parse_key_byte(std::string_view arg, int& code) {
+  if (arg.size() != 4 || arg[0] != '0' || (arg[1] != 'x' && arg[1] != 'X')) return false;
+  const int hi = hex_digit(arg[2]), lo = hex_digit(arg[3]);
+  if (hi < 0 || lo < 0) return false;
+  code = hi * 16 + lo;
+  return true;
+}
+
 ScriptEvent parse_key(int line, std::string_view arg) {
   ScriptEvent e;
   e.line = line;
-  if (!parse_key_name(arg, e.code))
+  const bool named = parse_key_name(arg, e.code);
+  if (!named && !parse_key_byte(arg, e.code))
     throw ScriptError(line,
-                      "key takes one printable ASCII character or TAB, ESC, CR, SPACE, not '" +
+                      "key takes one printable ASCII character, TAB, ESC, CR, SPACE or a byte "
+                      "0xNN, not '" +
                           std::string(arg) + "'");
-  e.kind = key_arrives_as_release(e.code) ? EventKind::kKeyRelease : EventKind::kKey;
+  // A byte given as 0xNN is always a typed character; only the names stand for key releases.
+  e.kind = named && key_arrives_as_release(e.code) ? EventKind::kKeyRelease : EventKind::kKey;
   return e;
 }
 
@@ -134,6 +154,21 @@ ScriptEvent parse_option(int line, std::string_view args) {
   throw ScriptError(line, "option takes pt_limit, skip or scale, not '" + std::string(what) + "'");
 }
 
+// "TEXT" with \" and \\ inside: the text between the quotes. False when `arg` is not quoted
+// (then it is the text as it stands).
+bool parse_quoted(std::string_view arg, std::string& out) {
+  if (arg.size() < 2 || arg.front() != '"' || arg.back() != '"') return false;
+  std::string text;
+  for (std::size_t i = 1; i + 1 < arg.size(); ++i) {
+    char ch = arg[i];
+    if (ch == '\\' && i + 2 < arg.size() && (arg[i + 1] == '"' || arg[i + 1] == '\\'))
+      ch = arg[++i];
+    text += ch;
+  }
+  out = std::move(text);
+  return true;
+}
+
 // `fault KIND TARGET [VALUE]`, or `fault overrun`.
 ScriptEvent parse_fault_line(int line, std::string_view arg) {
   std::string_view words[3];
@@ -171,13 +206,19 @@ ScriptEvent parse_line(int line, std::string_view text) {
     return e;
   }
   if (cmd == "input") {
-    // The rest of the line is the text, spaces inside it included.
+    // The rest of the line is the text, spaces inside it included; in double quotes it may also
+    // begin or end with a blank, or be the word cancel.
     if (arg == "cancel") {
       e.kind = EventKind::kInputCancel;
     } else {
       e.kind = EventKind::kInput;
-      e.text = std::string(arg);
+      if (!parse_quoted(arg, e.text)) e.text = std::string(arg);
     }
+    return e;
+  }
+  if (cmd == "quit") {
+    if (!arg.empty()) throw ScriptError(line, "quit takes nothing, not '" + std::string(arg) + "'");
+    e.kind = EventKind::kQuit;
     return e;
   }
   if (cmd == "confirm") {
@@ -212,7 +253,88 @@ ScriptEvent parse_line(int line, std::string_view text) {
   throw ScriptError(line, "unknown command '" + std::string(cmd) + "'");
 }
 
+// The text of an input line: as it stands when the parser takes it back unchanged, else quoted.
+std::string input_text(const std::string& text) {
+  const bool plain = !text.empty() && !is_blank(text.front()) && !is_blank(text.back()) &&
+                     text != "cancel" && text.front() != '"' &&
+                     text.find('\n') == std::string::npos;
+  if (plain) return text;
+  std::string quoted = "\"";
+  for (char ch : text) {
+    if (ch == '"' || ch == '\\') quoted += '\\';
+    quoted += ch;
+  }
+  return quoted + '"';
+}
+
+std::string key_text(int code) {
+  switch (code) {
+    case kKeyCr:
+      return "CR";
+    case ' ':
+      return "SPACE";
+    default:
+      break;
+  }
+  if (code > ' ' && code < 0x7F) return std::string(1, static_cast<char>(code));
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  const int byte = code & 0xFF;
+  return std::string("0x") + kHex[byte >> 4] + kHex[byte & 15];
+}
+
+std::string volts_text(int tenths) {
+  std::string s = tenths < 0 ? "-" : "";
+  const int a = tenths < 0 ? -tenths : tenths;
+  return s + std::to_string(a / 10) + "." + std::to_string(a % 10);
+}
+
 }  // namespace
+
+std::string script_line(const ScriptEvent& e) {
+  static constexpr const char* kDumps[] = {"state", "strip", "screen", "lamps"};
+  static constexpr const char* kViews[] = {"side", "front", "top"};
+  switch (e.kind) {
+    case EventKind::kTick:
+      return "tick " + std::to_string(e.count);
+    case EventKind::kKey:
+      return "key " + key_text(e.code);
+    case EventKind::kKeyRelease:
+      return e.code == kKeyTab ? "key TAB" : "key ESC";
+    case EventKind::kSlider:
+      return "vr" + std::to_string(e.index + 1) + " " + volts_text(e.position);
+    case EventKind::kCheckBox:
+      return (e.index == kAntennaBox ? std::string("antenna")
+                                     : "paw" + std::to_string(e.index + 1)) +
+             (e.on ? " on" : " off");
+    case EventKind::kInput:
+      return e.text.empty() ? "input" : "input " + input_text(e.text);
+    case EventKind::kInputCancel:
+      return "input cancel";
+    case EventKind::kConfirm:
+      return e.on ? "confirm ok" : "confirm cancel";
+    case EventKind::kNotice:
+      return "notice ok";
+    case EventKind::kQuit:
+      return "quit";
+    case EventKind::kDump:
+      return std::string("dump ") + kDumps[e.index];
+    case EventKind::kOption:
+      switch (static_cast<OptionKind>(e.index)) {
+        case OptionKind::kPtLimit:
+          return e.on ? "option pt_limit off" : "option pt_limit on";
+        case OptionKind::kSkip:
+          return "option skip " + std::to_string(e.position);
+        case OptionKind::kScale:
+          return std::string("option scale ") + kViews[e.code] + " " + std::to_string(e.position);
+      }
+      break;
+    case EventKind::kFault:
+      return "fault " + fault_text(e.fault);
+    case EventKind::kDebug:
+      break;
+  }
+  throw std::invalid_argument("no script line for this event");
+}
 
 std::vector<ScriptEvent> parse_script(std::string_view text) {
   std::vector<ScriptEvent> events;

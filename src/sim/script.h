@@ -26,6 +26,7 @@ enum class EventKind {
   kOption,       // an Option menu change: `index` (OptionKind) with `on`, `code` and `position`
   kDebug,        // a debugger line: `code` is a DebugOp (src/sim/script_debug.h)
   kFault,        // `fault` breaks (or repairs) the simulated robot
+  kQuit,         // File > Quit: the quit confirmation, and the end routine on OK
 };
 
 enum class DumpKind { kState = 0, kStrip = 1, kScreen = 2, kLamps = 3 };
@@ -64,5 +65,10 @@ class ScriptError : public std::runtime_error {
 // Parses a whole script (UTF-8). Blank lines and lines starting with '#' are skipped. Throws
 // ScriptError naming the first bad line.
 std::vector<ScriptEvent> parse_script(std::string_view text);
+
+// The script line (without its newline) that parse_script reads back as `e` (its line number
+// aside): the inverse of the parser for the operator's and the timer's events, dumps and faults.
+// Debugger lines are not written; they throw std::invalid_argument.
+std::string script_line(const ScriptEvent& e);
 
 }  // namespace rokan

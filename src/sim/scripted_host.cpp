@@ -61,6 +61,8 @@ const char* event_name(EventKind kind) {
       return "debugger line";
     case EventKind::kFault:
       return "fault";
+    case EventKind::kQuit:
+      return "quit";
   }
   return "event";
 }
@@ -206,6 +208,9 @@ bool ScriptedHost::handle(const ScriptEvent& e, Dialog dialog) {
         set_draw_skip(*c_, e.position);
       else
         set_view_scale(*c_, e.code, e.position);
+      break;
+    case EventKind::kQuit:
+      if (!c_->cycle.terminated) confirm_and_quit(*c_);
       break;
     default:
       break;

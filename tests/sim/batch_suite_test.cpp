@@ -1,7 +1,13 @@
 // rokan-sim --run over many programs, as a process: the console lines, the JUnit report (checked
 // against tests/sim/junit.xsd with xmllint), expectations in the programs, shards, parallel runs
 // that give each program the result it gives alone, and bad input that runs nothing.
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
 
 #include "platform/text.h"
 #include "sim/sim_test_support.h"
@@ -213,6 +219,64 @@ TEST_F(BatchSuite, AReportThatExistsReadOnlyIsRefusedBeforeAnythingRuns) {
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("--junit: cannot write 'report.xml'"), std::string::npos) << r.err;
   EXPECT_EQ(slurp(dir / "report.xml"), "old");
+}
+
+// Ctrl-C reaches the whole process group; `kill -INT` the suite alone. Either way the suite ends
+// with 128 + signal and leaves none of its temporary workspace copies behind, nor a report.
+TEST_F(BatchSuite, AStopSignalEndsTheSuiteAndRemovesItsTemporaryCopies) {
+  for (const char* name : {"LONG1.RIX", "LONG2.RIX", "LONG3.RIX"}) write(name, "SLEEP 100000\nEND");
+  for (const bool whole_group : {false, true}) {
+    SCOPED_TRACE(whole_group ? "signal to the process group" : "signal to the suite alone");
+    const fs::path tmp = dir / (whole_group ? "tmp-group" : "tmp-suite");
+    fs::create_directories(tmp);
+    const std::string bin = std::string(ROKAN_BIN_DIR) + "/rokan-sim";
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      ::setpgid(0, 0);
+      ::setenv("TMPDIR", tmp.c_str(), 1);
+      const int out = ::open((dir / "out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int err = ::open((dir / "err.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (::chdir(dir.c_str()) != 0 || out < 0 || err < 0 || ::dup2(out, 1) < 0 ||
+          ::dup2(err, 2) < 0)
+        ::_exit(120);
+      ::execl(bin.c_str(), "rokan-sim", "--workspace", "ws", "--run", "progs/LONG1.RIX",
+              "progs/LONG2.RIX", "progs/LONG3.RIX", "--seconds", "100000", "--jobs", "2", "--junit",
+              "report.xml", static_cast<char*>(nullptr));
+      ::_exit(121);
+    }
+    ASSERT_GT(pid, 0);
+    // Both runs have copied their workspace: the copies exist when the signal comes.
+    const auto copies = [&] {
+      std::size_t n = 0;
+      std::error_code ec;
+      for (fs::recursive_directory_iterator it(tmp, ec), end; !ec && it != end; it.increment(ec))
+        n += it->path().filename() == "rix";
+      return n;
+    };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (copies() < 2 && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(copies(), 2u);
+    ::kill(whole_group ? -pid : pid, SIGINT);
+
+    int status = 0;
+    pid_t done = 0;
+    while ((done = ::waitpid(pid, &status, WNOHANG)) == 0 &&
+           std::chrono::steady_clock::now() < deadline + std::chrono::seconds(30))
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (done == 0) {
+      ::kill(-pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
+      ADD_FAILURE() << "the suite went on after SIGINT";
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130) << status;
+    EXPECT_NE(slurp(dir / "err.txt").find("rokan-sim: stopped by signal 2"), std::string::npos)
+        << slurp(dir / "err.txt");
+    EXPECT_TRUE(fs::is_empty(tmp)) << "left behind in " << tmp;
+    for (const std::string& name : files_in(dir))
+      EXPECT_EQ(name.rfind("report.xml", 0), std::string::npos) << "a report of a stopped suite";
+  }
 }
 
 }  // namespace

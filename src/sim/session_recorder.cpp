@@ -1,0 +1,256 @@
+#include "sim/session_recorder.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <iterator>
+
+#include "core/controller.h"
+#include "core/param_file.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+
+namespace rokan {
+namespace {
+
+constexpr std::size_t kRecentCycles = 8;
+
+std::string account_name() {
+  if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_name && *pw->pw_name)
+    return pw->pw_name;
+  if (const char* user = std::getenv("USER"); user && *user) return user;
+  return "unknown";
+}
+
+std::string utc_now() {
+  const std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  ::gmtime_r(&now, &tm);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &tm);
+  return text;
+}
+
+}  // namespace
+
+uint32_t crc32_of(std::string_view bytes) {
+  uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char b : bytes) {
+    crc ^= b;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+void SessionRecorder::add(ScriptEvent e) {
+  // A slider dragged between two ticks: only where it stopped reaches a cycle.
+  if (e.kind == EventKind::kSlider && !events_.empty()) {
+    ScriptEvent& last = events_.back().event;
+    if (last.kind == EventKind::kSlider && last.index == e.index) {
+      last.position = e.position;
+      return;
+    }
+  }
+  events_.push_back({std::move(e), c_.cycle.tick_count});
+}
+
+void SessionRecorder::tick_begins() {
+  note_over_run();
+  const uint64_t cycle = c_.cycle.tick_count + 1;  // the cycle this tick runs, if it runs one
+  if (events_.empty() || events_.back().event.kind != EventKind::kTick) {
+    ScriptEvent e;
+    e.kind = EventKind::kTick;
+    e.count = 0;
+    events_.push_back({e, cycle});
+  }
+  RecordedEvent& run = events_.back();
+  const uint64_t offset = run.event.count++;
+  // Ticks that return at once (during start-up, after the quit) run no cycle: an over-run of
+  // `cycle` belongs to the first tick that could run it.
+  if (recent_.empty() || recent_.back().cycle != cycle) {
+    if (recent_.size() == kRecentCycles) recent_.erase(recent_.begin());
+    recent_.push_back({cycle, events_.size() - 1, offset});
+  }
+}
+
+void SessionRecorder::tick_ends() {
+  note_over_run();
+  note_start_up();
+}
+
+void SessionRecorder::note_over_run() {
+  const uint64_t cycle = c_.cycle.over_run_cycle;
+  if (cycle == 0 || cycle == over_run_seen_) return;
+  over_run_seen_ = cycle;
+  for (auto it = recent_.rbegin(); it != recent_.rend(); ++it) {
+    if (it->cycle == cycle) {
+      overruns_.push_back({it->entry, it->offset});
+      return;
+    }
+  }
+  // Not reached: an over-run is seen before the tick after it begins. Should it ever be, the
+  // replay still gets it, at the latest tick.
+  if (!recent_.empty()) overruns_.push_back({recent_.back().entry, recent_.back().offset});
+}
+
+void SessionRecorder::note_start_up() {
+  if (started_ || c_.cycle.init_request || c_.cycle.init_in_progress) return;
+  started_ = true;
+  login_ = c_.params.user_name;
+  ini_path_ = param_file_path(c_.params);
+  std::ifstream in(local_path(ini_path_), std::ios::binary);
+  if (!in) return;
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return;
+  ini_read_ = true;
+  ini_crc32_ = crc32_of(bytes);
+}
+
+void SessionRecorder::key(int code) {
+  ScriptEvent e;
+  e.kind = EventKind::kKey;
+  e.code = code & 0xFF;
+  add(e);
+}
+
+void SessionRecorder::key_release(int code) {
+  ScriptEvent e;
+  e.kind = EventKind::kKeyRelease;
+  e.code = code;
+  add(e);
+}
+
+void SessionRecorder::slider(int index, int position) {
+  ScriptEvent e;
+  e.kind = EventKind::kSlider;
+  e.index = index;
+  e.position = position;
+  add(e);
+}
+
+void SessionRecorder::check_box(int index, bool on) {
+  ScriptEvent e;
+  e.kind = EventKind::kCheckBox;
+  e.index = index;
+  e.on = on;
+  add(e);
+}
+
+void SessionRecorder::input(const std::string& cp932_text) {
+  ScriptEvent e;
+  e.kind = EventKind::kInput;
+  e.text = cp932_to_utf8(cp932_text);
+  add(e);
+}
+
+void SessionRecorder::input_cancel() {
+  ScriptEvent e;
+  e.kind = EventKind::kInputCancel;
+  add(e);
+}
+
+void SessionRecorder::confirm(bool ok) {
+  ScriptEvent e;
+  e.kind = EventKind::kConfirm;
+  e.on = ok;
+  add(e);
+}
+
+void SessionRecorder::notice() {
+  ScriptEvent e;
+  e.kind = EventKind::kNotice;
+  add(e);
+}
+
+void SessionRecorder::quit() {
+  ScriptEvent e;
+  e.kind = EventKind::kQuit;
+  add(e);
+}
+
+void SessionRecorder::pt_limit(bool check_off) {
+  ScriptEvent e;
+  e.kind = EventKind::kOption;
+  e.index = static_cast<int>(OptionKind::kPtLimit);
+  e.on = check_off;
+  add(e);
+}
+
+void SessionRecorder::skip(int count) {
+  ScriptEvent e;
+  e.kind = EventKind::kOption;
+  e.index = static_cast<int>(OptionKind::kSkip);
+  e.position = std::max(0, count);
+  add(e);
+}
+
+void SessionRecorder::scale(int view, int pixels_per_metre) {
+  ScriptEvent e;
+  e.kind = EventKind::kOption;
+  e.index = static_cast<int>(OptionKind::kScale);
+  e.code = view;
+  e.position = pixels_per_metre;
+  add(e);
+}
+
+SessionHeader SessionRecorder::header() const {
+  SessionHeader h;
+  h.date = utc_now();
+  h.user = account_name();
+  h.login = login_;
+  h.ini_path = ini_path_;
+  h.ini_read = ini_read_;
+  h.ini_crc32 = ini_crc32_;
+  return h;
+}
+
+std::string SessionRecorder::session_script(const SessionHeader& h,
+                                            const std::vector<RecordedEvent>& events,
+                                            const std::vector<Overrun>& overruns) {
+  std::string out = "# Rokan session recorded " + h.date + " by " + h.user + "\n";
+  if (h.login.empty()) {
+    out += "# recorded before the login: no parameter file read yet\n";
+  } else if (h.ini_read) {
+    char crc[16];
+    std::snprintf(crc, sizeof crc, "%08X", h.ini_crc32);
+    out += "# login " + cp932_to_utf8(h.login) + ", " + cp932_to_utf8(h.ini_path) + " CRC-32 " +
+           crc + "\n";
+  } else {
+    out += "# login " + cp932_to_utf8(h.login) + ", " + cp932_to_utf8(h.ini_path) +
+           " could not be read\n";
+  }
+  out +=
+      "# replay on a copy of the workspace as it was: rokan-sim --workspace COPY --script FILE\n";
+
+  std::vector<Overrun> marks = overruns;
+  std::sort(marks.begin(), marks.end(), [](const Overrun& a, const Overrun& b) {
+    return a.entry != b.entry ? a.entry < b.entry : a.offset < b.offset;
+  });
+  auto mark = marks.begin();
+  for (std::size_t i = 0; i < events.size(); ++i) {
+    const ScriptEvent& e = events[i].event;
+    while (mark != marks.end() && mark->entry < i) ++mark;
+    if (e.kind != EventKind::kTick) {
+      out += script_line(e) + "\n";
+      continue;
+    }
+    uint64_t done = 0;    // ticks of this run written so far
+    bool marked = false;  // an over-run was written before tick `done`
+    for (; mark != marks.end() && mark->entry == i; ++mark) {
+      if (mark->offset >= e.count || (marked && mark->offset == done)) continue;
+      if (mark->offset > done) out += "tick " + std::to_string(mark->offset - done) + "\n";
+      out += "fault overrun\n";
+      done = mark->offset;
+      marked = true;
+    }
+    if (e.count > done) out += "tick " + std::to_string(e.count - done) + "\n";
+  }
+  return out;
+}
+
+}  // namespace rokan
