@@ -103,7 +103,7 @@ void SessionRecorder::note_start_up() {
   started_ = true;
   login_ = c_.params.user_name;
   ini_path_ = param_file_path(c_.params);
-  std::ifstream in(local_path(ini_path_), std::ios::binary);
+  std::ifstream in(rooted_path(c_.workspace, ini_path_), std::ios::binary);
   if (!in) return;
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) return;

@@ -88,7 +88,7 @@ class SessionReplay : public GuiTest {
 
 TEST_F(SessionReplay, ASavedGuiSessionReplaysHeadlessToTheSameStateStripAndLog) {
   // The workspace as the session finds it, for the replay.
-  const fs::path start = fs::current_path();
+  const fs::path start = workspace_;
   const fs::path copy = start.string() + "_replay";
   fs::remove_all(copy);
   fs::copy(start, copy, fs::copy_options::recursive);
