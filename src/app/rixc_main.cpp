@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "rix/compiler/compiler.h"
@@ -34,12 +35,7 @@ void print_utf8(std::FILE* out, std::string_view cp932) {
 // The whole content of a controller file, or "" when it cannot be read.
 std::string read_file(const std::string& path) {
   std::string text;
-  if (std::FILE* f = open_file(path, "rb")) {
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-    std::fclose(f);
-  }
+  read_whole_file({}, path, text);
   return text;
 }
 

@@ -24,11 +24,14 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "core/controller.h"
 #include "gui/qt_text.h"
 #include "gui/rix_lexer.h"
+#include "platform/file.h"
 #include "platform/paths.h"
 #include "rix/compiler/compiler.h"
 
@@ -80,19 +83,6 @@ uint64_t signature(const std::vector<RixBreakpoint>& breakpoints) {
     for (uint64_t p : parts) h = (h ^ p) * 1099511628211u;  // FNV-1a step
   }
   return h;
-}
-
-std::string read_bytes(std::string_view root, const std::string& cp932_path, bool& ok) {
-  std::string text;
-  ok = false;
-  if (std::FILE* f = open_file(root, cp932_path, "rb")) {
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-    ok = !std::ferror(f);
-    std::fclose(f);
-  }
-  return text;
 }
 
 }  // namespace
@@ -279,9 +269,8 @@ QString RixProgramWindow::status_text() const {
 // --- files -------------------------------------------------------------------------------------
 
 bool RixProgramWindow::open_program(const std::string& file_name) {
-  bool ok = false;
-  const std::string bytes = read_bytes(c_.workspace, rix_dir() + file_name, ok);
-  if (!ok) {
+  std::string bytes;
+  if (!read_whole_file(c_.workspace, rix_dir() + file_name, bytes)) {
     say(QStringLiteral("Cannot read %1").arg(qt_text(rix_dir() + file_name)));
     return false;
   }
@@ -305,11 +294,12 @@ bool RixProgramWindow::save_program() {
   }
   const std::string bytes = cp932_text(editor_->text());
   const std::string path = rix_dir() + file_;
-  std::FILE* f = open_file(c_.workspace, path, "wb");
-  bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  if (f && std::fclose(f) != 0) ok = false;
+  // Written beside the program and renamed over it, so a failed save leaves the old source whole.
+  ReplacingFile f(c_.workspace, path);
+  const bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && f.commit();
   if (!ok) {
-    say(QStringLiteral("Cannot write %1").arg(qt_text(path)));
+    say(QStringLiteral("Cannot write %1: %2")
+            .arg(qt_text(path), QString::fromLocal8Bit(std::strerror(errno))));
     return false;
   }
   editor_->setModified(false);

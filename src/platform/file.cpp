@@ -95,4 +95,20 @@ bool ReplacingFile::commit() {
   return true;
 }
 
+bool read_whole_file(std::string_view root, std::string_view cp932_path, std::string& bytes) {
+  bytes.clear();
+  File f = File::open(root, cp932_path, "rb");
+  if (!f) return false;
+  char buf[4096];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
+  if (std::ferror(f)) {
+    const int reason = errno;
+    bytes.clear();
+    errno = reason;
+    return false;
+  }
+  return true;
+}
+
 }  // namespace rokan

@@ -38,6 +38,10 @@ class File {
   std::FILE* f_ = nullptr;
 };
 
+// Reads the whole of the controller path cp932_path in `root` into `bytes`; false, with errno set
+// and `bytes` empty, when the file cannot be opened or a read fails.
+bool read_whole_file(std::string_view root, std::string_view cp932_path, std::string& bytes);
+
 // A file written as a whole and put in place only when complete: the text goes to a new file
 // in the same directory, which is flushed, synced and renamed over the target. Until commit()
 // succeeds the target is untouched; the new file is removed on every other path.

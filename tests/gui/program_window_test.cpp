@@ -228,6 +228,27 @@ TEST_F(ProgramWindowTest, AFileThatDoesNotCompileShowsItsErrorUnderItsLine) {
   EXPECT_EQ(w().file_name(), "BAD.RIX") << "a file that cannot be read leaves the shown one";
 }
 
+// A save that cannot be put in place says why and keeps the edit: the editor stays modified, so
+// nothing typed is lost, and no half-written copy is left beside the program.
+TEST_F(ProgramWindowTest, ASaveThatFailsSaysWhyAndKeepsTheEdit) {
+  start_past_startup();
+  write_cp932(workspace_, "KEEP.RIX", "3.1\nkeep\nEND\n");
+  ASSERT_TRUE(w().open_program("KEEP.RIX"));
+  w().editor().setText(QStringLiteral("3.1\nedited\nEND\n"));
+  const std::filesystem::path rixs = workspace_ / "DEFAULT" / "rixs";
+  std::filesystem::remove(rixs / "KEEP.RIX");
+  std::filesystem::create_directory(rixs / "KEEP.RIX");  // the rename over it fails, also for root
+  EXPECT_FALSE(w().save_program());
+  EXPECT_TRUE(w().status_text().startsWith(QStringLiteral("Cannot write")))
+      << qPrintable(w().status_text());
+  EXPECT_TRUE(w().status_text().contains(QStringLiteral("directory")))
+      << qPrintable(w().status_text());
+  EXPECT_TRUE(w().editor().isModified());
+  EXPECT_EQ(w().editor().text(1), QStringLiteral("edited\n"));
+  for (const auto& e : std::filesystem::directory_iterator(rixs))
+    EXPECT_EQ(e.path().filename().string().find("KEEP.RIX."), std::string::npos) << e.path();
+}
+
 TEST_F(ProgramWindowTest, AConditionThatDoesNotCompileIsRefusedWithItsReason) {
   start_past_startup();
   ASSERT_TRUE(w().open_program("ROKAN.RIX"));  // DEF_VAR ROUND, LEG, LIFT

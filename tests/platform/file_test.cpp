@@ -91,6 +91,26 @@ TEST_F(Files, CloseReportsAWriteThatDidNotReachTheFile) {
   EXPECT_EQ(result, 0);
 }
 
+TEST_F(Files, WholeFileReadsEveryByteAndFailsWithItsReason) {
+  std::string bytes = "left over";
+  std::ofstream(target, std::ios::binary) << std::string("a\0b\r\n", 5) << std::string(9000, 'x');
+  ASSERT_TRUE(read_whole_file({}, cp932_target, bytes));
+  EXPECT_EQ(bytes, std::string("a\0b\r\n", 5) + std::string(9000, 'x'));
+
+  errno = 0;
+  EXPECT_FALSE(read_whole_file(dir.string(), "missing.ini", bytes));
+  EXPECT_EQ(errno, ENOENT);
+  EXPECT_TRUE(bytes.empty());
+
+  // A directory opens but cannot be read: a failure with its reason, not an empty file.
+  fs::create_directory(dir / "sub");
+  bytes = "left over";
+  errno = 0;
+  EXPECT_FALSE(read_whole_file(dir.string(), "sub", bytes));
+  EXPECT_EQ(errno, EISDIR);
+  EXPECT_TRUE(bytes.empty());
+}
+
 TEST(StopSignals, FirstSignalIsRecordedAndSecondEndsAtOnceRemovingTheFileInProgress) {
   const fs::path partial = fs::temp_directory_path() / "rokan_stop_signals_partial.LOG";
   std::ofstream(partial) << "half a log";
