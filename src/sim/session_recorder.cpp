@@ -7,11 +7,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
-#include <iterator>
 
 #include "core/controller.h"
 #include "core/param_file.h"
+#include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
@@ -34,6 +33,24 @@ std::string utc_now() {
   char text[32];
   std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &tm);
   return text;
+}
+
+// The numbers an input event carries; which of them count depends on its kind.
+struct EventValues {
+  int code = 0;
+  int index = 0;
+  int position = 0;
+  bool on = false;
+};
+
+ScriptEvent event(EventKind kind, EventValues v) {
+  ScriptEvent e;
+  e.kind = kind;
+  e.code = v.code;
+  e.index = v.index;
+  e.position = v.position;
+  e.on = v.on;
+  return e;
 }
 
 }  // namespace
@@ -103,99 +120,64 @@ void SessionRecorder::note_start_up() {
   started_ = true;
   login_ = c_.params.user_name;
   ini_path_ = param_file_path(c_.params);
-  std::ifstream in(rooted_path(c_.workspace, ini_path_), std::ios::binary);
-  if (!in) return;
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return;
+  std::string bytes;
+  if (!read_whole_file(c_.workspace, ini_path_, bytes)) return;
   ini_read_ = true;
   ini_crc32_ = crc32_of(bytes);
 }
 
 void SessionRecorder::key(int code) {
-  ScriptEvent e;
-  e.kind = EventKind::kKey;
-  e.code = code & 0xFF;
-  add(e);
+  add(event(EventKind::kKey, {.code = code & 0xFF}));
 }
 
 void SessionRecorder::key_release(int code) {
-  ScriptEvent e;
-  e.kind = EventKind::kKeyRelease;
-  e.code = code;
-  add(e);
+  add(event(EventKind::kKeyRelease, {.code = code}));
 }
 
 void SessionRecorder::slider(int index, int position) {
-  ScriptEvent e;
-  e.kind = EventKind::kSlider;
-  e.index = index;
-  e.position = position;
-  add(e);
+  add(event(EventKind::kSlider, {.index = index, .position = position}));
 }
 
 void SessionRecorder::check_box(int index, bool on) {
-  ScriptEvent e;
-  e.kind = EventKind::kCheckBox;
-  e.index = index;
-  e.on = on;
-  add(e);
+  add(event(EventKind::kCheckBox, {.index = index, .on = on}));
 }
 
 void SessionRecorder::input(const std::string& cp932_text) {
-  ScriptEvent e;
-  e.kind = EventKind::kInput;
+  ScriptEvent e = event(EventKind::kInput, {});
   e.text = cp932_to_utf8(cp932_text);
   add(e);
 }
 
 void SessionRecorder::input_cancel() {
-  ScriptEvent e;
-  e.kind = EventKind::kInputCancel;
-  add(e);
+  add(event(EventKind::kInputCancel, {}));
 }
 
 void SessionRecorder::confirm(bool ok) {
-  ScriptEvent e;
-  e.kind = EventKind::kConfirm;
-  e.on = ok;
-  add(e);
+  add(event(EventKind::kConfirm, {.on = ok}));
 }
 
 void SessionRecorder::notice() {
-  ScriptEvent e;
-  e.kind = EventKind::kNotice;
-  add(e);
+  add(event(EventKind::kNotice, {}));
 }
 
 void SessionRecorder::quit() {
-  ScriptEvent e;
-  e.kind = EventKind::kQuit;
-  add(e);
+  add(event(EventKind::kQuit, {}));
 }
 
 void SessionRecorder::pt_limit(bool check_off) {
-  ScriptEvent e;
-  e.kind = EventKind::kOption;
-  e.index = static_cast<int>(OptionKind::kPtLimit);
-  e.on = check_off;
-  add(e);
+  add(event(EventKind::kOption,
+            {.index = static_cast<int>(OptionKind::kPtLimit), .on = check_off}));
 }
 
 void SessionRecorder::skip(int count) {
-  ScriptEvent e;
-  e.kind = EventKind::kOption;
-  e.index = static_cast<int>(OptionKind::kSkip);
-  e.position = std::max(0, count);
-  add(e);
+  add(event(EventKind::kOption,
+            {.index = static_cast<int>(OptionKind::kSkip), .position = std::max(0, count)}));
 }
 
 void SessionRecorder::scale(int view, int pixels_per_metre) {
-  ScriptEvent e;
-  e.kind = EventKind::kOption;
-  e.index = static_cast<int>(OptionKind::kScale);
-  e.code = view;
-  e.position = pixels_per_metre;
-  add(e);
+  add(event(
+      EventKind::kOption,
+      {.code = view, .index = static_cast<int>(OptionKind::kScale), .position = pixels_per_metre}));
 }
 
 SessionHeader SessionRecorder::header() const {

@@ -15,9 +15,12 @@
 #include "scenarios/rix_session.h"
 #include "support/child_process.h"
 #include "support/fake_host.h"
+#include "support/file_contents.h"
 
 namespace rokan {
 namespace {
+
+using test::slurp;
 
 using test::Rig;
 
@@ -177,11 +180,6 @@ TEST_F(Logger, RowsShowTheAnglesAndOrdersOfTheCycleTheyRecord) {
 // What a failed write shows on the prompt line, standard error and the report log.
 std::string write_error(const char* file, const char* reason) {
   return format(SJ("ERROR: ログファイルが開けませんでした(%s).").c_str(), file) + " " + reason;
-}
-
-std::string slurp(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 struct LoggerFailure : Logger {

@@ -12,20 +12,16 @@
 #include "platform/text.h"
 #include "support/child_process.h"
 #include "support/fake_host.h"
+#include "support/file_contents.h"
 
 namespace rokan {
 namespace {
 
+using test::slurp;
+
 using test::Rig;
 
 constexpr double kDeg = kPi / 180;
-
-std::string slurp(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 struct ParamFile : ::testing::Test {
   Rig rig{::testing::UnitTest::GetInstance()->current_test_info()->name()};

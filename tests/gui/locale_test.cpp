@@ -8,16 +8,12 @@
 #include "gui_fixture.h"
 #include "platform/text.h"
 #include "rix/compiler/compiler.h"
+#include "support/file_contents.h"
 
 namespace rokan {
 namespace {
 
-std::string slurp(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using test::slurp;
 
 // Puts the C library's locale back as it was, however the test ends.
 struct LocaleRestore {

@@ -25,18 +25,14 @@
 #include "gui_fixture.h"
 #include "sim/script.h"
 #include "sim/sim_json.h"
+#include "support/file_contents.h"
 
 namespace rokan {
 namespace {
 
-namespace fs = std::filesystem;
+using test::slurp;
 
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+namespace fs = std::filesystem;
 
 // The simulated robot as it is, but one chosen sensor read takes longer than a sampling period:
 // a real over-run of the wall clock, as a loaded machine gives one.

@@ -11,16 +11,14 @@
 #include "platform/paths.h"
 #include "platform/stop_signals.h"
 #include "support/child_process.h"
+#include "support/file_contents.h"
 
 namespace rokan {
 namespace {
 
-namespace fs = std::filesystem;
+using test::slurp;
 
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+namespace fs = std::filesystem;
 
 struct Files : ::testing::Test {
   fs::path dir =

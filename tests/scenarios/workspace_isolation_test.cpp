@@ -10,16 +10,10 @@
 
 #include "core/modes.h"
 #include "scenarios/rix_session.h"
+#include "support/file_contents.h"
 
 namespace rokan::test {
 namespace {
-
-std::string slurp(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 TEST(WorkspaceIsolation, TwoControllersInOneProcessWriteIntoTheirOwnWorkspaces) {
   RixSession a(current_test_name() + "_a");

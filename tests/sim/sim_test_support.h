@@ -14,17 +14,11 @@
 #include <vector>
 
 #include "sim/batch.h"
+#include "support/file_contents.h"
 
 namespace rokan::test {
 
 namespace fs = std::filesystem;
-
-inline std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 inline std::vector<std::string> lines_of(const std::string& text) {
   std::vector<std::string> out;
