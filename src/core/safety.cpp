@@ -47,8 +47,8 @@ bool any_angle_outside(const double angles[12]) {
   bool any = false;
   for (int n = 0; n < kLegCount; ++n) {
     const double t1 = angles[n * 3], t2 = angles[n * 3 + 1], t3 = angles[n * 3 + 2];
-    any |= outside(t1, kTheta1[n][0], kTheta1[n][1]) | outside(t2, kTheta2Max, kTheta2Min) |
-           outside(t3, kTheta3Max, kTheta3Min) | (t3 - t2 < kRelMin);
+    any = any || outside(t1, kTheta1[n][0], kTheta1[n][1]) || outside(t2, kTheta2Max, kTheta2Min) ||
+          outside(t3, kTheta3Max, kTheta3Min) || t3 - t2 < kRelMin;
   }
   return any;
 }
