@@ -123,14 +123,14 @@ void forward_leg(RobotState& st, int leg, AngleTrig trig[3]) {
   foot[2] = knee[2] + kLink3 * trig[2].sin;
 }
 
-int Position2angle(Controller& c, int leg, const double target[3], double out[3]) {
+bool Position2angle(Controller& c, int leg, const double target[3], double out[3]) {
   IkMemo& memo = c.kin_memo.ik[leg];
   const uint64_t key[3] = {std::bit_cast<uint64_t>(target[0]), std::bit_cast<uint64_t>(target[1]),
                            std::bit_cast<uint64_t>(target[2])};
   if (memo.valid && key[0] == memo.target[0] && key[1] == memo.target[1] &&
       key[2] == memo.target[2]) {
     for (int k = 0; k < 3; ++k) out[k] = memo.out[k];
-    return 1;
+    return true;
   }
   const double bx = kLegBase[leg][0], by = kLegBase[leg][1];
   out[0] = c.state.angle[leg][0];
@@ -146,7 +146,7 @@ int Position2angle(Controller& c, int leg, const double target[3], double out[3]
       memo.out[k] = out[k];
     }
   }
-  return ok ? 1 : 0;
+  return ok;
 }
 
 void solve_references(Controller& c, bool ok[4]) {

@@ -44,9 +44,9 @@ struct KinematicsMemo {
 void forward_leg(RobotState& state, int leg);
 // forward_leg with the sines and cosines taken from (and kept in) `trig`, the leg's three joints.
 void forward_leg(RobotState& state, int leg, AngleTrig trig[3]);
-// Foot position to chain-form angles; out[0] starts as the leg's present theta1. 1 on success;
-// on failure every leg is held (hold_all) and 0 is returned.
-int Position2angle(Controller& c, int leg, const double target[3], double out[3]);
+// Foot position to chain-form angles; out[0] starts as the leg's present theta1. True on
+// success; on failure every leg is held (hold_all) and false is returned.
+bool Position2angle(Controller& c, int leg, const double target[3], double out[3]);
 // One sampling time of a leg's reference generator in position control: the lead point moves
 // towards the goal within A_MAX and V_MAX (or settles on it once the leg is in position, which
 // advances the in-position counter), and the servo set-point `reference` is solved from it.

@@ -31,7 +31,7 @@ struct LoggerState {
   int32_t count = 0;  // records filled, 0 .. MAX_BUF - 1
   uint8_t state = kLogOff;
   int32_t skip_counter = 1;
-  uint8_t over_run = 0;          // a sampling cycle over-ran since the last write
+  bool over_run = false;         // a sampling cycle over-ran since the last write
   std::string write_error;       // message of the last failed write (CP932); empty after a success
   std::string write_error_file;  // the log file that write tried (controller path)
   std::string written_file;      // the log file of the last successful write

@@ -53,7 +53,7 @@ void set_default_params(Params& p, Sensor& sensor) {
   p.sampling_time = 0.001;
   p.max_buf = 10;
   p.sampling_skip = 1;
-  p.over_run_enable = 1;
+  p.over_run_enable = true;
   for (int i = 0; i < kJointLimitCount; ++i)
     p.joint_limit[i] = deg_to_rad(kDefaultJointLimitDeg[i]);
   p.user_name = "DEFAULT";

@@ -64,7 +64,7 @@ struct Params {
   double sampling_time;  // s
   int32_t max_buf;
   int32_t sampling_skip;
-  uint8_t over_run_enable;
+  bool over_run_enable;
   double joint_limit[kJointLimitCount];  // rad
 
   // CP932; every directory ends in a backslash.

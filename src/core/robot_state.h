@@ -31,7 +31,7 @@ struct Sensor {
   double vr[3];          // VR1..VR3, V
   double vr_org[3];      // VR1..VR3 captured when a leg is taken into manual control
   double paw_volt[4];    // 0.0 open, 2.5 closed
-  uint8_t paw[4];        // 1 when the paw voltage is above kSwitchThresholdVolts
+  bool paw[4];           // closed: the paw voltage is above kSwitchThresholdVolts
   double antenna_volt;
   double ad[16];            // channels 0..11 mirror pt_volt; 12..15 read 0
   double plant_gain[4][3];  // counts per volt-second

@@ -90,11 +90,11 @@ void safety_check(Controller& c) {
         const bool plainly_within = raw >= kCountMin && raw < kCountMax + 1;
         int count = plainly_within ? kCountMin : register_count(raw);
         if (count <= kCountMax && count >= kCountMin) {
-          sf.pt_reported[n][j] = 0;
+          sf.pt_reported[n][j] = false;
           continue;
         }
         if (was_emg && sf.pt_reported[n][j]) continue;
-        sf.pt_reported[n][j] = 1;
+        sf.pt_reported[n][j] = true;
         emergency_stop(c, format("EMG:PT_LIMIT_OVER: PT%1d%1d = %d", n, j, count));
       }
     }
@@ -103,7 +103,7 @@ void safety_check(Controller& c) {
   if (!c.safety.angle_latch) {
     if (any_angle_outside(&c.state.angle[0][0]) && angle_limit_check(c, &c.state.angle[0][0])) {
       emergency_stop(c, "EMG:ANGLE_LIMIT");
-      c.safety.angle_latch = 1;
+      c.safety.angle_latch = true;
     }
     double ref[12];
     for (int n = 0; n < 4; ++n)
@@ -116,24 +116,24 @@ void safety_check(Controller& c) {
         set_mode(c, kManual);
       } else {
         emergency_stop(c, "EMG:REF_ANGLE_LIMIT");
-        c.safety.angle_latch = 1;
+        c.safety.angle_latch = true;
       }
     }
   }
 
-  if (c.params.over_run_enable == 1 && sf.over_run && c.mode.mode != kEmg)
+  if (c.params.over_run_enable && sf.over_run && c.mode.mode != kEmg)
     emergency_stop(c, "Timer_OVERRUN");
 }
 
 void clear_alarms(Controller& c) {
-  c.safety.over_run = 0;
+  c.safety.over_run = false;
 }
 
 void set_pt_check_off(Controller& c, bool off) {
-  c.safety.pt_check_off = off ? 1 : 0;
+  c.safety.pt_check_off = off;
   // Switched on again, a count still out of the band is a new fault and is reported.
   for (auto& leg : c.safety.pt_reported)
-    for (uint8_t& r : leg) r = 0;
+    for (bool& r : leg) r = false;
 }
 
 }  // namespace rokan

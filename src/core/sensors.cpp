@@ -112,7 +112,7 @@ void read_sensors(Sensor& s) {
       s.ad[leg * 3 + j] = s.pt_volt[leg][j];
     }
   }
-  for (int paw = 0; paw < 4; ++paw) s.paw[paw] = s.paw_volt[paw] > kSwitchThresholdVolts ? 1 : 0;
+  for (int paw = 0; paw < 4; ++paw) s.paw[paw] = s.paw_volt[paw] > kSwitchThresholdVolts;
 }
 
 void update_state(const Sensor& s, RobotState& st, double dt) {

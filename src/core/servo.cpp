@@ -60,7 +60,7 @@ void mode_post_step(Controller& c) {
       if (c.mode.moving_to_initial && all_legs_in_position(c)) {
         c.mode.moving_to_initial = false;
         c.mode.initial_reached = true;
-        c.safety.angle_latch = 0;
+        c.safety.angle_latch = false;
         hold_all(c);
         set_mode(c, kOrigin);
       }
