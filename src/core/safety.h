@@ -29,6 +29,6 @@ void clear_alarms(Controller& c);
 void set_pt_check_off(Controller& c, bool off);
 // Reports every violation of the fixed joint limits in 12 chain-form angles (leg-major);
 // returns 1 when there was at least one.
-int angle_limit_check(Controller& c, const double angles[12]);
+int angle_limit_check(Controller& c, const double angles[kLegCount * kJointsPerLeg]);
 
 }  // namespace rokan

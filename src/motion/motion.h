@@ -8,12 +8,14 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/robot_state.h"
+
 namespace rokan {
 
 struct Controller;
 
 struct FloorDetectState {
-  bool found[4] = {};
+  bool found[kLegCount] = {};
   int32_t current_leg = 0;
   double speed = 0;  // mm/s
 };
