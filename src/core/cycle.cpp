@@ -24,7 +24,7 @@ namespace rokan {
 namespace {
 
 // Start pose of the chain-form angles: legs 0 and 2 point along -x, legs 1 and 3 along +x.
-constexpr double kStartAngle[4][3] = {
+constexpr double kStartAngle[kLegCount][kJointsPerLeg] = {
     {kPi, 0, -kPi / 2}, {0, 0, -kPi / 2}, {kPi, 0, -kPi / 2}, {0, 0, -kPi / 2}};
 
 void draw(Controller& c) {
