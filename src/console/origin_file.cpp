@@ -30,7 +30,7 @@ std::string origin_file_path(const Params& p) {
 bool read_origin_file(Controller& c) {
   File f = File::open(c.workspace, origin_file_path(c.params), "rt");
   if (!f) return false;
-  double origin[4][3];
+  double origin[kLegCount][kJointsPerLeg];
   bool valid = true;
   std::string line;
   LineReader reader(f);

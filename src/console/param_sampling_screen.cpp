@@ -36,7 +36,7 @@ void draw(Controller& c) {
       c, 7,
       format(SJ("→ %lf × %ld × %d = %lf[sec]のサンプリングが可能").c_str(), p.sampling_time, size,
              p.sampling_skip, p.sampling_time * static_cast<double>(size) * p.sampling_skip));
-  menu_line(c, format("4: Watch_Dog Check(%s)", p.over_run_enable == 1 ? "Enable" : "Disable"));
+  menu_line(c, format("4: Watch_Dog Check(%s)", p.over_run_enable ? "Enable" : "Disable"));
   menu_blank(c);
   menu_line(c, SJ("W : ログファイルの強制書き出し & 初期化"));
   menu_line(c, format(SJ("C : ログ記録領域の初期化(カウンター(%ld -> 0)リセット)").c_str(),
@@ -81,7 +81,7 @@ void param_sampling_screen(Controller& c) {
         }
         break;
       case '4':
-        p.over_run_enable = p.over_run_enable == 1 ? 0 : 1;
+        p.over_run_enable = !p.over_run_enable;
         break;
       case 'W':
         // A failed write keeps the records and says why: the operator can mend the directory

@@ -17,7 +17,7 @@ namespace {
 enum class Unit { kPlain, kDegrees, kMotorGain };
 
 // Joints whose motor gain is positive: leg 1 joint 3, legs 2 and 3 joint 2, leg 4 joint 3.
-constexpr bool kPositiveGain[4][3] = {
+constexpr bool kPositiveGain[kLegCount][kJointsPerLeg] = {
     {false, false, true}, {false, true, false}, {false, true, false}, {false, false, true}};
 
 struct LegScreen {
@@ -32,7 +32,7 @@ struct JointScreen {
   Unit unit;
 };
 
-void leg_value_screen(Controller& c, const LegScreen& s, double (&values)[4]) {
+void leg_value_screen(Controller& c, const LegScreen& s, double (&values)[kLegCount]) {
   const std::string heading = utf8_to_cp932(s.heading);
   const std::string item = utf8_to_cp932(s.item);
   for (;;) {
@@ -65,7 +65,8 @@ double to_store(Unit unit, int leg, int joint, double entered) {
   return std::fabs(entered);
 }
 
-void joint_value_screen(Controller& c, const JointScreen& s, double (&values)[4][3]) {
+void joint_value_screen(Controller& c, const JointScreen& s,
+                        double (&values)[kLegCount][kJointsPerLeg]) {
   const std::string heading = utf8_to_cp932(s.heading);
   const std::string item = utf8_to_cp932(s.item);
   for (;;) {

@@ -43,7 +43,7 @@ struct Controller {
   Params params{};
   Sensor sensor{};
   RobotState state{};
-  LegServo servo[4]{};
+  LegServo servo[kLegCount]{};
   ModeState mode{};
   CycleState cycle{};
   SafetyState safety{};

@@ -24,7 +24,7 @@ namespace rokan {
 namespace {
 
 // Start pose of the chain-form angles: legs 0 and 2 point along -x, legs 1 and 3 along +x.
-constexpr double kStartAngle[4][3] = {
+constexpr double kStartAngle[kLegCount][kJointsPerLeg] = {
     {kPi, 0, -kPi / 2}, {0, 0, -kPi / 2}, {kPi, 0, -kPi / 2}, {0, 0, -kPi / 2}};
 
 void draw(Controller& c) {
@@ -182,8 +182,8 @@ void sampling_tick(Controller& c) {
   }
   if (over_run) {
     cy.over_run_cycle = cy.tick_count;  // for a session recorder: which cycle it was
-    c.logger.over_run = 1;              // noted in the next sampling log
-    c.safety.over_run = 1;              // stops the robot until the operator clears it
+    c.logger.over_run = true;           // noted in the next sampling log
+    c.safety.over_run = true;           // stops the robot until the operator clears it
   }
   if (c.plot) plot_sample(*c.plot, c);  // after the timed work: the plot is a tool, not control
 

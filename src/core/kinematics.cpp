@@ -106,7 +106,7 @@ void forward_leg(RobotState& st, int leg) {
 }
 
 void forward_leg(RobotState& st, int leg, AngleTrig trig[3]) {
-  for (int j = 0; j < 3; ++j) refresh(trig[j], st.angle[leg][j]);
+  for (int j = 0; j < kJointsPerLeg; ++j) refresh(trig[j], st.angle[leg][j]);
   const double c1 = trig[0].cos, s1 = trig[0].sin;
   const double* b = st.point[leg][kBase];
   double* hip = st.point[leg][kHip];
@@ -123,14 +123,14 @@ void forward_leg(RobotState& st, int leg, AngleTrig trig[3]) {
   foot[2] = knee[2] + kLink3 * trig[2].sin;
 }
 
-int Position2angle(Controller& c, int leg, const double target[3], double out[3]) {
+bool Position2angle(Controller& c, int leg, const double target[3], double out[3]) {
   IkMemo& memo = c.kin_memo.ik[leg];
   const uint64_t key[3] = {std::bit_cast<uint64_t>(target[0]), std::bit_cast<uint64_t>(target[1]),
                            std::bit_cast<uint64_t>(target[2])};
   if (memo.valid && key[0] == memo.target[0] && key[1] == memo.target[1] &&
       key[2] == memo.target[2]) {
     for (int k = 0; k < 3; ++k) out[k] = memo.out[k];
-    return 1;
+    return true;
   }
   const double bx = kLegBase[leg][0], by = kLegBase[leg][1];
   out[0] = c.state.angle[leg][0];
@@ -146,10 +146,10 @@ int Position2angle(Controller& c, int leg, const double target[3], double out[3]
       memo.out[k] = out[k];
     }
   }
-  return ok ? 1 : 0;
+  return ok;
 }
 
-void solve_references(Controller& c, bool ok[4]) {
+void solve_references(Controller& c, bool ok[kLegCount]) {
   // The steps of solve_leg, each taken for every leg before the next: a leg's solution is one
   // chain of dependent library calls, the legs' chains are independent, and calls side by side
   // let the processor overlap them. The expressions are solve_leg's, in its order.
@@ -160,8 +160,8 @@ void solve_references(Controller& c, bool ok[4]) {
     double dx, dy, h;  // target from the base; h is its height
     double r, alpha, len, cos_beta, t2, kr, kh;
     double out[3];
-  } w[4];
-  for (int leg = 0; leg < 4; ++leg) {
+  } w[kLegCount];
+  for (int leg = 0; leg < kLegCount; ++leg) {
     Leg& l = w[leg];
     IkMemo& memo = c.kin_memo.ik[leg];
     const double* target = c.servo[leg].ik_input;
@@ -191,9 +191,9 @@ void solve_references(Controller& c, bool ok[4]) {
       l.out[0] = memo.theta1;
     }
   }
-  for (int leg = 0; leg < 4; ++leg)
+  for (int leg = 0; leg < kLegCount; ++leg)
     if (w[leg].solving) refresh(c.kin_memo.ik[leg].rotation, -w[leg].out[0]);
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     Leg& l = w[leg];
     if (!l.solving) continue;
     const AngleTrig& rot = c.kin_memo.ik[leg].rotation;
@@ -205,7 +205,7 @@ void solve_references(Controller& c, bool ok[4]) {
     }
     l.alpha = std::atan2(l.h, l.r);
   }
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     Leg& l = w[leg];
     if (!l.solving) continue;
     l.len = std::sqrt(l.r * l.r + l.h * l.h);
@@ -216,7 +216,7 @@ void solve_references(Controller& c, bool ok[4]) {
     }
     l.t2 = l.alpha + std::acos(l.cos_beta);
   }
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     Leg& l = w[leg];
     if (!l.solving) continue;
     double cos_t2, sin_t2;
@@ -225,7 +225,7 @@ void solve_references(Controller& c, bool ok[4]) {
     l.kh = kLink2 * sin_t2;
     if (l.kh - l.h == 0 && l.kr - l.r == 0) l.solving = false;
   }
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     Leg& l = w[leg];
     if (!l.solving) continue;
     l.out[1] = l.t2;

@@ -26,7 +26,7 @@ struct AngleTrig {
 struct IkMemo {
   uint64_t target[3] = {};
   bool valid = false;
-  double out[3] = {};
+  double out[kJointsPerLeg] = {};
   uint64_t offset[2] = {};
   bool theta1_valid = false;
   double theta1 = 0;
@@ -36,17 +36,17 @@ struct IkMemo {
 // Results the cycle may reuse while their inputs stay bit for bit the same. Only speed depends
 // on it: every value handed out equals a fresh computation.
 struct KinematicsMemo {
-  AngleTrig joint[4][3];
-  IkMemo ik[4];
+  AngleTrig joint[kLegCount][kJointsPerLeg];
+  IkMemo ik[kLegCount];
 };
 
 // Hip, knee and foot of a leg (mm) from its chain-form angles (rad) and its base point.
 void forward_leg(RobotState& state, int leg);
 // forward_leg with the sines and cosines taken from (and kept in) `trig`, the leg's three joints.
-void forward_leg(RobotState& state, int leg, AngleTrig trig[3]);
-// Foot position to chain-form angles; out[0] starts as the leg's present theta1. 1 on success;
-// on failure every leg is held (hold_all) and 0 is returned.
-int Position2angle(Controller& c, int leg, const double target[3], double out[3]);
+void forward_leg(RobotState& state, int leg, AngleTrig trig[kJointsPerLeg]);
+// Foot position to chain-form angles; out[0] starts as the leg's present theta1. True on
+// success; on failure every leg is held (hold_all) and false is returned.
+bool Position2angle(Controller& c, int leg, const double target[3], double out[3]);
 // One sampling time of a leg's reference generator in position control: the lead point moves
 // towards the goal within A_MAX and V_MAX (or settles on it once the leg is in position, which
 // advances the in-position counter), and the servo set-point `reference` is solved from it.
@@ -62,7 +62,7 @@ void leg_velocity_lead(Controller& c, int leg);
 // them (and keeps them in the memo). ok[leg] is false where a leg has no solution; such a
 // leg's reference is left as it was and nothing else is done for it: the caller repeats it
 // with solve_leg_reference, which holds the legs and stops in EMG as the single step does.
-void solve_references(Controller& c, bool ok[4]);
+void solve_references(Controller& c, bool ok[kLegCount]);
 void solve_leg_reference(Controller& c, int leg);
 
 }  // namespace rokan

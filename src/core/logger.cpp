@@ -162,7 +162,7 @@ void reset_after_write(Controller& c) {
   LoggerState& lg = c.logger;
   lg.count = 0;
   lg.state = kLogOff;
-  lg.over_run = 0;
+  lg.over_run = false;
   lg.skip_counter = c.params.sampling_skip;
 }
 
@@ -190,7 +190,7 @@ bool allocate_log_area(Controller& c) {
   lg.capacity = n;
   lg.count = 0;
   lg.state = kLogOff;
-  lg.over_run = 0;
+  lg.over_run = false;
   lg.skip_counter = c.params.sampling_skip;
   return true;
 }
@@ -264,7 +264,7 @@ bool write_log_file(Controller& c) {
   const std::string file_text =
       format(SJ("ファイル名[%s]で出力します．[CR]").c_str(), name.c_str());
   msg_set_prompt_line(c, file_text);
-  std::string over_time = c.params.over_run_enable == 1
+  std::string over_time = c.params.over_run_enable
                               ? std::string()
                               : SJ("サンプリングオーバータイムのチェックは無効です．");
   if (lg.over_run) over_time = SJ("サンプリングオーバータイムが発生した形跡があります．");

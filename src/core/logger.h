@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "core/robot_state.h"
 #include "core/units.h"
 
 namespace rokan {
@@ -15,10 +16,10 @@ struct Controller;
 
 // One logged cycle; 64 bytes.
 struct LogRecord {
-  uint16_t raw[4][3];    // potentiometer counts, truncated
-  uint16_t order[4][3];  // 12-bit code of (volts + 10) * 0.05 * 4096
-  int32_t mode;          // -2 MANUAL, -3 ORIGIN, -4 EMG, -1 AUTO not running, else step / pc
-  uint16_t paw[4];       // input codes, same scale as the orders
+  uint16_t raw[kLegCount][kJointsPerLeg];    // potentiometer counts, truncated
+  uint16_t order[kLegCount][kJointsPerLeg];  // 12-bit code of (volts + 10) * 0.05 * 4096
+  int32_t mode;             // -2 MANUAL, -3 ORIGIN, -4 EMG, -1 AUTO not running, else step / pc
+  uint16_t paw[kLegCount];  // input codes, same scale as the orders
   uint16_t antenna;
 };
 static_assert(sizeof(LogRecord) == 64);
@@ -31,7 +32,7 @@ struct LoggerState {
   int32_t count = 0;  // records filled, 0 .. MAX_BUF - 1
   uint8_t state = kLogOff;
   int32_t skip_counter = 1;
-  uint8_t over_run = 0;          // a sampling cycle over-ran since the last write
+  bool over_run = false;         // a sampling cycle over-ran since the last write
   std::string write_error;       // message of the last failed write (CP932); empty after a success
   std::string write_error_file;  // the log file that write tried (controller path)
   std::string written_file;      // the log file of the last successful write

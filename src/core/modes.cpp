@@ -175,7 +175,7 @@ void set_mode(Controller& c, Mode m) {
       set_all_control_modes(c, kPositionControl);
       key_wait_end(c);
       copy_file_to_active(c.params);
-      c.rix.trace_on = 0;
+      c.rix.trace_on = false;
       break;
     case kOrigin:
       msg_set_mode_line(c, "ORIGIN");

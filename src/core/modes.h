@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/robot_state.h"
+
 namespace rokan {
 
 struct Controller;
@@ -15,7 +17,7 @@ enum Mode : uint8_t { kManual = 0, kOrigin = 1, kAuto = 2, kEmg = 3 };
 
 // Foot targets of the initial posture (the ORIGIN key I and RIX INITIAL_POSTURE), legs 0..3, mm.
 // The built-in gaits stand on the same coordinates (auto/gait_common.h).
-inline constexpr double kInitialPosture[4][3] = {
+inline constexpr double kInitialPosture[kLegCount][3] = {
     {-301, 201, -250}, {301, 201, -250}, {-301, -201, -250}, {301, -201, -250}};
 
 // Value of ModeState::auto_step that marks acknowledged RIX compiler warnings.
@@ -37,10 +39,10 @@ struct RunningLine {
 
 struct ModeState {
   Mode mode = kManual;
-  int32_t selected_leg = -1;       // MANUAL: leg under manual control, -1 none
-  uint8_t manual_sub_mode = 1;     // 0 DISABLE, 1 Leg Position, 2 Joint Angle, 3 Joint Torque,
-                                   // 4 Leg Velocity, 5 Joint Omega
-  double position_org[4][3] = {};  // foot position captured when a leg is taken into manual
+  int32_t selected_leg = -1;    // MANUAL: leg under manual control, -1 none
+  uint8_t manual_sub_mode = 1;  // 0 DISABLE, 1 Leg Position, 2 Joint Angle, 3 Joint Torque,
+                                // 4 Leg Velocity, 5 Joint Omega
+  double position_org[kLegCount][3] = {};  // foot position captured when a leg is taken into manual
   double vr2position[3] = {10.0, 10.0, 5.0};  // mm per V for x (VR1), y (VR2), z (VR3)
   double gait_const[3] = {10.0, 15.0, 5.0};
   bool moving_to_initial = false;

@@ -15,12 +15,12 @@ const char* const kJointLimitNames[kJointLimitCount] = {
 
 namespace {
 
-constexpr double kDefaultKm[4][3] = {
+constexpr double kDefaultKm[kLegCount][kJointsPerLeg] = {
     {-30, -30, 30}, {-30, 30, -30}, {-30, 30, -30}, {-30, -30, 30}};
-constexpr double kPlantGain[4][3] = {{-367.98, 154.49, 627.19},
-                                     {-362.79, 167.12, 638.15},
-                                     {-340.36, 173.72, 627.45},
-                                     {-367.31, 147.84, 589.4}};
+constexpr double kPlantGain[kLegCount][kJointsPerLeg] = {{-367.98, 154.49, 627.19},
+                                                         {-362.79, 167.12, 638.15},
+                                                         {-340.36, 173.72, 627.45},
+                                                         {-367.31, 147.84, 589.4}};
 constexpr double kDefaultJointLimitDeg[kJointLimitCount] = {60, -70, 0,   -120, 145, -145, 230,
                                                             65, 105, -50, 295,  130, 50,   -105};
 
@@ -53,7 +53,7 @@ void set_default_params(Params& p, Sensor& sensor) {
   p.sampling_time = 0.001;
   p.max_buf = 10;
   p.sampling_skip = 1;
-  p.over_run_enable = 1;
+  p.over_run_enable = true;
   for (int i = 0; i < kJointLimitCount; ++i)
     p.joint_limit[i] = deg_to_rad(kDefaultJointLimitDeg[i]);
   p.user_name = "DEFAULT";

@@ -143,7 +143,7 @@ bool apply(Params& p, const std::string& label, const std::string& value) {
     return true;
   }
   if (label == "OVER_RUN_ENABLE") {
-    p.over_run_enable = to_long(value) != 0 ? 1 : 0;
+    p.over_run_enable = to_long(value) != 0;
     return true;
   }
   for (int i = 0; i < kJointLimitCount; ++i) {
@@ -267,7 +267,7 @@ bool write_param_file(Controller& c) {
   std::fprintf(f, "SAMPLING_TIME\t%lf\n", p.sampling_time);
   std::fprintf(f, "MAX_BUF\t%ld\n", static_cast<long>(p.max_buf));
   std::fprintf(f, "SAMPLING_SKIP\t%d\n", p.sampling_skip);
-  std::fprintf(f, "OVER_RUN_ENABLE\t%d\n", p.over_run_enable == 1 ? 1 : 0);
+  std::fprintf(f, "OVER_RUN_ENABLE\t%d\n", p.over_run_enable ? 1 : 0);
   for (int i = 0; i < kJointLimitCount; ++i)
     std::fprintf(f, "%s\t%lf\n", kJointLimitNames[i], rad_to_deg(p.joint_limit[i]));
   std::fprintf(f, "DEFAULT_PATH_RIX\t%s\n", p.rix_dir.c_str());

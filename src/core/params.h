@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/robot_state.h"
+
 namespace rokan {
 
 inline constexpr float kArdoVersion = 4.2f;  // controller software version, written as 4.20
@@ -13,18 +15,18 @@ inline constexpr double kRixVersion = 3.1;   // RIX language version
 // Speed/acceleration limits and tolerances. Held three times (file, active, AUTO reference),
 // always copied as whole blocks.
 struct LimitBlock1 {
-  double a_max[4];             // mm/s^2
-  double v_max[4];             // mm/s
-  double omega_dot_max[4][3];  // rad/s^2
-  double omega_max[4][3];      // rad/s
+  double a_max[kLegCount];                         // mm/s^2
+  double v_max[kLegCount];                         // mm/s
+  double omega_dot_max[kLegCount][kJointsPerLeg];  // rad/s^2
+  double omega_max[kLegCount][kJointsPerLeg];      // rad/s
 };
 struct LimitBlock2 {
-  double position_err[4];  // mm
-  double angle_err[4][3];  // rad
-  double torque_err[4][3];
-  double position_err_near[4];  // mm
-  double angle_err_near[4][3];  // rad
-  double torque_err_near[4][3];
+  double position_err[kLegCount];              // mm
+  double angle_err[kLegCount][kJointsPerLeg];  // rad
+  double torque_err[kLegCount][kJointsPerLeg];
+  double position_err_near[kLegCount];              // mm
+  double angle_err_near[kLegCount][kJointsPerLeg];  // rad
+  double torque_err_near[kLegCount][kJointsPerLeg];
 };
 struct Limits {
   LimitBlock1 b1;
@@ -52,10 +54,10 @@ enum JointLimitKey {
 extern const char* const kJointLimitNames[kJointLimitCount];
 
 struct Params {
-  double max_volt[4][3];  // V
-  double km[4][3];        // V/rad
-  double kp[4];
-  double ks[4][3];
+  double max_volt[kLegCount][kJointsPerLeg];  // V
+  double km[kLegCount][kJointsPerLeg];        // V/rad
+  double kp[kLegCount];
+  double ks[kLegCount][kJointsPerLeg];
   Limits file;      // read from and written to rokan.ini, edited by the parameter menus
   Limits active;    // used by control, motion commands and the safety monitor
   Limits auto_ref;  // copied on AUTO entry; base of the percentage limit commands
@@ -64,7 +66,7 @@ struct Params {
   double sampling_time;  // s
   int32_t max_buf;
   int32_t sampling_skip;
-  uint8_t over_run_enable;
+  bool over_run_enable;
   double joint_limit[kJointLimitCount];  // rad
 
   // CP932; every directory ends in a backslash.

@@ -18,35 +18,37 @@ constexpr bool valid_leg(int leg) {
 }
 
 // Leg base points in the body frame, mm (legs 0..3).
-inline constexpr double kLegBase[4][3] = {
+inline constexpr double kLegBase[kLegCount][3] = {
     {-101, 201, 0}, {101, 201, 0}, {-101, -201, 0}, {101, -201, 0}};
 inline constexpr double kLink1 = 45.0;   // joint 1 axis to joint 2 axis, horizontal
 inline constexpr double kLink2 = 155.0;  // joint 2 to joint 3
 inline constexpr double kLink3 = 250.0;  // joint 3 to the foot
 
 struct Sensor {
-  double raw[4][3];      // simulated converter counts, 0..4095, 2048 = 0 V (core/units.h)
-  double origin[4][3];   // potentiometer voltage at each joint's origin
-  double pt_volt[4][3];  // converted potentiometer voltage, -10..+10 V
-  double vr[3];          // VR1..VR3, V
-  double vr_org[3];      // VR1..VR3 captured when a leg is taken into manual control
-  double paw_volt[4];    // 0.0 open, 2.5 closed
-  uint8_t paw[4];        // 1 when the paw voltage is above kSwitchThresholdVolts
+  double raw[kLegCount]
+            [kJointsPerLeg];  // simulated converter counts, 0..4095, 2048 = 0 V (core/units.h)
+  double origin[kLegCount][kJointsPerLeg];   // potentiometer voltage at each joint's origin
+  double pt_volt[kLegCount][kJointsPerLeg];  // converted potentiometer voltage, -10..+10 V
+  double vr[3];                              // VR1..VR3, V
+  double vr_org[3];            // VR1..VR3 captured when a leg is taken into manual control
+  double paw_volt[kLegCount];  // 0.0 open, 2.5 closed
+  bool paw[kLegCount];         // closed: the paw voltage is above kSwitchThresholdVolts
   double antenna_volt;
-  double ad[16];            // channels 0..11 mirror pt_volt; 12..15 read 0
-  double plant_gain[4][3];  // counts per volt-second
+  double ad[16];                                // channels 0..11 mirror pt_volt; 12..15 read 0
+  double plant_gain[kLegCount][kJointsPerLeg];  // counts per volt-second
 };
 
 enum LegPoint { kBase = 0, kHip = 1, kKnee = 2, kFoot = 3 };
 
 struct RobotState {
-  double angle[4][3];        // chain form: theta1, theta2, theta3 (absolute elevations)
-  double joint_angle[4][3];  // theta1, theta2, theta3 - theta2
-  double point[4][4][3];     // base, hip, knee, foot per leg, mm
-  double omega[4][3];        // rad/s
-  double omega_dot[4][3];    // rad/s^2
-  double foot_vel[4][3];     // mm/s
-  double foot_acc[4][3];     // mm/s^2
+  double angle[kLegCount]
+              [kJointsPerLeg];  // chain form: theta1, theta2, theta3 (absolute elevations)
+  double joint_angle[kLegCount][kJointsPerLeg];  // theta1, theta2, theta3 - theta2
+  double point[kLegCount][4][3];                 // base, hip, knee, foot per leg, mm
+  double omega[kLegCount][kJointsPerLeg];        // rad/s
+  double omega_dot[kLegCount][kJointsPerLeg];    // rad/s^2
+  double foot_vel[kLegCount][3];                 // mm/s
+  double foot_acc[kLegCount][3];                 // mm/s^2
 };
 
 }  // namespace rokan

@@ -23,10 +23,11 @@ constexpr double kTheta3Max = 0.0;
 constexpr double kTheta3Min = -2.0943951023931953;  // -120 deg
 constexpr double kRelMin = -2.530727415391778;      // theta3 - theta2 >= -145 deg
 // theta1 bounds per leg, {max, min}.
-constexpr double kTheta1[4][2] = {{4.014257279586958, 1.1344640137963142},     // 230, 65 deg
-                                  {1.8325957145940461, -0.8726646259971648},   // 105, -50 deg
-                                  {5.148721293383272, 2.2689280275926285},     // 295, 130 deg
-                                  {0.8726646259971648, -1.8325957145940461}};  // 50, -105 deg
+constexpr double kTheta1[kLegCount][2] = {
+    {4.014257279586958, 1.1344640137963142},     // 230, 65 deg
+    {1.8325957145940461, -0.8726646259971648},   // 105, -50 deg
+    {5.148721293383272, 2.2689280275926285},     // 295, 130 deg
+    {0.8726646259971648, -1.8325957145940461}};  // 50, -105 deg
 
 // The count as the converter register would hold it: truncated toward zero, kept to 16 bits
 // (so a negative count reads as a large one). Counts too large for an integer read as the top.
@@ -43,7 +44,7 @@ bool outside(double v, double max, double min) {
 // angle_limit_check's tests without the reports: true when it would report something. The
 // monitor asks this first in every cycle (it is mostly false) and lets angle_limit_check
 // report only then.
-bool any_angle_outside(const double angles[12]) {
+bool any_angle_outside(const double angles[kLegCount * kJointsPerLeg]) {
   bool any = false;
   for (int n = 0; n < kLegCount; ++n) {
     const double t1 = angles[n * 3], t2 = angles[n * 3 + 1], t3 = angles[n * 3 + 2];
@@ -55,8 +56,8 @@ bool any_angle_outside(const double angles[12]) {
 
 }  // namespace
 
-int angle_limit_check(Controller& c, const double angles[12]) {
-  double rel[4];
+int angle_limit_check(Controller& c, const double angles[kLegCount * kJointsPerLeg]) {
+  double rel[kLegCount];
   for (int n = 0; n < 4; ++n) rel[n] = angles[n * 3 + 2] - angles[n * 3 + 1];
   int violated = 0;
   auto report = [&](const char* fmt, int n, double rad) {
@@ -90,11 +91,11 @@ void safety_check(Controller& c) {
         const bool plainly_within = raw >= kCountMin && raw < kCountMax + 1;
         int count = plainly_within ? kCountMin : register_count(raw);
         if (count <= kCountMax && count >= kCountMin) {
-          sf.pt_reported[n][j] = 0;
+          sf.pt_reported[n][j] = false;
           continue;
         }
         if (was_emg && sf.pt_reported[n][j]) continue;
-        sf.pt_reported[n][j] = 1;
+        sf.pt_reported[n][j] = true;
         emergency_stop(c, format("EMG:PT_LIMIT_OVER: PT%1d%1d = %d", n, j, count));
       }
     }
@@ -103,9 +104,9 @@ void safety_check(Controller& c) {
   if (!c.safety.angle_latch) {
     if (any_angle_outside(&c.state.angle[0][0]) && angle_limit_check(c, &c.state.angle[0][0])) {
       emergency_stop(c, "EMG:ANGLE_LIMIT");
-      c.safety.angle_latch = 1;
+      c.safety.angle_latch = true;
     }
-    double ref[12];
+    double ref[kLegCount * kJointsPerLeg];
     for (int n = 0; n < 4; ++n)
       for (int j = 0; j < 3; ++j) ref[n * 3 + j] = c.servo[n].ref_angle[j];
     if (any_angle_outside(ref) && angle_limit_check(c, ref)) {
@@ -116,24 +117,24 @@ void safety_check(Controller& c) {
         set_mode(c, kManual);
       } else {
         emergency_stop(c, "EMG:REF_ANGLE_LIMIT");
-        c.safety.angle_latch = 1;
+        c.safety.angle_latch = true;
       }
     }
   }
 
-  if (c.params.over_run_enable == 1 && sf.over_run && c.mode.mode != kEmg)
+  if (c.params.over_run_enable && sf.over_run && c.mode.mode != kEmg)
     emergency_stop(c, "Timer_OVERRUN");
 }
 
 void clear_alarms(Controller& c) {
-  c.safety.over_run = 0;
+  c.safety.over_run = false;
 }
 
 void set_pt_check_off(Controller& c, bool off) {
-  c.safety.pt_check_off = off ? 1 : 0;
+  c.safety.pt_check_off = off;
   // Switched on again, a count still out of the band is a new fault and is reported.
   for (auto& leg : c.safety.pt_reported)
-    for (uint8_t& r : leg) r = 0;
+    for (bool& r : leg) r = false;
 }
 
 }  // namespace rokan

@@ -1,21 +1,21 @@
 // The safety monitor: converter band, joint limits of the measured and goal angles, over-run.
 #pragma once
 
-#include <cstdint>
+#include "core/robot_state.h"
 
 namespace rokan {
 
 struct Controller;
 
 struct SafetyState {
-  uint8_t pt_check_off = 0;  // menu item "PT_LIMIT OFF"
-  uint8_t angle_latch = 0;   // set after an angle check fired, cleared at the initial posture
+  bool pt_check_off = false;  // menu item "PT_LIMIT OFF"
+  bool angle_latch = false;   // set after an angle check fired, cleared at the initial posture
   // A count out of the converter band is reported when it leaves the band, not in every cycle
   // it stays out (that would add a thousand lines a second to emg.log); cleared when it is back.
-  uint8_t pt_reported[4][3] = {};
+  bool pt_reported[kLegCount][kJointsPerLeg] = {};
   // A sampling cycle over-ran; set by the cycle, cleared by the operator's alarm clear (C in
   // EMG), so that one over-run stops the robot once and not again in every following cycle.
-  uint8_t over_run = 0;
+  bool over_run = false;
 };
 
 // The safety monitor's part of a sampling cycle: a potentiometer count outside the converter
@@ -29,6 +29,6 @@ void clear_alarms(Controller& c);
 void set_pt_check_off(Controller& c, bool off);
 // Reports every violation of the fixed joint limits in 12 chain-form angles (leg-major);
 // returns 1 when there was at least one.
-int angle_limit_check(Controller& c, const double angles[12]);
+int angle_limit_check(Controller& c, const double angles[kLegCount * kJointsPerLeg]);
 
 }  // namespace rokan

@@ -15,7 +15,7 @@ struct JointSensorModel {
   double offset_deg;
 };
 constexpr double kJ2Scale = 351.35135135135135;
-constexpr JointSensorModel kModel[4][3] = {
+constexpr JointSensorModel kModel[kLegCount][kJointsPerLeg] = {
     {{+1, 360, +180}, {-1, kJ2Scale, 0}, {+1, 150, -90}},
     {{+1, 360, 0}, {+1, kJ2Scale, 0}, {-1, 150, -90}},
     {{+1, 180, +180}, {+1, kJ2Scale, 0}, {-1, 150, -90}},
@@ -35,9 +35,9 @@ double wrap_theta1(int leg, double t) {
 }
 
 // Chain-form angles from the converted potentiometer voltages, theta1 wrapped into its range.
-void fresh_angles(const Sensor& s, double fresh[4][3]) {
-  for (int leg = 0; leg < 4; ++leg) {
-    for (int j = 0; j < 3; ++j) {
+void fresh_angles(const Sensor& s, double fresh[kLegCount][kJointsPerLeg]) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
+    for (int j = 0; j < kJointsPerLeg; ++j) {
       const JointSensorModel& m = kModel[leg][j];
       double d = s.pt_volt[leg][j] - s.origin[leg][j];
       double deg = m.sign * d * m.scale * 0.05 + m.offset_deg;
@@ -47,8 +47,8 @@ void fresh_angles(const Sensor& s, double fresh[4][3]) {
   }
 }
 
-void store_joint_angles(RobotState& st, const double fresh[4][3]) {
-  for (int leg = 0; leg < 4; ++leg) {
+void store_joint_angles(RobotState& st, const double fresh[kLegCount][kJointsPerLeg]) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     st.joint_angle[leg][0] = fresh[leg][0];
     st.joint_angle[leg][1] = fresh[leg][1];
     st.joint_angle[leg][2] = fresh[leg][2] - fresh[leg][1];
@@ -57,9 +57,10 @@ void store_joint_angles(RobotState& st, const double fresh[4][3]) {
 
 // One backward-difference step: the rate and its own rate from the value's change over dt.
 // Every eager update and every settled one goes through here, so both round alike.
-void difference(const double before[4][3], const double after[4][3], double dt, double rate[4][3],
-                double rate2[4][3]) {
-  for (int leg = 0; leg < 4; ++leg) {
+void difference(const double before[kLegCount][kJointsPerLeg],
+                const double after[kLegCount][kJointsPerLeg], double dt,
+                double rate[kLegCount][kJointsPerLeg], double rate2[kLegCount][kJointsPerLeg]) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     for (int k = 0; k < 3; ++k) {
       double v = (after[leg][k] - before[leg][k]) / dt;
       rate2[leg][k] = (v - rate[leg][k]) / dt;
@@ -70,7 +71,8 @@ void difference(const double before[4][3], const double after[4][3], double dt, 
 
 // Notes an update whose rates are left for settle(): `before` is still in place, `after` is
 // about to replace it.
-void defer(DeferredRates& d, const double before[4][3], const double after[4][3], double dt) {
+void defer(DeferredRates& d, const double before[kLegCount][kJointsPerLeg],
+           const double after[kLegCount][kJointsPerLeg], double dt) {
   d.newest ^= 1;
   DeferredRates::Update& u = d.update[d.newest];
   std::memcpy(u.before, before, sizeof u.before);
@@ -81,7 +83,8 @@ void defer(DeferredRates& d, const double before[4][3], const double after[4][3]
 
 // Replays the last two pending updates (older first): the newest rate and its rate depend on
 // nothing older.
-void settle(DeferredRates& d, double rate[4][3], double rate2[4][3]) {
+void settle(DeferredRates& d, double rate[kLegCount][kJointsPerLeg],
+            double rate2[kLegCount][kJointsPerLeg]) {
   for (int i = d.pending - 1; i >= 0; --i) {
     const DeferredRates::Update& u = d.update[d.newest ^ i];
     difference(u.before, u.after, u.dt, rate, rate2);
@@ -89,13 +92,13 @@ void settle(DeferredRates& d, double rate[4][3], double rate2[4][3]) {
   d.pending = 0;
 }
 
-void copy_feet(const RobotState& st, double feet[4][3]) {
-  for (int leg = 0; leg < 4; ++leg)
+void copy_feet(const RobotState& st, double feet[kLegCount][3]) {
+  for (int leg = 0; leg < kLegCount; ++leg)
     for (int k = 0; k < 3; ++k) feet[leg][k] = st.point[leg][kFoot][k];
 }
 
 void place_bases(RobotState& st) {
-  for (int leg = 0; leg < 4; ++leg)
+  for (int leg = 0; leg < kLegCount; ++leg)
     for (int k = 0; k < 3; ++k) st.point[leg][kBase][k] = kLegBase[leg][k];
 }
 
@@ -106,17 +109,17 @@ double wrap_leg_theta1(int leg, double theta1) {
 }
 
 void read_sensors(Sensor& s) {
-  for (int leg = 0; leg < 4; ++leg) {
-    for (int j = 0; j < 3; ++j) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
+    for (int j = 0; j < kJointsPerLeg; ++j) {
       s.pt_volt[leg][j] = counts_to_volts(s.raw[leg][j]);
       s.ad[leg * 3 + j] = s.pt_volt[leg][j];
     }
   }
-  for (int paw = 0; paw < 4; ++paw) s.paw[paw] = s.paw_volt[paw] > kSwitchThresholdVolts ? 1 : 0;
+  for (int paw = 0; paw < kLegCount; ++paw) s.paw[paw] = s.paw_volt[paw] > kSwitchThresholdVolts;
 }
 
 void update_state(const Sensor& s, RobotState& st, double dt) {
-  double fresh[4][3];
+  double fresh[kLegCount][kJointsPerLeg];
   fresh_angles(s, fresh);
   store_joint_angles(st, fresh);
   difference(st.angle, fresh, dt, st.omega, st.omega_dot);
@@ -124,10 +127,10 @@ void update_state(const Sensor& s, RobotState& st, double dt) {
 }
 
 void update_legs(RobotState& st, double dt, AngleTrig (*trig)[3]) {
-  double old_foot[4][3], new_foot[4][3];
+  double old_foot[kLegCount][3], new_foot[kLegCount][3];
   copy_feet(st, old_foot);
   place_bases(st);
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     if (trig)
       forward_leg(st, leg, trig[leg]);
     else
@@ -138,7 +141,7 @@ void update_legs(RobotState& st, double dt, AngleTrig (*trig)[3]) {
 }
 
 void prime_state(const Sensor& s, RobotState& st, double dt) {
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     for (int k = 0; k < 3; ++k) {
       st.omega[leg][k] = st.omega_dot[leg][k] = 0;
       st.foot_vel[leg][k] = st.foot_acc[leg][k] = 0;
@@ -158,7 +161,7 @@ void read_sensors(Controller& c) {
 // The cycle's updates: the same angles and points as the eager forms, the rates deferred.
 void update_state(Controller& c) {
   RobotState& st = c.state;
-  double fresh[4][3];
+  double fresh[kLegCount][kJointsPerLeg];
   fresh_angles(c.sensor, fresh);
   store_joint_angles(st, fresh);
   defer(c.angle_rates, st.angle, fresh, c.params.sampling_time);
@@ -166,10 +169,10 @@ void update_state(Controller& c) {
 }
 void update_legs(Controller& c) {
   RobotState& st = c.state;
-  double old_foot[4][3], new_foot[4][3];
+  double old_foot[kLegCount][3], new_foot[kLegCount][3];
   copy_feet(st, old_foot);
   place_bases(st);
-  for (int leg = 0; leg < 4; ++leg) forward_leg(st, leg, c.kin_memo.joint[leg]);
+  for (int leg = 0; leg < kLegCount; ++leg) forward_leg(st, leg, c.kin_memo.joint[leg]);
   copy_feet(st, new_foot);
   defer(c.foot_rates, old_foot, new_foot, c.params.sampling_time);
 }

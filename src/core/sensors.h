@@ -18,7 +18,7 @@ void update_state(const Sensor& sensor, RobotState& state, double dt);
 // Base, hip, knee and foot of legs 0..3 from the stored angles, then foot velocity and
 // acceleration over dt.
 // `trig`, when given, is the [4][3] memo of the joints' sines and cosines (KinematicsMemo).
-void update_legs(RobotState& state, double dt, AngleTrig (*trig)[3] = nullptr);
+void update_legs(RobotState& state, double dt, AngleTrig (*trig)[kJointsPerLeg] = nullptr);
 // Zeroes the derivatives and settles them with three updates without a sensor read.
 void prime_state(const Sensor& sensor, RobotState& state, double dt);
 
@@ -29,8 +29,8 @@ void prime_state(const Sensor& sensor, RobotState& state, double dt);
 // 48 divisions that nothing reads in most cycles.
 struct DeferredRates {
   struct Update {
-    double before[4][3];  // the value the update replaced
-    double after[4][3];   // the value it stored
+    double before[kLegCount][kJointsPerLeg];  // the value the update replaced
+    double after[kLegCount][kJointsPerLeg];   // the value it stored
     double dt;
   };
   Update update[2];

@@ -60,14 +60,14 @@ void mode_post_step(Controller& c) {
       if (c.mode.moving_to_initial && all_legs_in_position(c)) {
         c.mode.moving_to_initial = false;
         c.mode.initial_reached = true;
-        c.safety.angle_latch = 0;
+        c.safety.angle_latch = false;
         hold_all(c);
         set_mode(c, kOrigin);
       }
       break;
     case kAuto:
       if (!c.mode.auto_running) break;
-      for (int leg = 0; leg < 4; ++leg) {
+      for (int leg = 0; leg < kLegCount; ++leg) {
         LegServo& s = c.servo[leg];
         if (s.pending && leg_in_position(c, leg) && in_position_group(s)) s.pending = false;
       }
@@ -81,7 +81,7 @@ void mode_post_step(Controller& c) {
 // a control mode stops the robot.
 void leg_orders(Controller& c, int leg) {
   LegServo& s = c.servo[leg];
-  for (int j = 0; j < 3; ++j) {
+  for (int j = 0; j < kJointsPerLeg; ++j) {
     if (s.control_mode[j] == kNoControl) {
       emergency_stop(c, "ABNORMAL_CONTROL_MODE: NO_CONTROL!");
     }
@@ -110,24 +110,24 @@ bool servo_leg(Controller& c, int leg) {
 // those of servo_leg for legs 0..3 in turn: a leg without a solution stops the pass where the
 // single steps would have, with the legs after it as they were. False when the pass stopped.
 bool servo_legs_together(Controller& c) {
-  LegServo before[4];
+  LegServo before[kLegCount];
   std::copy(std::begin(c.servo), std::end(c.servo), before);
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     if (in_position_group(c.servo[leg]))
       leg_position_lead(c, leg);
     else
       leg_velocity_lead(c, leg);
   }
-  bool ok[4];
+  bool ok[kLegCount];
   solve_references(c, ok);
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     if (!ok[leg]) {
       // Undo the later legs' lead steps, then fail this leg as its single step does.
       std::copy(before + leg + 1, before + 4, c.servo + leg + 1);
       solve_leg_reference(c, leg);
       if (c.mode.mode == kEmg) return false;
       leg_orders(c, leg);
-      for (int rest = leg + 1; rest < 4; ++rest)
+      for (int rest = leg + 1; rest < kLegCount; ++rest)
         if (!servo_leg(c, rest)) return false;
       return true;
     }
@@ -152,13 +152,13 @@ void control(Controller& c) {
     if (every_leg_commanded(c)) {
       if (!servo_legs_together(c)) return;
     } else {
-      for (int leg = 0; leg < 4; ++leg)
+      for (int leg = 0; leg < kLegCount; ++leg)
         if (!servo_leg(c, leg)) return;
     }
     if (c.mode.mode == kEmg) return;
     const double dt = c.params.sampling_time;
-    for (int leg = 0; leg < 4; ++leg) {
-      for (int j = 0; j < 3; ++j) {
+    for (int leg = 0; leg < kLegCount; ++leg) {
+      for (int j = 0; j < kJointsPerLeg; ++j) {
         double& v = c.servo[leg].order[j];
         const double limit = c.params.max_volt[leg][j];
         if (v > limit) v = limit;
@@ -174,11 +174,11 @@ void control(Controller& c) {
 }
 
 void hold_all(Controller& c) {
-  for (int leg = 0; leg < 4; ++leg) set_control_mode(c, leg, kPositionControl);
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) set_control_mode(c, leg, kPositionControl);
+  for (int leg = 0; leg < kLegCount; ++leg) {
     LegServo& s = c.servo[leg];
     for (int k = 0; k < 3; ++k) s.goal[k] = c.state.point[leg][kFoot][k];
-    for (int j = 0; j < 3; ++j) {
+    for (int j = 0; j < kJointsPerLeg; ++j) {
       s.ref_angle[j] = c.state.angle[leg][j];
       s.order[j] = 0;
     }
@@ -191,7 +191,7 @@ bool leg_in_position(Controller& c, int leg) {
 }
 
 bool all_legs_in_position(Controller& c) {
-  for (int leg = 0; leg < 4; ++leg)
+  for (int leg = 0; leg < kLegCount; ++leg)
     if (!leg_in_position(c, leg)) return false;
   return true;
 }
@@ -204,7 +204,7 @@ bool joint_in_position(Controller& c, int leg, int joint) {
 }
 
 bool leg_joints_in_position(Controller& c, int leg) {
-  for (int j = 0; j < 3; ++j) {
+  for (int j = 0; j < kJointsPerLeg; ++j) {
     uint8_t m = c.servo[leg].control_mode[j];
     if ((m == kJointAngleControl || m == kJointAngleControlAlt) && !joint_in_position(c, leg, j))
       return false;
@@ -213,7 +213,7 @@ bool leg_joints_in_position(Controller& c, int leg) {
 }
 
 bool all_joints_in_position(Controller& c) {
-  for (int leg = 0; leg < 4; ++leg)
+  for (int leg = 0; leg < kLegCount; ++leg)
     if (!leg_joints_in_position(c, leg)) return false;
   return true;
 }
@@ -223,7 +223,7 @@ bool leg_near(Controller& c, int leg) {
 }
 
 bool all_legs_near(Controller& c) {
-  for (int leg = 0; leg < 4; ++leg)
+  for (int leg = 0; leg < kLegCount; ++leg)
     if (!leg_near(c, leg)) return false;
   return true;
 }

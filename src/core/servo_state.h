@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "core/robot_state.h"
+
 namespace rokan {
 
 enum ControlMode : uint8_t {
@@ -17,11 +19,11 @@ enum ControlMode : uint8_t {
 };
 
 struct LegServo {
-  uint8_t control_mode[3];  // the three joints of a leg always carry the same code
-  double ref_angle[3];      // joint goal angle ("Ref_angle"), written only by hold_all
-  double angle_error[3];    // reference angle - present angle, rad
-  double order[3];          // voltage order, V
-  int32_t joint_inpos_count[3];
+  uint8_t control_mode[kJointsPerLeg];  // the three joints of a leg always carry the same code
+  double ref_angle[kJointsPerLeg];      // joint goal angle ("Ref_angle"), written only by hold_all
+  double angle_error[kJointsPerLeg];    // reference angle - present angle, rad
+  double order[kJointsPerLeg];          // voltage order, V
+  int32_t joint_inpos_count[kJointsPerLeg];
   int32_t inpos_count;
   bool pending;                // motion pending flag
   double goal[3];              // goal position ("Ref_Position"), mm
@@ -29,7 +31,7 @@ struct LegServo {
   double lead[3];              // lead point of this cycle, mm
   double lead_velocity[3];     // mm/s
   double ik_input[3];
-  double reference[3];  // chain-form angles from Position2angle: the servo set-point
+  double reference[kJointsPerLeg];  // chain-form angles from Position2angle: the servo set-point
 };
 
 }  // namespace rokan

@@ -19,6 +19,7 @@
 #include <cstdint>
 
 #include "core/plant_faults.h"
+#include "core/robot_state.h"
 #include "faults/fault.h"
 
 namespace rokan {
@@ -68,9 +69,9 @@ class FaultInjector : public PlantFaults {
   void clear_paw(Sensor& sensor, int paw);
   void clear_ad(Sensor& sensor, int channel);
 
-  Joint joint_[12];
-  int8_t paw_stuck_[4] = {-1, -1, -1, -1};  // -1 sound, 0 stuck open, 1 stuck closed
-  double operator_paw_[4] = {};             // the check boxes while a switch is stuck, V
+  Joint joint_[kLegCount * kJointsPerLeg];
+  int8_t paw_stuck_[kLegCount] = {-1, -1, -1, -1};  // -1 sound, 0 stuck open, 1 stuck closed
+  double operator_paw_[kLegCount] = {};             // the check boxes while a switch is stuck, V
   bool ad_stuck_[16] = {};
   double ad_value_[16] = {};
   double ad_before_[16] = {};  // what a channel held before it stuck

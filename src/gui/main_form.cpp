@@ -248,11 +248,11 @@ void TmainForm::build_menus() {
   pt_limit_ = option->addAction(QStringLiteral("PT_LIMIT OFF"));
   pt_limit_->setObjectName(QStringLiteral("PTLIMITCHECK"));
   pt_limit_->setCheckable(true);
-  pt_limit_->setChecked(c_.safety.pt_check_off != 0);
+  pt_limit_->setChecked(c_.safety.pt_check_off);
   connect(pt_limit_, &QAction::triggered, this, [this] {
     set_pt_check_off(c_, !c_.safety.pt_check_off);
-    host_.recorder().pt_limit(c_.safety.pt_check_off != 0);
-    pt_limit_->setChecked(c_.safety.pt_check_off != 0);
+    host_.recorder().pt_limit(c_.safety.pt_check_off);
+    pt_limit_->setChecked(c_.safety.pt_check_off);
   });
 
   QMenu* window = menuBar()->addMenu(QStringLiteral("Window(&W)"));

@@ -58,7 +58,7 @@ TmanualControlBoxForm::TmanualControlBoxForm(Controller& c, QWidget* parent)
 
   auto* sensors = new QGroupBox(QStringLiteral("External Sensors"), this);
   auto* row = new QHBoxLayout(sensors);
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     const QString n = QString::number(leg + 1);
     QCheckBox* paw = switch_box(QStringLiteral("PAW") + n, QStringLiteral("CBox_PAW") + n, sensors);
     row->addWidget(paw);

@@ -136,9 +136,10 @@ void RixProgramWindow::build_editor() {
   editor_->setMarkerBackgroundColor(QColor(255, 200, 200), kErrorMark);
   editor_->markerDefine(QsciScintilla::Rectangle, kCompileErrorMark);
   editor_->setMarkerBackgroundColor(QColor(230, 90, 0), kCompileErrorMark);
-  const QColor legs[4] = {QColor(0, 120, 215), QColor(0, 150, 60), QColor(200, 100, 0),
-                          QColor(150, 0, 170)};
-  for (int k = 0; k < 4; ++k) editor_->markerDefine(leg_mark(k + 1, legs[k]), kLegMark1 + k);
+  const QColor legs[kLegCount] = {QColor(0, 120, 215), QColor(0, 150, 60), QColor(200, 100, 0),
+                                  QColor(150, 0, 170)};
+  for (int k = 0; k < kLegCount; ++k)
+    editor_->markerDefine(leg_mark(k + 1, legs[k]), kLegMark1 + k);
   editor_->setAnnotationDisplay(QsciScintilla::AnnotationBoxed);
   editor_->setCaretLineVisible(true);
   editor_->setCaretLineBackgroundColor(QColor(240, 244, 255));
@@ -505,7 +506,7 @@ void RixProgramWindow::show_markers() {
       if (state == RixRunState::kPaused) editor_->ensureLineVisible(pc_line - 1);
     }
   }
-  for (int leg = 0; leg < 4; ++leg) {
+  for (int leg = 0; leg < kLegCount; ++leg) {
     const int line = valid && going ? line_of(rix_debug_motion_pc(d_, c_, leg)) : 0;
     if (line == shown_leg_lines_[leg]) continue;
     shown_leg_lines_[leg] = line;

@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "core/robot_state.h"
 #include "debug/debugger.h"
 
 class QAction;
@@ -133,7 +134,7 @@ class RixProgramWindow : public QMainWindow {
   QString compile_error_;
   // What the marks show now, so that refresh() changes the editor only when a record changed.
   int shown_pc_line_ = -1;
-  int shown_leg_lines_[4] = {-1, -1, -1, -1};
+  int shown_leg_lines_[kLegCount] = {-1, -1, -1, -1};
   int shown_error_line_ = -1;
   uint32_t seen_run_ = 0;
   uint32_t seen_stop_ = 0;

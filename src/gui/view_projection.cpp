@@ -18,7 +18,7 @@ int trunc_px(double v) {
 
 double ground_offset(const RobotState& s) {
   double lowest = s.point[0][kFoot][2];
-  for (int leg = 1; leg < 4; ++leg)
+  for (int leg = 1; leg < kLegCount; ++leg)
     if (s.point[leg][kFoot][2] < lowest) lowest = s.point[leg][kFoot][2];
   return -lowest;
 }

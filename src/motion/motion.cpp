@@ -39,14 +39,14 @@ bool valid_percent(double p) {
 }
 
 // Stops leg k where it is when its paw switch reads `contact`, and marks it found.
-void stop_on_paw(Controller& c, int k, uint8_t contact) {
+void stop_on_paw(Controller& c, int k, bool contact) {
   if (c.sensor.paw[k] != contact) return;
   move_leg_by(c, k, 0, 0, 0);
   c.floor.found[k] = true;
 }
 
 // Kinds 1 and 3: every named leg moves vertically at once until its paw reads `contact`.
-void detect_together(Controller& c, bool first, int leg, double vz, uint8_t contact) {
+void detect_together(Controller& c, bool first, int leg, double vz, bool contact) {
   for (int k = 0; k < 4; ++k) {
     if (leg != -1 && k != leg) continue;
     if (first) move_leg_velocity(c, k, 0, 0, vz);
@@ -64,7 +64,7 @@ void detect_one_by_one(Controller& c, bool first, int leg) {
     f.current_leg = leg == -1 ? 0 : leg;
     move_leg_velocity(c, f.current_leg, 0, 0, -f.speed);
   }
-  if (c.sensor.paw[f.current_leg] != 1) return;
+  if (!c.sensor.paw[f.current_leg]) return;
   move_leg_by(c, f.current_leg, 0, 0, 0);
   f.found[f.current_leg] = true;
   if (leg != -1) return;
@@ -161,35 +161,35 @@ void set_v_max_percent(Controller& c, int leg, double p) {
   c.params.active.b1.v_max[leg] = 0.01 * p * c.params.auto_ref.b1.v_max[leg];
 }
 
-int detect_floor(Controller& c, uint8_t first, int kind, int leg) {
+bool detect_floor(Controller& c, bool first, int kind, int leg) {
   if (leg != -1 && !valid_leg(leg)) {
     emergency_stop(c, "Serious error in DETECT_FLOOR");
-    return 0;
+    return false;
   }
   FloorDetectState& f = c.floor;
-  if (first == 1) {
+  if (first) {
     for (auto& found : f.found) found = false;
     // Half of leg 0's speed limit, whichever leg is named.
     f.speed = 0.01 * c.params.active.b1.v_max[0] * 50;
   }
   switch (kind) {
     case 1:
-      detect_together(c, first == 1, leg, -f.speed, 1);
+      detect_together(c, first, leg, -f.speed, true);
       break;
     case 2:
-      detect_one_by_one(c, first == 1, leg);
+      detect_one_by_one(c, first, leg);
       break;
     case 3:
-      detect_together(c, first == 1, leg, f.speed, 0);
+      detect_together(c, first, leg, f.speed, false);
       break;
     default:
       emergency_stop(c, "Serious error in DETECT_FLOOR");
-      return 0;
+      return false;
   }
   if (leg != -1) return f.found[leg];
   for (bool found : f.found)
-    if (!found) return 0;
-  return 1;
+    if (!found) return false;
+  return true;
 }
 
 void key_wait_begin(Controller& c) {

@@ -8,12 +8,14 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/robot_state.h"
+
 namespace rokan {
 
 struct Controller;
 
 struct FloorDetectState {
-  bool found[4] = {};
+  bool found[kLegCount] = {};
   int32_t current_leg = 0;
   double speed = 0;  // mm/s
 };
@@ -37,11 +39,11 @@ void set_a_max(Controller& c, int leg, double value);
 void set_a_max_percent(Controller& c, int leg, double p);
 void set_v_max(Controller& c, int leg, double value);
 void set_v_max_percent(Controller& c, int leg, double p);
-// One cycle of a floor search by leg `leg` (-1: all legs), `first` = 1 on the first cycle of the
+// One cycle of a floor search by leg `leg` (-1: all legs), `first` set on the first cycle of the
 // search: kind 1 lowers until the paw closes, kind 2 lowers one leg after the other, kind 3
-// raises until it opens; each leg found stops where it is. 1 once every named leg was found, 0
-// while searching or after refusing a bad kind or leg ("Serious error in DETECT_FLOOR").
-int detect_floor(Controller& c, uint8_t first, int kind, int leg);
+// raises until it opens; each leg found stops where it is. True once every named leg was found,
+// false while searching or after refusing a bad kind or leg ("Serious error in DETECT_FLOOR").
+bool detect_floor(Controller& c, bool first, int kind, int leg);
 // A RIX KEY_IN wait: from begin until end, typed keys are captured for the program instead of
 // being dispatched (CR still stops the robot).
 void key_wait_begin(Controller& c);

@@ -194,7 +194,7 @@ TEST_F(InfoPages, TraceShowsTheRingOldestFirstWhileTheRixProgramRuns) {
     im.trace_pc[i] = 100 + i;
     std::snprintf(im.trace_name[i], kRixTraceName, "CMD%d", i);
   }
-  im.trace_on = 1;
+  im.trace_on = true;
   im.trace_index = 14;
   EXPECT_EQ(page(7), (Lines{"", "", "", "-- TRACE(RIX) --"}));
   c.mode.auto_running = 1;
@@ -214,7 +214,7 @@ TEST_F(InfoPages, TraceShowsTheRingOldestFirstWhileTheRixProgramRuns) {
   ASSERT_EQ(wrapped.size(), 4u + 15u);
   EXPECT_EQ(wrapped[4], "13: CMD13");
   EXPECT_EQ(wrapped[6], "0: CMD0");
-  im.trace_on = 0;
+  im.trace_on = false;
   EXPECT_EQ(page(7).size(), 4u);
 }
 

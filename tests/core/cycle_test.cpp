@@ -122,15 +122,15 @@ TEST_F(Cycle, OverRunIsFlaggedWhenTheControlWorkOutlastsTheSamplingTime) {
   rig.start();
   rig.host.clock_step = 0.0009;
   rig.ticks(3);
-  EXPECT_EQ(c.logger.over_run, 0);
+  EXPECT_FALSE(c.logger.over_run);
   rig.host.clock_step = 0.0011;
   rig.ticks(1);
-  EXPECT_EQ(c.logger.over_run, 1);
+  EXPECT_TRUE(c.logger.over_run);
 }
 
 TEST_F(Cycle, AMessageShownDuringTheControlWorkIsPaintedOnceAfterItsTimeIsTaken) {
   rig.start();
-  c.params.over_run_enable = 1;
+  c.params.over_run_enable = true;
   rig.host.strip_paint_seconds = 0.05;  // a slow screen
   // The logger finds its count out of range: EMG and a report, all inside the timed work.
   c.logger.count = -1;
@@ -139,7 +139,7 @@ TEST_F(Cycle, AMessageShownDuringTheControlWorkIsPaintedOnceAfterItsTimeIsTaken)
   EXPECT_EQ(c.mode.mode, kEmg);
   EXPECT_NE(c.console.lines[1].find(SJ("不正なメモリ領域")), std::string::npos);
   EXPECT_EQ(rig.host.strip_paints, paints + 1);
-  EXPECT_EQ(c.logger.over_run, 0);
+  EXPECT_FALSE(c.logger.over_run);
 
   // Outside the cycle a line is painted at once, as before.
   msg_set_status_line(c, "x");

@@ -100,7 +100,7 @@ TEST_F(Logger, FullAreaKeepsOverwritingItsLastRecordAndTheFileSaysSo) {
 }
 
 TEST_F(Logger, EmptyWriteHoldsTheNotesAndTheHeaderOnly) {
-  c.params.over_run_enable = 0;
+  c.params.over_run_enable = false;
   write_log_file(c);
   auto lines = file_lines(log_dir / "RKN0000.LOG");
   ASSERT_EQ(lines.size(), 3u);

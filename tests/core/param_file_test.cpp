@@ -56,7 +56,7 @@ TEST_F(ParamFile, WrittenValuesReadBackInEveryBlock) {
   p.sampling_time = 0.002;
   p.max_buf = 5000;
   p.sampling_skip = 3;
-  p.over_run_enable = 0;
+  p.over_run_enable = false;
   p.joint_limit[kLimitJ30Minus] = -100 * kDeg;
   p.rix_dir = "progs\\";
   ASSERT_TRUE(write_param_file(rig.c));
@@ -72,7 +72,7 @@ TEST_F(ParamFile, WrittenValuesReadBackInEveryBlock) {
   EXPECT_DOUBLE_EQ(p.sampling_time, 0.002);
   EXPECT_EQ(p.max_buf, 5000);
   EXPECT_EQ(p.sampling_skip, 3);
-  EXPECT_EQ(p.over_run_enable, 0);
+  EXPECT_FALSE(p.over_run_enable);
   EXPECT_NEAR(p.joint_limit[kLimitJ30Minus], -100 * kDeg, 1e-8);
   EXPECT_EQ(p.rix_dir, "progs\\");
   EXPECT_EQ(p.rix_path, "DEFAULT\\progs\\");
@@ -202,7 +202,7 @@ TEST_F(ParamFile, CommentsFlagsAndDegreesAreReadAsWritten) {
       "LIMIT_J00_PLUS 180\nKM11junk 5\nDEFAULT_PATH_LOG mylog\\\r\n");
   read_param_file(rig.c);
   const Params& p = rig.c.params;
-  EXPECT_EQ(p.over_run_enable, 1);
+  EXPECT_TRUE(p.over_run_enable);
   EXPECT_DOUBLE_EQ(p.file.b2.angle_err[1][2], 90 * kPi / 180);
   EXPECT_DOUBLE_EQ(p.joint_limit[kLimitJ00Plus], kPi);
   EXPECT_DOUBLE_EQ(p.km[0][0], 5);

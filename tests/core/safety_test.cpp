@@ -126,7 +126,7 @@ TEST_F(Safety, AngleLimitLatchesUntilTheInitialPosture) {
   safety_check(c);
   EXPECT_EQ(get_mode(c), kEmg);
   EXPECT_EQ(status(), "EMG:ANGLE_LIMIT");
-  EXPECT_EQ(c.safety.angle_latch, 1);
+  EXPECT_TRUE(c.safety.angle_latch);
   const std::string once = reports();
 
   set_mode(c, kManual);
@@ -147,7 +147,7 @@ TEST_F(Safety, GoalAnglesOutOfRangeRestartManualButStopOtherModes) {
   safety_check(c);
   EXPECT_EQ(get_mode(c), kManual);
   EXPECT_EQ(c.mode.selected_leg, -1) << "MANUAL is entered again";
-  EXPECT_EQ(c.safety.angle_latch, 0);
+  EXPECT_FALSE(c.safety.angle_latch);
   EXPECT_EQ(c.servo[0].goal[0], c.state.point[0][kFoot][0]) << "goals held";
   EXPECT_EQ(reports(),
             "ABS_ANGLE_OVER: JOINT01 = 63.025357\n"
@@ -158,16 +158,16 @@ TEST_F(Safety, GoalAnglesOutOfRangeRestartManualButStopOtherModes) {
   safety_check(c);
   EXPECT_EQ(get_mode(c), kEmg);
   EXPECT_EQ(status(), "EMG:REF_ANGLE_LIMIT");
-  EXPECT_EQ(c.safety.angle_latch, 1);
+  EXPECT_TRUE(c.safety.angle_latch);
 }
 
 TEST_F(Safety, OverRunStopsOnlyWhenEnabledAndNotInEmg) {
-  c.safety.over_run = 1;
-  c.params.over_run_enable = 0;
+  c.safety.over_run = true;
+  c.params.over_run_enable = false;
   safety_check(c);
   EXPECT_EQ(get_mode(c), kManual);
 
-  c.params.over_run_enable = 1;
+  c.params.over_run_enable = true;
   safety_check(c);
   EXPECT_EQ(get_mode(c), kEmg);
   EXPECT_EQ(status(), "Timer_OVERRUN");
@@ -188,7 +188,7 @@ TEST_F(Safety, AlarmClearEndsTheStopOfOneOverRun) {
   rig.ticks(100);
   EXPECT_EQ(get_mode(c), kManual) << "no new over-run, no new stop";
   EXPECT_EQ(reports(), "Timer_OVERRUN\n");
-  EXPECT_EQ(c.logger.over_run, 1) << "the next sampling log still notes the over-run";
+  EXPECT_TRUE(c.logger.over_run) << "the next sampling log still notes the over-run";
 
   rig.host.clock_step = 0.002;
   rig.ticks(1);

@@ -54,8 +54,8 @@ TEST_F(Kinematics, SensorScalingWrapAndPawThreshold) {
   read_sensors(c);
   EXPECT_DOUBLE_EQ(c.sensor.pt_volt[0][0], 9.9951171875);
   EXPECT_DOUBLE_EQ(c.sensor.ad[0], 9.9951171875);
-  EXPECT_EQ(c.sensor.paw[0], 0);
-  EXPECT_EQ(c.sensor.paw[1], 1);
+  EXPECT_FALSE(c.sensor.paw[0]);
+  EXPECT_TRUE(c.sensor.paw[1]);
   update_state(c);
   EXPECT_NEAR(c.state.angle[0][0] * 180 / kPi, 359.912109375, 1e-9);
 
@@ -98,7 +98,7 @@ TEST_F(Kinematics, EveryJointHasItsOwnSignScaleAndOffset) {
 TEST_F(Kinematics, InverseOfTheStartFootIsTheStartPose) {
   for (int leg = 0; leg < 4; ++leg) {
     double out[3];
-    ASSERT_EQ(Position2angle(c, leg, c.state.point[leg][kFoot], out), 1);
+    ASSERT_TRUE(Position2angle(c, leg, c.state.point[leg][kFoot], out));
     for (int j = 0; j < 3; ++j) EXPECT_NEAR(out[j], c.state.angle[leg][j], 1e-9) << leg << j;
   }
 }
@@ -107,7 +107,7 @@ TEST_F(Kinematics, InverseRoundTripsThroughForwardKinematics) {
   const double targets[][3] = {{-250, 300, -200}, {-350, 150, -100}, {-200, 201, -300}};
   for (const auto& t : targets) {
     double out[3];
-    ASSERT_EQ(Position2angle(c, 0, t, out), 1);
+    ASSERT_TRUE(Position2angle(c, 0, t, out));
     RobotState st = c.state;
     for (int j = 0; j < 3; ++j) st.angle[0][j] = out[j];
     forward_leg(st, 0);
@@ -130,16 +130,16 @@ TEST_F(Kinematics, ReachIsNinetyFiveToFourHundredFiveFromJointTwo) {
     double out[3];
     return Position2angle(c, 1, t, out);
   };
-  EXPECT_EQ(solve(405), 1);
-  EXPECT_EQ(solve(95.0001), 1);
-  EXPECT_EQ(solve(405.001), 0);
-  EXPECT_EQ(solve(94.999), 0);
+  EXPECT_TRUE(solve(405));
+  EXPECT_TRUE(solve(95.0001));
+  EXPECT_FALSE(solve(405.001));
+  EXPECT_FALSE(solve(94.999));
 }
 
 TEST_F(Kinematics, FailedInverseHoldsEveryLeg) {
   c.servo[2].goal[0] = 0;
   double far[3] = {1000, 0, 0}, out[3];
-  EXPECT_EQ(Position2angle(c, 1, far, out), 0);
+  EXPECT_FALSE(Position2angle(c, 1, far, out));
   for (int k = 0; k < 3; ++k) EXPECT_DOUBLE_EQ(c.servo[2].goal[k], c.state.point[2][kFoot][k]);
   EXPECT_EQ(c.servo[2].control_mode[0], kPositionControl);
 }

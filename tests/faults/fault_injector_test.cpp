@@ -138,10 +138,10 @@ TEST_F(Injector, StuckPawReportsItsVoltageEverywhereAndTheRepairGivesBackTheChec
   robot.apply(fault("paw-stuck", "PAW2", "off"), s);
   read();
   EXPECT_EQ(s.paw_volt[1], 0.0);
-  EXPECT_EQ(s.paw[1], 0);
+  EXPECT_FALSE(s.paw[1]);
   s.paw_volt[1] = 2.5;  // written behind the robot's back: the next read is stuck again
   read();
-  EXPECT_EQ(s.paw[1], 0);
+  EXPECT_FALSE(s.paw[1]);
   robot.set_paw_switch(s, 1, 0.0);  // the operator opens the box while the switch is stuck
   robot.set_paw_switch(s, 1, 2.5);  // and closes it again
   robot.set_paw_switch(s, 2, 2.5);  // a sound switch follows the box at once
@@ -149,11 +149,11 @@ TEST_F(Injector, StuckPawReportsItsVoltageEverywhereAndTheRepairGivesBackTheChec
   robot.apply(fault("paw-stuck", "PAW2", "on"), s);
   robot.set_paw_switch(s, 1, 0.0);
   read();
-  EXPECT_EQ(s.paw[1], 1);
+  EXPECT_TRUE(s.paw[1]);
   robot.apply(fault("clear", "PAW2"), s);
   read();
   EXPECT_EQ(s.paw_volt[1], 0.0);
-  EXPECT_EQ(s.paw[1], 0);
+  EXPECT_FALSE(s.paw[1]);
 }
 
 TEST_F(Injector, StuckChannelChangesOnlyWhatTheChannelReads) {

@@ -138,32 +138,32 @@ TEST_F(Motion, LimitSettersWriteReferenceAndActiveValues) {
 TEST_F(Motion, FloorKind1LowersAllLegsAtHalfLeg1SpeedKind3Raises) {
   c.params.active.b1.v_max[0] = 100;
   c.params.active.b1.v_max[1] = 10;  // not the leg that sets the speed
-  EXPECT_EQ(detect_floor(c, 1, 1, -1), 0);
+  EXPECT_FALSE(detect_floor(c, true, 1, -1));
   for (int leg = 0; leg < 4; ++leg) EXPECT_EQ(c.servo[leg].velocity_command[2], -50);
   paw(0, true);
   paw(2, true);
-  EXPECT_EQ(detect_floor(c, 0, 1, -1), 0);
+  EXPECT_FALSE(detect_floor(c, false, 1, -1));
   EXPECT_EQ(code(0), kPositionControl) << "a leg that touched stops";
   EXPECT_EQ(code(1), kVelocityControl);
   paw(1, true);
   paw(3, true);
-  EXPECT_EQ(detect_floor(c, 0, 1, -1), 1);
+  EXPECT_TRUE(detect_floor(c, false, 1, -1));
 
-  EXPECT_EQ(detect_floor(c, 1, 3, 1), 0);
+  EXPECT_FALSE(detect_floor(c, true, 3, 1));
   EXPECT_EQ(c.servo[1].velocity_command[2], 50);
   EXPECT_EQ(code(0), kPositionControl) << "other legs are left alone";
   paw(1, false);
-  EXPECT_EQ(detect_floor(c, 0, 3, 1), 1);
+  EXPECT_TRUE(detect_floor(c, false, 3, 1));
   EXPECT_EQ(code(1), kPositionControl);
 }
 
 TEST_F(Motion, FloorKind2LowersOneLegAfterTheOther) {
-  EXPECT_EQ(detect_floor(c, 1, 2, -1), 0);
+  EXPECT_FALSE(detect_floor(c, true, 2, -1));
   EXPECT_EQ(code(0), kVelocityControl);
   EXPECT_EQ(code(1), kPositionControl);
   for (int leg = 0; leg < 4; ++leg) {
     paw(leg, true);
-    EXPECT_EQ(detect_floor(c, 0, 2, -1), leg == 3 ? 1 : 0);
+    EXPECT_EQ(detect_floor(c, false, 2, -1), leg == 3);
     EXPECT_EQ(code(leg), kPositionControl);
     if (leg < 3) {
       EXPECT_EQ(code(leg + 1), kVelocityControl);
@@ -172,14 +172,14 @@ TEST_F(Motion, FloorKind2LowersOneLegAfterTheOther) {
   EXPECT_EQ(c.floor.current_leg, 3);
 
   for (int leg = 0; leg < 4; ++leg) paw(leg, false);
-  EXPECT_EQ(detect_floor(c, 1, 2, 2), 0);
+  EXPECT_FALSE(detect_floor(c, true, 2, 2));
   EXPECT_EQ(code(2), kVelocityControl);
   EXPECT_EQ(code(3), kPositionControl) << "only the named leg moves";
 }
 
 TEST_F(Motion, FloorWithBadLegOrKindIsASeriousError) {
   for (auto [kind, leg] : {std::pair{1, 4}, {1, -2}, {0, 0}, {4, -1}}) {
-    EXPECT_EQ(detect_floor(c, 1, kind, leg), 0);
+    EXPECT_FALSE(detect_floor(c, true, kind, leg));
     expect_refused("Serious error in DETECT_FLOOR");
   }
 }

@@ -58,7 +58,7 @@ TEST_F(Interpreter, TraceRingHoldsTheLatestFifteenPcChangesOnly) {
           ins(IF_GOTO_LT, {var(1), constant(8), label(1)}),  // 3
           ins(END)});                                        // 4
   const RixImage& im = r.c.rix;
-  EXPECT_EQ(im.trace_on, 1);
+  EXPECT_TRUE(im.trace_on);
   EXPECT_EQ(im.trace_index, 1);
   EXPECT_EQ(im.trace_pc[0], 0);
   EXPECT_STREQ(im.trace_name[0], "EQUAL");

@@ -220,9 +220,9 @@ TEST_F(Memo, TargetOnTheJointOneAxisFollowsThePresentTheta1) {
   const double above_base[3] = {101, 201, -300};
   double first[3], second[3];
   c.state.angle[1][0] = 0.5;
-  ASSERT_EQ(Position2angle(c, 1, above_base, first), 1);
+  ASSERT_TRUE(Position2angle(c, 1, above_base, first));
   c.state.angle[1][0] = -0.25;
-  ASSERT_EQ(Position2angle(c, 1, above_base, second), 1);
+  ASSERT_TRUE(Position2angle(c, 1, above_base, second));
   EXPECT_EQ(first[0], 0.5);
   EXPECT_EQ(second[0], -0.25);
 }
@@ -231,10 +231,10 @@ TEST_F(Memo, TargetOnTheJointOneAxisFollowsThePresentTheta1) {
 TEST_F(Memo, RepeatedUnreachableTargetHoldsTheLegsEachTime) {
   const double far[3] = {-1000, 201, -250};
   double out[3];
-  EXPECT_EQ(Position2angle(c, 0, far, out), 0);
+  EXPECT_FALSE(Position2angle(c, 0, far, out));
   c.servo[2].goal[2] = -200;
   c.servo[2].control_mode[0] = kVelocityControl;
-  EXPECT_EQ(Position2angle(c, 0, far, out), 0);
+  EXPECT_FALSE(Position2angle(c, 0, far, out));
   EXPECT_EQ(c.servo[2].goal[2], c.state.point[2][kFoot][2]) << "goal held at the foot again";
   EXPECT_EQ(c.servo[2].control_mode[0], kPositionControl);
 }
@@ -248,11 +248,11 @@ TEST_F(Memo, VerticalMoveAfterAHorizontalOneSolvesLikeAFreshController) {
                                {-301, 201, -200}};
   for (const auto& t : targets) {
     double kept[3], fresh[3];
-    ASSERT_EQ(Position2angle(c, 0, t, kept), 1);
+    ASSERT_TRUE(Position2angle(c, 0, t, kept));
     FakeHost other_host;
     Controller other{other_host};
     other.state = c.state;
-    ASSERT_EQ(Position2angle(other, 0, t, fresh), 1);
+    ASSERT_TRUE(Position2angle(other, 0, t, fresh));
     EXPECT_TRUE(same_bits(kept, fresh, 3)) << "target " << t[0] << " " << t[1] << " " << t[2];
   }
 }

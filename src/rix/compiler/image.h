@@ -90,25 +90,25 @@ struct RixImage {
 
   int32_t gosub_stack[kRixGosubSlots] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
   int32_t gosub_depth = 0;
-  uint8_t special_flags[kRixSpecialFlags] = {};
+  bool special_flags[kRixSpecialFlags] = {};
   int32_t prev_pc = -1;  // instruction executed last (REM excepted), -1 before the first
   int32_t steps_this_cycle = 0;
   int32_t steps_per_cycle = 1;
 
   // Run-time state of the interpreter (src/rix/runtime), kept here so that the information
   // pages and tests read it where the program is.
-  uint8_t first_entry = 1;    // the instruction at pc runs for the first time since pc got there
+  bool first_entry = true;    // the instruction at pc runs for the first time since pc got there
   int32_t sleep_counter = 0;  // cycles spent in the running SLEEP
   int32_t sleep_ticks = 0;    // cycles the running SLEEP lasts
-  uint8_t trace_on = 0;       // the trace ring records program counter changes
+  bool trace_on = false;      // the trace ring records program counter changes
   int32_t trace_index = 0;    // newest entry of the ring, 0..14
   int32_t trace_pc[kRixTraceEntries] = {-1, -1, -1, -1, -1, -1, -1, -1,
                                         -1, -1, -1, -1, -1, -1, -1};  // -1 = empty
   char trace_name[kRixTraceEntries][kRixTraceName] = {};  // command names, zero terminated
-  uint32_t executed = 0;       // instructions executed since the run started (wraps)
-  int32_t executed_pc = -1;    // index of the instruction executed last, REM included
-  uint8_t executed_again = 0;  // that execution repeated a waiting instruction
-  uint32_t run_count = 0;      // runs started so far; tools that follow runs tell them apart by it
+  uint32_t executed = 0;        // instructions executed since the run started (wraps)
+  int32_t executed_pc = -1;     // index of the instruction executed last, REM included
+  bool executed_again = false;  // that execution repeated a waiting instruction
+  uint32_t run_count = 0;       // runs started so far; tools that follow runs tell them apart by it
 
   uint8_t error_code = 0;
   std::string error_text;    // report line, or before a report the detail (a name) it shows

@@ -93,7 +93,7 @@ bool evaluate_event(Exec& x, bool& out) {
     flag_joint(kind - rix::NEAR_J11, leg, joint);
     state = joint_near(c, leg, joint);
   } else if (kind >= rix::SPECIAL_FLAG0 && kind < rix::SPECIAL_FLAG0 + kRixSpecialFlags) {
-    state = x.image.special_flags[kind - rix::SPECIAL_FLAG0] != 0;
+    state = x.image.special_flags[kind - rix::SPECIAL_FLAG0];
   } else {
     out = false;
     return fail(x, RixError::kEventFlag);

@@ -248,7 +248,7 @@ void h_detect_floor(Exec& x) {
     fail(x, RixError::kArgument);
     return;
   }
-  if (!detect_floor(x.c, x.first ? 1 : 0, static_cast<int>(mode), leg)) return;
+  if (!detect_floor(x.c, x.first, static_cast<int>(mode), leg)) return;
   int from = 0, to = 0;
   leg_span(leg, from, to);
   for (int k = from; k < to; ++k) move_leg_by(x.c, k, 0, 0, 0);  // hold where the paw is

@@ -110,14 +110,14 @@ bool pc_in_program(const RixImage& im) {
 void rix_reset(RixImage& image) {
   image.pc = 0;
   image.sleep_counter = 0;
-  image.first_entry = 1;
+  image.first_entry = true;
   image.prev_pc = -1;
 }
 
 void rix_start(RixImage& image) {
   image.error_code = 0;
   image.error_text.clear();
-  image.trace_on = 1;
+  image.trace_on = true;
   for (int i = 0; i < kRixTraceEntries; ++i) {
     image.trace_pc[i] = -1;
     image.trace_name[i][0] = '\0';
@@ -126,10 +126,10 @@ void rix_start(RixImage& image) {
   // change of the program counter then lands in entry 2.
   put_trace(image, 0, 0);
   image.trace_index = 1;
-  image.first_entry = 1;
+  image.first_entry = true;
   image.executed = 0;
   image.executed_pc = -1;
-  image.executed_again = 0;
+  image.executed_again = false;
   ++image.run_count;
 }
 
@@ -168,9 +168,9 @@ bool run_instructions(Controller& c, RixWatch* watch, int32_t& failed_at) {
     }
     const Entry& entry = kTable.entries[code];
     im.executed_pc = start_pc;
-    im.executed_again = im.first_entry ? 0 : 1;
+    im.executed_again = !im.first_entry;
     ++im.executed;
-    Exec x{c, im, ins, im.first_entry != 0};
+    Exec x{c, im, ins, im.first_entry};
     entry.handler(x);
     if (watch) watch->after(watch->context, c, start_pc);
 
@@ -193,9 +193,9 @@ bool run_instructions(Controller& c, RixWatch* watch, int32_t& failed_at) {
         if (!im.error_code) rix_report_error(im, RixError::kStepNumber);
         return false;
       }
-      im.first_entry = 1;
+      im.first_entry = true;
     } else {
-      im.first_entry = im.pc == start_pc ? 0 : 1;
+      im.first_entry = im.pc != start_pc;
     }
     if (im.trace_on && im.pc != start_pc) trace(im);
     if (im.error_code) return false;
