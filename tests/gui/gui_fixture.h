@@ -19,6 +19,7 @@
 #include "core/controller.h"
 #include "gui/gui_session.h"
 #include "gui/main_form.h"
+#include "support/workspace_copy.h"
 
 namespace rokan {
 
@@ -73,8 +74,8 @@ class GuiTest : public ::testing::Test {
     namespace fs = std::filesystem;
     test_app();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    workspace_ = fs::temp_directory_path() /
-                 (std::string("rokan_gui_") + info->test_suite_name() + "_" + info->name());
+    workspace_ = test::private_temp_path(std::string("rokan_gui_") + info->test_suite_name() + "_" +
+                                         info->name());
     fs::remove_all(workspace_);
     fs::copy(fs::path(ROKAN_SOURCE_DIR) / "workspace", workspace_, fs::copy_options::recursive);
     disable_over_run_check(workspace_ / "DEFAULT" / "init" / "rokan.ini");

@@ -19,6 +19,7 @@
 #include "gui_fixture.h"
 #include "platform/text.h"
 #include "sim/batch.h"
+#include "support/workspace_copy.h"
 
 namespace rokan {
 namespace {
@@ -176,9 +177,8 @@ class LogViewerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test_app();
-    dir_ = fs::temp_directory_path() /
-           (std::string("rokan_logview_") +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = test::private_temp_path(std::string("rokan_logview_") +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     fs::copy(fs::path(ROKAN_SOURCE_DIR) / "workspace", dir_ / "ws", fs::copy_options::recursive);

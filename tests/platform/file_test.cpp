@@ -12,6 +12,7 @@
 #include "platform/stop_signals.h"
 #include "support/child_process.h"
 #include "support/file_contents.h"
+#include "support/workspace_copy.h"
 
 namespace rokan {
 namespace {
@@ -21,9 +22,8 @@ using test::slurp;
 namespace fs = std::filesystem;
 
 struct Files : ::testing::Test {
-  fs::path dir =
-      fs::temp_directory_path() / (std::string("rokan_file_") +
-                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  fs::path dir = test::private_temp_path(
+      std::string("rokan_file_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
   fs::path target = dir / "settings.ini";
   std::string cp932_target = controller_path(target.string());
 

@@ -7,6 +7,7 @@
 
 #include "rix/rix_test_support.h"
 #include "scenarios/scenario_runner.h"
+#include "support/workspace_copy.h"
 
 namespace rokan::test {
 namespace {
@@ -25,7 +26,7 @@ INSTANTIATE_TEST_SUITE_P(Files, Scenario, ::testing::ValuesIn(files_in(scenario_
 // A scenario file of the runner's own tests, in a scratch directory.
 struct RunnerFile {
   explicit RunnerFile(const std::string& name, const std::string& text)
-      : path(fs::temp_directory_path() / (name + ".scn")) {
+      : path(private_temp_path(name).string() + ".scn") {
     std::ofstream(path, std::ios::binary) << text;
   }
   ~RunnerFile() { fs::remove(path); }

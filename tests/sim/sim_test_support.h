@@ -15,6 +15,7 @@
 
 #include "sim/batch.h"
 #include "support/file_contents.h"
+#include "support/workspace_copy.h"
 
 namespace rokan::test {
 
@@ -51,7 +52,7 @@ class SimWorkspace : public ::testing::Test {
     std::string name = std::string("rokan_sim_") + info->test_suite_name() + "_" + info->name();
     for (char& ch : name)
       if (ch == '/') ch = '_';
-    return fs::temp_directory_path() / name;
+    return private_temp_path(name);
   }();
   fs::path ws = dir / "ws";
 
