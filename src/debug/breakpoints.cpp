@@ -235,15 +235,21 @@ bool breakpoints_hit(RixDebugger& d, Controller& c, int32_t pc) {
   return stop;
 }
 
+// A new breakpoint with the next id, resolved against the image; the line index is rebuilt by
+// the caller once all are in.
+void append_breakpoint(RixDebugger& d, const RixImage& image, RixBreakpointSpec spec) {
+  RixBreakpoint b;
+  b.id = d.next_id++;
+  b.spec = std::move(spec);
+  resolve_one(b, image);
+  d.breakpoints.push_back(std::move(b));
+}
+
 }  // namespace debug
 
 const RixBreakpoint& rix_debug_add_breakpoint(RixDebugger& d, const RixImage& image,
                                               RixBreakpointSpec spec) {
-  RixBreakpoint b;
-  b.id = d.next_id++;
-  b.spec = std::move(spec);
-  debug::resolve_one(b, image);
-  d.breakpoints.push_back(std::move(b));
+  debug::append_breakpoint(d, image, std::move(spec));
   debug::rebuild_lines(d, image);
   return d.breakpoints.back();
 }
@@ -251,13 +257,7 @@ const RixBreakpoint& rix_debug_add_breakpoint(RixDebugger& d, const RixImage& im
 void rix_debug_set_breakpoints(RixDebugger& d, const RixImage& image,
                                std::vector<RixBreakpointSpec> specs) {
   d.breakpoints.clear();
-  for (RixBreakpointSpec& s : specs) {
-    RixBreakpoint b;
-    b.id = d.next_id++;
-    b.spec = std::move(s);
-    debug::resolve_one(b, image);
-    d.breakpoints.push_back(std::move(b));
-  }
+  for (RixBreakpointSpec& s : specs) debug::append_breakpoint(d, image, std::move(s));
   debug::rebuild_lines(d, image);
 }
 
