@@ -19,6 +19,7 @@
 #include "core/controller.h"
 #include "gui/gui_session.h"
 #include "gui/main_form.h"
+#include "hang_watchdog.h"
 #include "support/workspace_copy.h"
 
 namespace rokan {
@@ -74,6 +75,8 @@ class GuiTest : public ::testing::Test {
     namespace fs = std::filesystem;
     test_app();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    watchdog_ = std::make_unique<test::HangWatchdog>(
+        std::string(info->test_suite_name()) + "." + info->name(), std::chrono::seconds(240));
     workspace_ = test::private_temp_path(std::string("rokan_gui_") + info->test_suite_name() + "_" +
                                          info->name());
     fs::remove_all(workspace_);
@@ -85,6 +88,7 @@ class GuiTest : public ::testing::Test {
   void TearDown() override {
     session_.reset();
     std::filesystem::remove_all(workspace_);
+    watchdog_.reset();
   }
 
   Controller& c() { return session_->controller(); }
@@ -110,6 +114,7 @@ class GuiTest : public ::testing::Test {
     main_form().flush_paints();
   }
 
+  std::unique_ptr<test::HangWatchdog> watchdog_;  // aborts with stacks if the test hangs
   std::unique_ptr<GuiSession> session_;
   std::filesystem::path workspace_;  // this test's copy of the bundled workspace
 };

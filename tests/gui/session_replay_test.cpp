@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -64,14 +65,19 @@ class SessionReplay : public GuiTest {
   }
   // Types `text` into the main window ('\r' is the Return key) and waits until the controller
   // has taken every key and left the menus they opened. The keys are typed ahead: a menu waits
-  // for its keys inside a tick, under this call, so they must be on their way before it opens.
+  // for its keys inside a tick, under this call, so they must all be on their way before it
+  // opens. They are posted and then delivered together rather than clicked: QTest's key clicks
+  // run the event loop after each key, and a tick due then would open the menu and wait, for
+  // ever, for a key not yet typed.
   void keys(const char* text) {
+    QWindow* window = qwindow(main_form());
     for (const char* k = text; *k; ++k) {
-      if (*k == '\r')
-        type_key(main_form(), Qt::Key_Return);
-      else
-        QTest::keyClick(qwindow(main_form()), *k);
+      const QString typed = *k == '\r' ? QStringLiteral("\r") : QString(QChar::fromLatin1(*k));
+      const int key = *k == '\r' ? int(Qt::Key_Return) : QChar::fromLatin1(*k).toUpper().unicode();
+      QCoreApplication::postEvent(window, new QKeyEvent(QEvent::KeyPress, key, {}, typed));
+      QCoreApplication::postEvent(window, new QKeyEvent(QEvent::KeyRelease, key, {}, typed));
     }
+    QCoreApplication::sendPostedEvents(window);  // into the key store, with no tick between
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
           return session_->host().keys().waiting() == 0 && !c().console.key_hit &&
