@@ -157,6 +157,9 @@ TEST_F(GuiTest, PlotWindowTakesAVariableOfTheRunningRixProgram) {
   type(*session_, f, 's');  // the program stops; A keeps its last value
   ASSERT_TRUE(
       QTest::qWaitFor([&] { return group().endsWith(QStringLiteral("(not running)")); }, 3000));
+  // The label may change in the very cycle that stopped the program, after its sample: one more.
+  const uint64_t stopped_at = c().cycle.tick_count;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return c().cycle.tick_count > stopped_at; }, 3000));
   stop_ticks();
   const PlotSampler& s = w.sampler();
   EXPECT_EQ(s.taken - taken0, c().cycle.tick_count - ticks0) << "one sample a cycle";
