@@ -52,7 +52,8 @@ std::string_view peek_word(std::string_view s) {
 
 // A file of the RIX directory as `save` and `compile` name it: a plain name, no directories.
 std::string parse_file_name(int line, std::string_view cmd, std::string_view name) {
-  if (name.empty() || name.find_first_of("\\/") != std::string_view::npos)
+  if (name.empty() || name == "." || name == ".." ||
+      name.find_first_of("\\/") != std::string_view::npos)
     throw ScriptError(line, std::string(cmd) +
                                 " takes the name of a file of the RIX directory, not '" +
                                 std::string(name) + "'");

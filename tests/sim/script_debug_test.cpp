@@ -137,6 +137,7 @@ TEST(ScriptDebugLines, BadLinesNameTheLineAndSayWhatTheyTake) {
       {"save a\\b.RIX Mw==\n", "line 1: save takes the name of a file of the RIX directory"},
       {"compile\n", "line 1: compile takes the name of a file of the RIX directory, not ''"},
       {"compile /etc/x\n", "line 1: compile takes the name of a file of the RIX directory"},
+      {"save .. Mw==\n", "line 1: save takes the name of a file of the RIX directory, not '..'"},
   };
   for (const auto& c : cases) {
     try {
