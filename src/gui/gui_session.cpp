@@ -10,6 +10,7 @@
 #include "gui/key_router.h"
 #include "gui/main_form.h"
 #include "gui/manual_control_box_form.h"
+#include "gui/rix_program_window.h"
 #include "gui/robot_icon.h"
 #include "gui/text_information_window.h"
 
@@ -25,12 +26,14 @@ GuiSession::GuiSession(std::string workspace)
   std::setlocale(LC_NUMERIC, "C");
   QApplication::setWindowIcon(QIcon(robot_icon(32)));
   host_.attach(controller_, *main_);
+  main_->program_window().set_recorder(&host_.recorder());
   keys_->attach(*main_);
   keys_->attach(main_->text_window());
   keys_->attach(main_->manual_box());
 }
 
 GuiSession::~GuiSession() {
+  main_->program_window().set_recorder(nullptr);
   host_.detach();
   keys_.reset();
   main_.reset();

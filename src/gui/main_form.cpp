@@ -301,7 +301,22 @@ void TmainForm::ask_and_save_session() {
   if (host_.run_modal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   const QString path = dialog.selectedFiles().constFirst();
   QString error;
-  if (save_session(path, error)) return;
+  if (save_session(path, error)) {
+    // Written, but the replay would not do all the session did: the operator must know.
+    const std::vector<std::string> missing = host_.recorder().not_recorded();
+    if (missing.empty()) return;
+    QString list;
+    for (const std::string& what : missing)
+      list += QStringLiteral("\n- ") + QString::fromStdString(what);
+    QMessageBox warning(QMessageBox::Warning, QStringLiteral("Rokan"),
+                        QStringLiteral("The session was saved to %1, but its replay is not "
+                                       "faithful: these actions could not be written as script "
+                                       "lines (the script names them in comments):%2")
+                            .arg(path, list),
+                        QMessageBox::Ok, this);
+    host_.run_modal(warning);
+    return;
+  }
   QMessageBox box(QMessageBox::Critical, QStringLiteral("Rokan"),
                   QStringLiteral("The session could not be written to %1: %2").arg(path, error),
                   QMessageBox::Ok, this);

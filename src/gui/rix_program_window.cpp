@@ -34,6 +34,8 @@
 #include "platform/file.h"
 #include "platform/paths.h"
 #include "rix/compiler/compiler.h"
+#include "sim/program_edit.h"
+#include "sim/session_recorder.h"
 
 namespace rokan {
 
@@ -254,9 +256,7 @@ void RixProgramWindow::build_docks() {
 }
 
 std::string RixProgramWindow::rix_dir() const {
-  std::string dir = c_.params.user_dir + c_.params.rix_dir;
-  if (!dir.empty() && dir.back() != '\\') dir += '\\';
-  return dir;
+  return program_edit_dir(c_);
 }
 
 void RixProgramWindow::say(const QString& text) {
@@ -294,29 +294,32 @@ bool RixProgramWindow::save_program() {
     return false;
   }
   const std::string bytes = cp932_text(editor_->text());
-  const std::string path = rix_dir() + file_;
-  // Written beside the program and renamed over it, so a failed save leaves the old source whole.
-  ReplacingFile f(c_.workspace, path);
-  const bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && f.commit();
-  if (!ok) {
+  std::string why;
+  if (!save_program_file(c_, file_, bytes, why)) {
     say(QStringLiteral("Cannot write %1: %2")
-            .arg(qt_text(path), QString::fromLocal8Bit(std::strerror(errno))));
+            .arg(qt_text(rix_dir() + file_), QString::fromLocal8Bit(why.c_str())));
     return false;
   }
+  if (recorder_) recorder_->program_saved(file_, bytes);
   editor_->setModified(false);
-  return compile_program();
+  return compile_shown();
 }
 
 bool RixProgramWindow::compile_program() {
-  clear_compile_error();
   if (file_.empty()) {
+    clear_compile_error();
     say(QStringLiteral("No file is open"));
     return false;
   }
+  if (recorder_) recorder_->program_compiled(file_);
+  return compile_shown();
+}
+
+bool RixProgramWindow::compile_shown() {
+  clear_compile_error();
   // An image of its own: the controller's program (running or not) stays as it is.
   auto image = std::make_unique<RixImage>();
-  image->workspace = c_.workspace;
-  if (rix_compile(*image, rix_dir(), file_)) {
+  if (compile_program_file(c_, file_, *image)) {
     say(image->warning_code != 0 ? QStringLiteral("Compiled with warnings (see WARNING.LOG)")
                                  : QStringLiteral("Compiled without errors"));
     return true;
@@ -345,10 +348,13 @@ void RixProgramWindow::clear_compile_error() {
 
 void RixProgramWindow::toggle_breakpoint(int line) {
   if (line < 1) return;
-  if (!rix_debug_clear_breakpoint(d_, line)) {
+  if (rix_debug_clear_breakpoint(d_, line)) {
+    if (recorder_) recorder_->breakpoint_cleared(line);
+  } else {
     RixBreakpointSpec spec;
     spec.line = line;
     const RixBreakpoint& b = rix_debug_add_breakpoint(d_, c_.rix, spec);
+    if (recorder_) recorder_->breakpoint_set(line, {}, {});
     if (!b.verified && !c_.rix.instructions.empty()) say(qt_text(b.message));
   }
   refresh_breakpoints();
@@ -368,8 +374,9 @@ QString RixProgramWindow::set_breakpoint(int line, const QString& condition,
     const RixImage* program = &c_.rix;
     if (c_.rix.instructions.empty() && !file_.empty()) {
       compiled = std::make_unique<RixImage>();
-      compiled->workspace = c_.workspace;
-      if (!rix_compile(*compiled, rix_dir(), file_))
+      // The compiler writes its work files: the replay compiles here too.
+      if (recorder_) recorder_->program_compiled(file_);
+      if (!compile_program_file(c_, file_, *compiled))
         return QStringLiteral(
                    "The program does not compile, so the condition cannot be checked: ") +
                qt_text(compiled->error_text);
@@ -381,7 +388,8 @@ QString RixProgramWindow::set_breakpoint(int line, const QString& condition,
         !rix_compile_condition(*program, spec.condition, code, error))
       return QStringLiteral("The condition does not compile: ") + qt_text(error);
   }
-  rix_debug_clear_breakpoint(d_, line);
+  if (rix_debug_clear_breakpoint(d_, line) && recorder_) recorder_->breakpoint_cleared(line);
+  if (recorder_) recorder_->breakpoint_set(line, spec.condition, spec.hit_condition);
   const RixBreakpoint& b = rix_debug_add_breakpoint(d_, c_.rix, spec);
   QString reason;
   if (!b.verified && !c_.rix.instructions.empty()) reason = qt_text(b.message);
@@ -441,28 +449,34 @@ void RixProgramWindow::refresh_breakpoints() {
 
 // --- run control -------------------------------------------------------------------------------
 
-QString RixProgramWindow::run_control(const std::string& reason) {
+QString RixProgramWindow::run_control(const std::string& reason, DebugOp op, int line) {
   const QString text = qt_text(reason);
-  if (!text.isEmpty()) say(text);
+  if (!text.isEmpty())
+    say(text);
+  else if (recorder_)
+    recorder_->run_control(op, line);
   return text;
 }
 
 QString RixProgramWindow::continue_run() {
-  return run_control(rix_debug_continue(d_, c_));
+  return run_control(rix_debug_continue(d_, c_), DebugOp::kContinue);
 }
 
 QString RixProgramWindow::pause_run() {
-  return run_control(rix_debug_pause(d_, c_));
+  return run_control(rix_debug_pause(d_, c_), DebugOp::kPause);
 }
 
 QString RixProgramWindow::step(RixStep kind) {
-  return run_control(rix_debug_step(d_, c_, kind));
+  const DebugOp op = kind == RixStep::kIn     ? DebugOp::kStepIn
+                     : kind == RixStep::kOver ? DebugOp::kStepOver
+                                              : DebugOp::kStepOut;
+  return run_control(rix_debug_step(d_, c_, kind), op);
 }
 
 QString RixProgramWindow::run_to_cursor() {
   int line = 0, index = 0;
   editor_->getCursorPosition(&line, &index);
-  return run_control(rix_debug_run_to_line(d_, c_, line + 1));
+  return run_control(rix_debug_run_to_line(d_, c_, line + 1), DebugOp::kRunTo, line + 1);
 }
 
 // --- drawing cycle -----------------------------------------------------------------------------
@@ -627,7 +641,10 @@ void RixProgramWindow::on_variable_edited(QTreeWidgetItem* item, int column) {
     reason = QStringLiteral("Not a number: %1").arg(item->text(1));
   else
     reason = qt_text(rix_debug_set_variable(d_, c_, name, {value}));
-  if (!reason.isEmpty()) say(reason);
+  if (!reason.isEmpty())
+    say(reason);
+  else if (recorder_)
+    recorder_->variable_set(name, value);
   // Shows what the program holds now (the new value, or the old one when it was refused).
   QTimer::singleShot(0, this, [this] { refresh_variables(); });
 }

@@ -27,6 +27,7 @@
 
 #include "core/robot_state.h"
 #include "debug/debugger.h"
+#include "sim/script_debug.h"
 
 class QAction;
 class QLabel;
@@ -39,6 +40,7 @@ namespace rokan {
 
 struct Controller;
 class RixLexer;
+class SessionRecorder;
 
 class RixProgramWindow : public QMainWindow {
   Q_OBJECT
@@ -58,6 +60,9 @@ class RixProgramWindow : public QMainWindow {
   ~RixProgramWindow() override;
 
   RixDebugger& debugger() { return d_; }
+  // Where the window reports what it did to the debugger and the RIX files, for a saved
+  // session's replay; nullptr: nowhere.
+  void set_recorder(SessionRecorder* recorder) { recorder_ = recorder; }
   QsciScintilla& editor() { return *editor_; }
 
   // Reads the debugger's and the program's records and updates the marks and docks. Opens the
@@ -103,13 +108,15 @@ class RixProgramWindow : public QMainWindow {
   void build_editor();
   void build_actions();
   void build_docks();
-  QString run_control(const std::string& reason);
+  // Shows why a run control did nothing, or records it as done.
+  QString run_control(const std::string& reason, DebugOp op, int line = 0);
   void edit_breakpoint_dialog(int line);
   void show_markers();
   void refresh_breakpoints();
   void refresh_stop();
   void refresh_variables();
   void on_variable_edited(QTreeWidgetItem* item, int column);
+  bool compile_shown();
   void clear_compile_error();
   std::string rix_dir() const;
   bool pointers_valid() const;
@@ -117,6 +124,7 @@ class RixProgramWindow : public QMainWindow {
 
   Controller& c_;
   RixDebugger d_;
+  SessionRecorder* recorder_ = nullptr;
   QsciScintilla* editor_ = nullptr;
   RixLexer* lexer_ = nullptr;
   QTreeWidget* variables_ = nullptr;

@@ -331,7 +331,7 @@ std::string script_line(const ScriptEvent& e) {
     case EventKind::kFault:
       return "fault " + fault_text(e.fault);
     case EventKind::kDebug:
-      break;
+      return debug_script_line(e);
   }
   throw std::invalid_argument("no script line for this event");
 }

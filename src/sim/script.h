@@ -46,6 +46,7 @@ struct ScriptEvent {
   int position = 0;
   bool on = false;
   std::string text;
+  std::string extra;           // kDebug: a `break` line's hit count, a `save` line's file bytes
   std::vector<double> values;  // kDebug: the numbers of a `set` line
   Fault fault;
 };
@@ -67,8 +68,7 @@ class ScriptError : public std::runtime_error {
 std::vector<ScriptEvent> parse_script(std::string_view text);
 
 // The script line (without its newline) that parse_script reads back as `e` (its line number
-// aside): the inverse of the parser for the operator's and the timer's events, dumps and faults.
-// Debugger lines are not written; they throw std::invalid_argument.
+// aside): the inverse of the parser.
 std::string script_line(const ScriptEvent& e);
 
 }  // namespace rokan

@@ -73,7 +73,27 @@ void SessionRecorder::add(ScriptEvent e) {
       return;
     }
   }
-  events_.push_back({std::move(e), c_.cycle.tick_count});
+  events_.push_back({std::move(e), c_.cycle.tick_count, {}});
+}
+
+void SessionRecorder::add_debug(ScriptEvent e, bool names_ok, const std::string& what) {
+  e.kind = EventKind::kDebug;
+  std::string why;
+  if (!names_ok) why = "a text of it is not valid Shift-JIS";
+  if (why.empty()) {
+    // The line must read back as this very action, or the replay would do something else.
+    try {
+      const std::vector<ScriptEvent> back = parse_script(script_line(e));
+      const ScriptEvent& b = back.at(0);
+      if (back.size() != 1 || b.kind != e.kind || b.code != e.code || b.count != e.count ||
+          b.text != e.text || b.extra != e.extra || b.values != e.values)
+        why = "its script line reads back as another action";
+    } catch (const std::exception& x) {
+      why = std::string("its script line does not read back: ") + x.what();
+    }
+  }
+  add(std::move(e));
+  if (!why.empty()) events_.back().not_recorded = what + ": " + why;
 }
 
 void SessionRecorder::tick_begins() {
@@ -83,7 +103,7 @@ void SessionRecorder::tick_begins() {
     ScriptEvent e;
     e.kind = EventKind::kTick;
     e.count = 0;
-    events_.push_back({e, cycle});
+    events_.push_back({e, cycle, {}});
   }
   RecordedEvent& run = events_.back();
   const uint64_t offset = run.event.count++;
@@ -180,6 +200,70 @@ void SessionRecorder::scale(int view, int pixels_per_metre) {
       {.code = view, .index = static_cast<int>(OptionKind::kScale), .position = pixels_per_metre}));
 }
 
+namespace {
+
+ScriptEvent debug_event(DebugOp op) {
+  ScriptEvent e;
+  e.kind = EventKind::kDebug;
+  e.code = static_cast<int>(op);
+  return e;
+}
+
+// `cp932` as UTF-8 for a script line; false when it does not come back unchanged.
+bool to_utf8(const std::string& cp932, std::string& utf8) {
+  utf8 = cp932_to_utf8(cp932);
+  return utf8_to_cp932(utf8) == cp932;
+}
+
+}  // namespace
+
+void SessionRecorder::breakpoint_set(int line, const std::string& condition,
+                                     const std::string& hits) {
+  ScriptEvent e = debug_event(DebugOp::kBreak);
+  e.count = static_cast<uint64_t>(line);
+  const bool ok = to_utf8(condition, e.text) && to_utf8(hits, e.extra);
+  add_debug(std::move(e), ok, "breakpoint at line " + std::to_string(line));
+}
+
+void SessionRecorder::breakpoint_cleared(int line) {
+  ScriptEvent e = debug_event(DebugOp::kClear);
+  e.count = static_cast<uint64_t>(line);
+  add_debug(std::move(e), true, "breakpoint removed at line " + std::to_string(line));
+}
+
+void SessionRecorder::run_control(DebugOp op, int line) {
+  ScriptEvent e = debug_event(op);
+  if (op == DebugOp::kRunTo) e.count = static_cast<uint64_t>(line);
+  add_debug(std::move(e), true, "run control");
+}
+
+void SessionRecorder::variable_set(const std::string& name, double value) {
+  ScriptEvent e = debug_event(DebugOp::kSet);
+  const bool ok = to_utf8(name, e.text);
+  e.values = {value};
+  add_debug(std::move(e), ok, "variable " + cp932_to_utf8(name) + " set");
+}
+
+void SessionRecorder::program_saved(const std::string& file, const std::string& bytes) {
+  ScriptEvent e = debug_event(DebugOp::kSave);
+  const bool ok = to_utf8(file, e.text);
+  e.extra = bytes;
+  add_debug(std::move(e), ok, cp932_to_utf8(file) + " saved");
+}
+
+void SessionRecorder::program_compiled(const std::string& file) {
+  ScriptEvent e = debug_event(DebugOp::kCompile);
+  const bool ok = to_utf8(file, e.text);
+  add_debug(std::move(e), ok, cp932_to_utf8(file) + " compiled");
+}
+
+std::vector<std::string> SessionRecorder::not_recorded() const {
+  std::vector<std::string> out;
+  for (const RecordedEvent& r : events_)
+    if (!r.not_recorded.empty()) out.push_back(r.not_recorded);
+  return out;
+}
+
 SessionHeader SessionRecorder::header() const {
   SessionHeader h;
   h.date = utc_now();
@@ -188,6 +272,7 @@ SessionHeader SessionRecorder::header() const {
   h.ini_path = ini_path_;
   h.ini_read = ini_read_;
   h.ini_crc32 = ini_crc32_;
+  h.not_recorded = not_recorded();
   return h;
 }
 
@@ -208,6 +293,16 @@ std::string SessionRecorder::session_script(const SessionHeader& h,
   }
   out +=
       "# replay on a copy of the workspace as it was: rokan-sim --workspace COPY --script FILE\n";
+  for (const std::string& what : h.not_recorded)
+    out += "# NOT A FAITHFUL REPLAY: not recorded: " + what + "\n";
+  // The program window's debugger is attached all session long; the replay's acts as it does
+  // from the start.
+  for (const RecordedEvent& r : events) {
+    if (r.event.kind == EventKind::kDebug) {
+      out += "debugger window\n";
+      break;
+    }
+  }
 
   std::vector<Overrun> marks = overruns;
   std::sort(marks.begin(), marks.end(), [](const Overrun& a, const Overrun& b) {
@@ -217,6 +312,10 @@ std::string SessionRecorder::session_script(const SessionHeader& h,
   for (std::size_t i = 0; i < events.size(); ++i) {
     const ScriptEvent& e = events[i].event;
     while (mark != marks.end() && mark->entry < i) ++mark;
+    if (!events[i].not_recorded.empty()) {
+      out += "# NOT RECORDED: " + events[i].not_recorded + "\n";
+      continue;
+    }
     if (e.kind != EventKind::kTick) {
       out += script_line(e) + "\n";
       continue;

@@ -11,6 +11,14 @@
 // The wall clock is the one input that does not come from the operator: a cycle whose control
 // work over-ran its period (CycleState::over_run_cycle) is written as `fault overrun` before the
 // first tick event that ran that cycle, so the replay's clock jumps in the same cycle.
+//
+// The RIX program window reports what its debugger did (a breakpoint set or removed, a run
+// control, a variable set) and the files it saved or compiled, each only when it took effect.
+// They become the script's debugger lines and `save`/`compile` lines, preceded once by
+// `debugger window` so that the replay's debugger acts as the window's. An action whose line
+// would not read back as the same action (a text that has no line form) is written as a
+// `# NOT RECORDED:` comment and named in the leading comment: such a script is not a faithful
+// replay, and the window that saves it tells the operator so.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +26,7 @@
 #include <vector>
 
 #include "sim/script.h"
+#include "sim/script_debug.h"
 
 namespace rokan {
 
@@ -31,6 +40,7 @@ struct SessionHeader {
   std::string ini_path;    // the parameter file the controller read, as it names it (CP932)
   bool ini_read = false;   // false: the file could not be read when the checksum was taken
   uint32_t ini_crc32 = 0;  // CRC-32 of the file's bytes (as zlib's crc32)
+  std::vector<std::string> not_recorded;  // actions the script cannot repeat (UTF-8)
 };
 
 // One recorded event and when it came: the cycles run before it (CycleState::tick_count), so it
@@ -38,6 +48,7 @@ struct SessionHeader {
 struct RecordedEvent {
   ScriptEvent event;
   uint64_t cycle = 0;
+  std::string not_recorded;  // non-empty: why the event has no faithful line (UTF-8)
 };
 
 class SessionRecorder {
@@ -61,6 +72,17 @@ class SessionRecorder {
   void skip(int count);
   void scale(int view, int pixels_per_metre);
 
+  // The RIX program window. Texts and names are CP932 as the controller holds them.
+  void breakpoint_set(int line, const std::string& condition, const std::string& hits);
+  void breakpoint_cleared(int line);
+  // kContinue, kPause, kStepIn, kStepOver, kStepOut, or kRunTo with its line.
+  void run_control(DebugOp op, int line = 0);
+  void variable_set(const std::string& name, double value);
+  void program_saved(const std::string& file, const std::string& bytes);  // then compiled
+  void program_compiled(const std::string& file);
+  // What the script so far cannot repeat, one text per action (UTF-8).
+  std::vector<std::string> not_recorded() const;
+
   const std::vector<RecordedEvent>& events() const { return events_; }
   // The header as it stands: date and account now, login and rokan.ini checksum from start-up.
   SessionHeader header() const;
@@ -81,6 +103,8 @@ class SessionRecorder {
 
  private:
   void add(ScriptEvent e);
+  // A debugger or file event; `names_ok` false when a text of it did not survive conversion.
+  void add_debug(ScriptEvent e, bool names_ok, const std::string& what);
   void note_over_run();
   void note_start_up();
 

@@ -2,6 +2,7 @@
 // steps from a script, and the exit status of a debugger line that cannot be done.
 #include <nlohmann/json.hpp>
 
+#include "sim/base64.h"
 #include "sim/sim_test_support.h"
 
 namespace rokan::test {
@@ -97,6 +98,62 @@ TEST_F(RokanSimDebug, ARuntimeErrorIsShownBeforeTheRunEndsInEmg) {
   EXPECT_EQ(json::parse(out[3])["status_line"], "[RIX_RUN]0001: Domain Error.");
 }
 
+// `debugger window`, as a recorded session begins: the debugger then acts as the program
+// window's, which keeps a breakpoint it cannot set and lets a failing run end in EMG.
+TEST_F(RokanSimDebug, AfterDebuggerWindowAFailingRunEndsAndAnUnsetBreakpointIsKept) {
+  Outcome r = run("3.1\nerror\nDEF_VAR A\nA = -1\nA = SQRT A\nEND\n",
+                  "debugger window\nbreak 99\ntick until stop 100\ndump rix\ndump strip\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> out = lines_of(r.out);
+  ASSERT_EQ(out.size(), 2u) << r.out;
+  using json = nlohmann::ordered_json;
+  const json ended = json::parse(out[0]);
+  EXPECT_EQ(ended["state"], "ended") << "not held on the error";
+  EXPECT_EQ(ended["error"], "[RIX_RUN]0001: Domain Error.");
+  EXPECT_EQ(json::parse(out[1])["status_line"], "[RIX_RUN]0001: Domain Error.");
+}
+
+TEST_F(RokanSimDebug, RunToHoldsTheProgramWhenItArrivesAtTheLine) {
+  Outcome r = run(kProgram,
+                  "pause\ntick until stop 10\nrun-to 13\ntick until stop 100\ndump rix\n"
+                  "run-to 10\ntick until stop 5000\ndump rix\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> out = lines_of(r.out);
+  ASSERT_EQ(out.size(), 2u) << r.out;
+  using json = nlohmann::ordered_json;
+  const json at13 = json::parse(out[0]);
+  EXPECT_EQ(at13["reason"], "step");
+  EXPECT_EQ(at13["line"], 13);
+  EXPECT_EQ(at13["variables"][2]["value"], json::parse("[null,null,2]")) << "line 12 ran";
+  EXPECT_EQ(json::parse(out[1])["line"], 10);
+}
+
+// `save` writes the bytes as they are and compiles them as the program window does; a program
+// that does not compile is noted, not an error: the operator saved it so.
+TEST_F(RokanSimDebug, SaveWritesTheExactBytesAndCompilesThem) {
+  const std::string good = "3.1\r\nsaved \x83\x65\x83\x58\x83\x67\r\nEND\r\n";
+  const std::string bad = "3.1\nbroken\nFLY F1\nEND\n";
+  const fs::path rixs = ws / "DEFAULT" / "rixs";
+  Outcome r = run(kProgram, "save NEW.RIX " + base64_encode(good) + "\nsave BAD.RIX " +
+                                base64_encode(bad) + "\ncompile ROKAN.RIX\nsave EMPTY.RIX -\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(slurp(rixs / "NEW.RIX"), good);
+  EXPECT_EQ(slurp(rixs / "BAD.RIX"), bad);
+  EXPECT_TRUE(fs::exists(rixs / "EMPTY.RIX"));
+  EXPECT_EQ(fs::file_size(rixs / "EMPTY.RIX"), 0u);
+  EXPECT_NE(r.err.find("rokan-sim: line 15: BAD.RIX does not compile: "), std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.err.find("NEW.RIX does not compile"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("ROKAN.RIX does not compile"), std::string::npos) << r.err;
+
+  // A file that cannot be replaced (a directory stands in its place) stops the replay.
+  fs::create_directory(rixs / "DIR.RIX");
+  r = run(kProgram, "save DIR.RIX " + base64_encode(good) + "\ntick 1\n");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("line 14: save: cannot write DEFAULT\\rixs\\DIR.RIX: "), std::string::npos)
+      << r.err;
+}
+
 // Each line that cannot be done stops the script with status 2 and says why.
 TEST_F(RokanSimDebug, DebuggerLinesThatCannotBeDoneAreScriptErrors) {
   const struct {
@@ -111,6 +168,8 @@ TEST_F(RokanSimDebug, DebuggerLinesThatCannotBeDoneAreScriptErrors) {
       {"tick until stop 3\n", "line 14: the program neither paused nor ended within 3 cycles"},
       {"break x\n", "line 14: break takes a source line number from 1"},
       {"tick until 5\n", "line 14: tick until takes stop LIMIT"},
+      {"run-to 12\n", "line 14: the program is running; pause it first"},
+      {"break 12 hits 0x\n", "line 14: break 12: hit count condition '0x' is none of"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.script);

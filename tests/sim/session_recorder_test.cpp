@@ -193,6 +193,75 @@ TEST(SessionRecorder, AnOverRunIsWrittenBeforeTheFirstTickThatRanItsCycle) {
   EXPECT_NO_THROW(parse_script(script));
 }
 
+TEST(SessionRecorder, ProgramWindowActionsFollowDebuggerWindowAtTheCyclesTheyCameIn) {
+  test::FakeHost host;
+  Controller c(host);
+  SessionRecorder r(c);
+  ticks(c, r, 3);
+  r.breakpoint_set(12, "I >= 3", ">= 2");
+  r.program_compiled("ROKAN.RIX");
+  ticks(c, r, 5);
+  r.run_control(DebugOp::kStepOver);
+  r.variable_set("P.X", -250.5);
+  ticks(c, r, 1);
+  r.run_control(DebugOp::kRunTo, 14);
+  r.breakpoint_cleared(12);
+  r.program_saved("ROKAN.RIX", "3.1\r\nEND\r\n");
+  r.run_control(DebugOp::kContinue);
+  ticks(c, r, 2);
+  EXPECT_TRUE(r.not_recorded().empty());
+
+  const std::string script =
+      SessionRecorder::session_script(fixed_header(), r.events(), r.overruns());
+  const std::vector<std::string> expected = {
+      "debugger window",
+      "tick 3",
+      "break 12 hits >= 2 if I >= 3",
+      "compile ROKAN.RIX",
+      "tick 5",
+      "next",
+      "set P.X -250.5",
+      "tick 1",
+      "run-to 14",
+      "clear 12",
+      "save ROKAN.RIX My4xDQpFTkQNCg==",
+      "continue",
+      "tick 2",
+  };
+  EXPECT_EQ(body(script), expected);
+  EXPECT_NO_THROW(parse_script(script));
+}
+
+// An action whose line would read back as another one is not written as that line: the script
+// says so where it happened and at its top, and the recorder lists it for the save to show.
+TEST(SessionRecorder, AnActionWithoutAFaithfulLineIsNamedNotWritten) {
+  test::FakeHost host;
+  Controller c(host);
+  SessionRecorder r(c);
+  ticks(c, r, 1);
+  r.breakpoint_set(5, {}, "2 if I > 1");  // the hit count would swallow the condition's keyword
+  r.variable_set("\x81", 1);              // half a double-byte character
+  r.run_control(DebugOp::kContinue);
+  ticks(c, r, 1);
+  ASSERT_EQ(r.not_recorded().size(), 2u);
+  EXPECT_EQ(r.not_recorded()[0],
+            "breakpoint at line 5: its script line reads back as another action");
+  EXPECT_NE(r.not_recorded()[1].find("not valid Shift-JIS"), std::string::npos)
+      << r.not_recorded()[1];
+
+  SessionHeader h = fixed_header();
+  h.not_recorded = r.not_recorded();
+  const std::string script = SessionRecorder::session_script(h, r.events(), r.overruns());
+  const std::vector<std::string> lines = lines_of(script);
+  EXPECT_EQ(lines.at(3),
+            "# NOT A FAITHFUL REPLAY: not recorded: breakpoint at line 5: its script line reads "
+            "back as another action");
+  const std::vector<std::string> expected = {"debugger window", "tick 1", "continue", "tick 1"};
+  EXPECT_EQ(body(script), expected);
+  EXPECT_NE(script.find("\n# NOT RECORDED: breakpoint at line 5: "), std::string::npos);
+  EXPECT_NO_THROW(parse_script(script));
+}
+
 }  // namespace
 }  // namespace rokan
 
