@@ -110,9 +110,10 @@ bool servo_leg(Controller& c, int leg) {
 // those of servo_leg for legs 0..3 in turn: a leg without a solution stops the pass where the
 // single steps would have, with the legs after it as they were. False when the pass stopped.
 bool servo_legs_together(Controller& c) {
-  // What the lead steps change, kept to undo them for the legs after one without a solution.
+  // What the lead steps and the solutions change, kept to undo them for the legs after one
+  // without a solution.
   struct LeadSave {
-    double lead[3], lead_velocity[3], ik_input[3];
+    double lead[3], lead_velocity[3], ik_input[3], reference[kJointsPerLeg];
     int32_t inpos_count;
   } before[kLegCount];
   bool position[kLegCount];
@@ -122,6 +123,7 @@ bool servo_legs_together(Controller& c) {
     std::copy(std::begin(s.lead), std::end(s.lead), b.lead);
     std::copy(std::begin(s.lead_velocity), std::end(s.lead_velocity), b.lead_velocity);
     std::copy(std::begin(s.ik_input), std::end(s.ik_input), b.ik_input);
+    std::copy(std::begin(s.reference), std::end(s.reference), b.reference);
     b.inpos_count = s.inpos_count;
     position[leg] = in_position_group(s);
   }
@@ -137,6 +139,7 @@ bool servo_legs_together(Controller& c) {
         std::copy(std::begin(b.lead), std::end(b.lead), s.lead);
         std::copy(std::begin(b.lead_velocity), std::end(b.lead_velocity), s.lead_velocity);
         std::copy(std::begin(b.ik_input), std::end(b.ik_input), s.ik_input);
+        std::copy(std::begin(b.reference), std::end(b.reference), s.reference);
         s.inpos_count = b.inpos_count;
       }
       solve_leg_reference(c, leg);
