@@ -46,9 +46,9 @@ bool count_pass(int32_t& counter, bool within) {
 bool foot_within(const Controller& c, int leg, double tolerance) {
   const double* foot = c.state.point[leg][kFoot];
   const double* goal = c.servo[leg].goal;
-  for (int k = 0; k < 3; ++k)
-    if (std::fabs(goal[k] - foot[k]) > tolerance) return false;
-  return true;
+  // All three tests, without a branch after each (they have no effects).
+  return !((std::fabs(goal[0] - foot[0]) > tolerance) | (std::fabs(goal[1] - foot[1]) > tolerance) |
+           (std::fabs(goal[2] - foot[2]) > tolerance));
 }
 
 void mode_post_step(Controller& c) {
