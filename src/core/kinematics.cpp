@@ -22,7 +22,9 @@ double length(const double v[3]) {
 
 // The value, taken into a register by itself. Changes nothing but how it is loaded.
 double scalar_read(double v) {
+#if defined(__x86_64__) || defined(__i386__)
   asm("" : "+x"(v));
+#endif
   return v;
 }
 
