@@ -20,12 +20,12 @@ double length(const double v[3]) {
   return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
 }
 
-// Scales v to length `limit` when it is strictly longer; keeps the direction.
-void clamp_length(double v[3], double limit) {
-  double n = length(v);
-  if (n > limit) {
-    for (int k = 0; k < 3; ++k) v[k] = v[k] / n * limit;
-  }
+// The value, taken into a register by itself. Changes nothing but how it is loaded.
+double scalar_read(double v) {
+#if defined(__x86_64__) || defined(__i386__)
+  asm("" : "+x"(v));
+#endif
+  return v;
 }
 
 void refresh(AngleTrig& t, double angle) {
@@ -82,19 +82,70 @@ void solve_reference(Controller& c, int leg) {
   }
 }
 
-// One acceleration- and speed-limited velocity update of the lead point towards `wanted`.
-void advance_lead(Controller& c, int leg, const double wanted[3]) {
+// The first half of a position-control lead step: settles the lead point on the goal (and
+// says false) when the leg is in position or there already, else sets `wanted`, the velocity
+// the lead point is to approach, and says true.
+bool position_lead_wanted(Controller& c, int leg, double wanted[3]) {
   LegServo& s = c.servo[leg];
+  if (leg_in_position(c, leg)) {
+    for (int k = 0; k < 3; ++k) {
+      s.lead[k] = s.goal[k];
+      s.ik_input[k] = s.goal[k];
+      s.lead_velocity[k] = 0;
+    }
+    return false;
+  }
+  const double e[3] = {s.goal[0] - s.lead[0], s.goal[1] - s.lead[1], s.goal[2] - s.lead[2]};
+  // The length of e is zero exactly when the sum of its squares is (a square root is zero only
+  // of zero), so the test needs no square root.
+  if (e[0] * e[0] + e[1] * e[1] + e[2] * e[2] == 0) {
+    for (int k = 0; k < 3; ++k) s.lead[k] = s.ik_input[k] = s.goal[k];
+    return false;
+  }
+  const double gain = 2 * c.params.active.b1.a_max[leg] / c.params.active.b1.v_max[leg] * 0.99;
+  for (int k = 0; k < 3; ++k) wanted[k] = e[k] * gain;
+  return true;
+}
+
+// One acceleration- and speed-limited velocity update of the lead point towards wanted[leg],
+// for each leg whose `moves` is set, and the inverse kinematics input from it. The legs are
+// independent chains of divisions and square roots; taken step by step side by side (and kept
+// in registers rather than handed to a function through memory) the processor overlaps them.
+// Each leg's arithmetic is that of one leg alone, in the same order: the acceleration towards
+// the wanted velocity, clamped to A_MAX, the velocity from it, clamped to V_MAX, the lead point
+// moved by it.
+void advance_leads(Controller& c, const bool moves[kLegCount], const double wanted[][3]) {
   const double dt = c.params.sampling_time;
-  double a[3];
-  for (int k = 0; k < 3; ++k) a[k] = (wanted[k] - s.lead_velocity[k]) / dt;
-  clamp_length(a, c.params.active.b1.a_max[leg]);
-  double v[3];
-  for (int k = 0; k < 3; ++k) v[k] = a[k] * dt + s.lead_velocity[k];
-  clamp_length(v, c.params.active.b1.v_max[leg]);
-  for (int k = 0; k < 3; ++k) {
-    s.lead[k] += v[k] * dt;
-    s.lead_velocity[k] = v[k];
+  double a[kLegCount][3], n[kLegCount];
+  for (int leg = 0; leg < kLegCount; ++leg) {
+    if (!moves[leg]) continue;
+    const double* lv = c.servo[leg].lead_velocity;
+    for (int k = 0; k < 3; ++k) a[leg][k] = (wanted[leg][k] - lv[k]) / dt;
+  }
+  for (int leg = 0; leg < kLegCount; ++leg)
+    if (moves[leg]) n[leg] = length(a[leg]);
+  for (int leg = 0; leg < kLegCount; ++leg) {
+    if (!moves[leg]) continue;
+    const double limit = c.params.active.b1.a_max[leg];
+    if (n[leg] > limit)
+      for (int k = 0; k < 3; ++k) a[leg][k] = a[leg][k] / n[leg] * limit;
+    const double* lv = c.servo[leg].lead_velocity;
+    for (int k = 0; k < 3; ++k) a[leg][k] = a[leg][k] * dt + lv[k];  // now the velocity
+  }
+  for (int leg = 0; leg < kLegCount; ++leg)
+    if (moves[leg]) n[leg] = length(a[leg]);
+  for (int leg = 0; leg < kLegCount; ++leg) {
+    if (!moves[leg]) continue;
+    const double limit = c.params.active.b1.v_max[leg];
+    double* v = a[leg];
+    if (n[leg] > limit)
+      for (int k = 0; k < 3; ++k) v[k] = v[k] / n[leg] * limit;
+    LegServo& s = c.servo[leg];
+    for (int k = 0; k < 3; ++k) {
+      s.lead[k] += v[k] * dt;
+      s.lead_velocity[k] = v[k];
+      s.ik_input[k] = s.lead[k];
+    }
   }
 }
 
@@ -221,8 +272,10 @@ void solve_references(Controller& c, bool ok[kLegCount]) {
     if (!l.solving) continue;
     double cos_t2, sin_t2;
     ::sincos(l.t2, &sin_t2, &cos_t2);  // the call solve_leg's cos and sin of t2 compile to
-    l.kr = kLink2 * cos_t2;
-    l.kh = kLink2 * sin_t2;
+    // Each read on its own: the library stores the two results one by one, and a load of both
+    // at once (for a packed multiplication) would wait for the stores to reach the cache.
+    l.kr = kLink2 * scalar_read(cos_t2);
+    l.kh = kLink2 * scalar_read(sin_t2);
     if (l.kh - l.h == 0 && l.kr - l.r == 0) l.solving = false;
   }
   for (int leg = 0; leg < kLegCount; ++leg) {
@@ -248,30 +301,32 @@ void solve_references(Controller& c, bool ok[kLegCount]) {
 }
 
 void leg_position_lead(Controller& c, int leg) {
-  LegServo& s = c.servo[leg];
-  if (leg_in_position(c, leg)) {
-    for (int k = 0; k < 3; ++k) {
-      s.lead[k] = s.goal[k];
-      s.ik_input[k] = s.goal[k];
-      s.lead_velocity[k] = 0;
-    }
-  } else {
-    double e[3] = {s.goal[0] - s.lead[0], s.goal[1] - s.lead[1], s.goal[2] - s.lead[2]};
-    if (length(e) == 0) {
-      for (int k = 0; k < 3; ++k) s.lead[k] = s.goal[k];
-    } else {
-      const double gain = 2 * c.params.active.b1.a_max[leg] / c.params.active.b1.v_max[leg] * 0.99;
-      double wanted[3] = {e[0] * gain, e[1] * gain, e[2] * gain};
-      advance_lead(c, leg, wanted);
-    }
-    for (int k = 0; k < 3; ++k) s.ik_input[k] = s.lead[k];
-  }
+  bool moves[kLegCount] = {};
+  double wanted[kLegCount][3];
+  moves[leg] = position_lead_wanted(c, leg, wanted[leg]);
+  if (moves[leg]) advance_leads(c, moves, wanted);
 }
 
 void leg_velocity_lead(Controller& c, int leg) {
-  LegServo& s = c.servo[leg];
-  advance_lead(c, leg, s.velocity_command);
-  for (int k = 0; k < 3; ++k) s.ik_input[k] = s.lead[k];
+  bool moves[kLegCount] = {};
+  moves[leg] = true;
+  double wanted[kLegCount][3];
+  for (int k = 0; k < 3; ++k) wanted[leg][k] = c.servo[leg].velocity_command[k];
+  advance_leads(c, moves, wanted);
+}
+
+void step_leads(Controller& c, const bool position[kLegCount]) {
+  bool moves[kLegCount];
+  double wanted[kLegCount][3];
+  for (int leg = 0; leg < kLegCount; ++leg) {
+    if (position[leg]) {
+      moves[leg] = position_lead_wanted(c, leg, wanted[leg]);
+    } else {
+      moves[leg] = true;
+      for (int k = 0; k < 3; ++k) wanted[leg][k] = c.servo[leg].velocity_command[k];
+    }
+  }
+  advance_leads(c, moves, wanted);
 }
 
 void leg_position_step(Controller& c, int leg) {

@@ -58,6 +58,9 @@ void leg_velocity_step(Controller& c, int leg);
 // point and the inverse kinematics input of one leg (leg 0..3)...
 void leg_position_lead(Controller& c, int leg);
 void leg_velocity_lead(Controller& c, int leg);
+// The lead steps of all four legs at once, position[leg] choosing leg_position_lead (else
+// leg_velocity_lead): the same effects, the legs' arithmetic side by side.
+void step_leads(Controller& c, const bool position[kLegCount]);
 // ...then the reference angles of all four legs from their inputs, as Position2angle gives
 // them (and keeps them in the memo). ok[leg] is false where a leg has no solution; such a
 // leg's reference is left as it was and nothing else is done for it: the caller repeats it

@@ -46,9 +46,9 @@ bool count_pass(int32_t& counter, bool within) {
 bool foot_within(const Controller& c, int leg, double tolerance) {
   const double* foot = c.state.point[leg][kFoot];
   const double* goal = c.servo[leg].goal;
-  for (int k = 0; k < 3; ++k)
-    if (std::fabs(goal[k] - foot[k]) > tolerance) return false;
-  return true;
+  // All three tests, without a branch after each (they have no effects).
+  return !((std::fabs(goal[0] - foot[0]) > tolerance) | (std::fabs(goal[1] - foot[1]) > tolerance) |
+           (std::fabs(goal[2] - foot[2]) > tolerance));
 }
 
 void mode_post_step(Controller& c) {
@@ -110,20 +110,38 @@ bool servo_leg(Controller& c, int leg) {
 // those of servo_leg for legs 0..3 in turn: a leg without a solution stops the pass where the
 // single steps would have, with the legs after it as they were. False when the pass stopped.
 bool servo_legs_together(Controller& c) {
-  LegServo before[kLegCount];
-  std::copy(std::begin(c.servo), std::end(c.servo), before);
+  // What the lead steps and the solutions change, kept to undo them for the legs after one
+  // without a solution.
+  struct LeadSave {
+    double lead[3], lead_velocity[3], ik_input[3], reference[kJointsPerLeg];
+    int32_t inpos_count;
+  } before[kLegCount];
+  bool position[kLegCount];
   for (int leg = 0; leg < kLegCount; ++leg) {
-    if (in_position_group(c.servo[leg]))
-      leg_position_lead(c, leg);
-    else
-      leg_velocity_lead(c, leg);
+    const LegServo& s = c.servo[leg];
+    LeadSave& b = before[leg];
+    std::copy(std::begin(s.lead), std::end(s.lead), b.lead);
+    std::copy(std::begin(s.lead_velocity), std::end(s.lead_velocity), b.lead_velocity);
+    std::copy(std::begin(s.ik_input), std::end(s.ik_input), b.ik_input);
+    std::copy(std::begin(s.reference), std::end(s.reference), b.reference);
+    b.inpos_count = s.inpos_count;
+    position[leg] = in_position_group(s);
   }
+  step_leads(c, position);
   bool ok[kLegCount];
   solve_references(c, ok);
   for (int leg = 0; leg < kLegCount; ++leg) {
     if (!ok[leg]) {
       // Undo the later legs' lead steps, then fail this leg as its single step does.
-      std::copy(before + leg + 1, before + 4, c.servo + leg + 1);
+      for (int rest = leg + 1; rest < kLegCount; ++rest) {
+        LegServo& s = c.servo[rest];
+        const LeadSave& b = before[rest];
+        std::copy(std::begin(b.lead), std::end(b.lead), s.lead);
+        std::copy(std::begin(b.lead_velocity), std::end(b.lead_velocity), s.lead_velocity);
+        std::copy(std::begin(b.ik_input), std::end(b.ik_input), s.ik_input);
+        std::copy(std::begin(b.reference), std::end(b.reference), s.reference);
+        s.inpos_count = b.inpos_count;
+      }
       solve_leg_reference(c, leg);
       if (c.mode.mode == kEmg) return false;
       leg_orders(c, leg);

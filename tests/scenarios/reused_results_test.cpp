@@ -200,6 +200,108 @@ struct Memo : ::testing::Test {
   }
 };
 
+// One leg's lead step as a plain formula, one operation after the other: the rounding every
+// output of a moving leg is made with.
+void lead_formula(Controller& c, int leg, bool position) {
+  LegServo& s = c.servo[leg];
+  double wanted[3];
+  if (position) {
+    if (leg_in_position(c, leg)) {
+      for (int k = 0; k < 3; ++k) {
+        s.lead[k] = s.ik_input[k] = s.goal[k];
+        s.lead_velocity[k] = 0;
+      }
+      return;
+    }
+    double e[3];
+    for (int k = 0; k < 3; ++k) e[k] = s.goal[k] - s.lead[k];
+    if (std::sqrt(e[0] * e[0] + e[1] * e[1] + e[2] * e[2]) == 0) {
+      for (int k = 0; k < 3; ++k) s.lead[k] = s.ik_input[k] = s.goal[k];
+      return;
+    }
+    const double gain = 2 * c.params.active.b1.a_max[leg] / c.params.active.b1.v_max[leg] * 0.99;
+    for (int k = 0; k < 3; ++k) wanted[k] = e[k] * gain;
+  } else {
+    for (int k = 0; k < 3; ++k) wanted[k] = s.velocity_command[k];
+  }
+  const double dt = c.params.sampling_time;
+  double a[3], v[3];
+  for (int k = 0; k < 3; ++k) a[k] = (wanted[k] - s.lead_velocity[k]) / dt;
+  double n = std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]);
+  if (n > c.params.active.b1.a_max[leg])
+    for (int k = 0; k < 3; ++k) a[k] = a[k] / n * c.params.active.b1.a_max[leg];
+  for (int k = 0; k < 3; ++k) v[k] = a[k] * dt + s.lead_velocity[k];
+  n = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+  if (n > c.params.active.b1.v_max[leg])
+    for (int k = 0; k < 3; ++k) v[k] = v[k] / n * c.params.active.b1.v_max[leg];
+  for (int k = 0; k < 3; ++k) {
+    s.lead[k] += v[k] * dt;
+    s.lead_velocity[k] = v[k];
+    s.ik_input[k] = s.lead[k];
+  }
+}
+
+// The four lead points stepped side by side against the formula leg by leg: each leg with its
+// own A_MAX and V_MAX, one leg in velocity control, one whose lead point sits on its goal with
+// the foot far away, one that creeps into position and stays there, one that accelerates, runs
+// at V_MAX and brakes. The first leg is sent on again halfway, so it moves while the others
+// rest.
+TEST(ReusedResults, LeadPointsSteppedTogetherFollowTheOneLegFormula) {
+  FakeHost host_a, host_b;
+  Controller together{host_a}, formula{host_b};
+  for (Controller* c : {&together, &formula}) {
+    set_default_params(c->params, c->sensor);
+    for (auto& leg : c->sensor.raw)
+      for (double& r : leg) r = 2048;
+    read_sensors(*c);
+    prime_state(*c);
+    hold_all(*c);
+    auto& b1 = c->params.active.b1;
+    const double a_max[4] = {480, 730, 510, 615}, v_max[4] = {95, 130, 70, 110};
+    for (int leg = 0; leg < 4; ++leg) {
+      b1.a_max[leg] = a_max[leg];
+      b1.v_max[leg] = v_max[leg];
+      LegServo& s = c->servo[leg];
+      s.inpos_count = 10;
+      for (int k = 0; k < 3; ++k) s.lead[k] = s.goal[k];
+    }
+    c->servo[0].goal[0] -= 100;
+    c->servo[0].goal[2] += 37.5;
+    c->servo[1].velocity_command[1] = 250;
+    c->servo[1].velocity_command[2] = -40;
+    for (int k = 0; k < 3; ++k) c->servo[2].lead[k] = c->servo[2].goal[k] += 20;
+    c->servo[2].lead_velocity[0] = 3;
+    c->servo[3].goal[1] += 0.25;  // within the position tolerance of the foot
+  }
+  const bool position[4] = {true, false, true, true};
+  int in_position = 0;
+  for (int i = 0; i < 4000 && !HasFailure(); ++i) {
+    if (i == 2000)
+      for (Controller* c : {&together, &formula}) c->servo[0].goal[1] += 60;
+    step_leads(together, position);
+    for (int leg = 0; leg < 4; ++leg) lead_formula(formula, leg, position[leg]);
+    for (int leg = 0; leg < 4; ++leg) {
+      const LegServo& a = together.servo[leg];
+      const LegServo& b = formula.servo[leg];
+      const std::string where = "leg " + std::to_string(leg + 1) + " cycle " + std::to_string(i);
+      EXPECT_TRUE(same_bits(a.lead, b.lead, 3)) << where;
+      EXPECT_TRUE(same_bits(a.lead_velocity, b.lead_velocity, 3)) << where;
+      EXPECT_TRUE(same_bits(a.ik_input, b.ik_input, 3)) << where;
+      EXPECT_EQ(a.inpos_count, b.inpos_count) << where;
+    }
+    in_position += together.servo[3].inpos_count <= 0;
+  }
+  EXPECT_GT(in_position, 3000) << "leg 4 came into position";
+  const double* v = together.servo[1].lead_velocity;
+  EXPECT_NEAR(std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]), 130, 1e-9)
+      << "leg 2 follows its command at its own V_MAX";
+  EXPECT_EQ(together.servo[2].lead_velocity[0], 3) << "leg 3 keeps its velocity on the goal";
+  const double* lead = together.servo[0].lead;
+  const double* goal = together.servo[0].goal;
+  EXPECT_LT(std::fabs(lead[0] - goal[0]) + std::fabs(lead[1] - goal[1]), 1e-6)
+      << "leg 1 reached its second goal";
+}
+
 // The sines of -0.0 and +0.0 differ in sign; a memo that compared angles with == would hand
 // out the wrong one.
 TEST_F(Memo, SignedZeroAnglesAreNotTakenForEachOther) {
