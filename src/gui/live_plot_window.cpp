@@ -270,6 +270,7 @@ void LivePlotWindow::refresh() {
         x0, x1, buckets));
   }
   view_->set_curves(names, curves);
+  ++redraws_;
   view_->set_x_range(x0, x1);
   if (auto_range_->isChecked()) view_->auto_range_y();
   update_readout();

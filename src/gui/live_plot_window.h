@@ -38,6 +38,8 @@ class LivePlotWindow : public QWidget {
   void set_window_seconds(int seconds);
   void set_paused(bool paused);
   bool paused() const { return paused_; }
+  // Times the chart was given new curves since the window was made.
+  uint64_t redraws() const { return redraws_; }
   // Draws the ring's newest window now (the timer calls this).
   void refresh();
 
@@ -79,6 +81,7 @@ class LivePlotWindow : public QWidget {
   QLabel* note_;
   QTimer* redraw_;
   bool paused_ = false;
+  uint64_t redraws_ = 0;
   bool updating_tree_ = false;
 };
 
