@@ -14,10 +14,11 @@
 // default RIX program (ROKAN.RIX), started again each time it ends. info: the information
 // display on (key T). The operator's keys are typed into the main window through the window
 // system, as an operator types them.
-// --plots measures with the live plots window open, showing four channels, and times every event
-// the event loop hands to that window, its chart or their parts (the redraw timer, layout, paint
-// and flush to the window system): how long each held the thread (wall and thread CPU time), as a
-// spread, and per redraw. An event that holds the thread a whole period drops a sampling period.
+// --plots measures with the live plots window open, showing four channels: how long its redraws
+// took (the window's own count), and every event the event loop hands to that window, its chart
+// or their parts (its own timer, layout, paint and flush to the window system): how long each held
+// the thread (wall and thread CPU time), as a spread, by kind and per redraw. Work that holds the
+// thread past the next timeout but one drops a sampling period.
 #include <time.h>
 
 #include <QApplication>
@@ -129,7 +130,12 @@ class TimingApp : public QApplication {
   bool timing_ = false;
 };
 
-void print_event_times(const TimingApp& app, long redraws) {
+void print_event_times(const TimingApp& app, long redraws, double redraw_ms, double redraw_max) {
+  if (redraws > 0)
+    std::printf(
+        "redraws: %ld, handing the curves to the chart took %.3f ms wall mean, %.3f max (since the "
+        "window opened)\n",
+        redraws, redraw_ms / redraws, redraw_max);
   const EventTimes& a = app.all;
   if (a.count == 0) return;
   std::printf(
@@ -137,8 +143,8 @@ void print_event_times(const TimingApp& app, long redraws) {
       "thread CPU mean %.3f ms, max %.3f ms\n",
       a.count, a.wall / a.count, a.wall_max, a.wall_over_period, a.cpu / a.count, a.cpu_max);
   if (redraws > 0)
-    std::printf("per redraw (%ld): wall %.3f ms, thread CPU %.3f ms\n", redraws, a.wall / redraws,
-                a.cpu / redraws);
+    std::printf("plot window events per redraw (%ld): wall %.3f ms, thread CPU %.3f ms\n", redraws,
+                a.wall / redraws, a.cpu / redraws);
   std::printf("  wall time of each event:");
   const char* const kSteps[] = {"<0.1", "0.1-0.2", "0.2-0.5", "0.5-1", "1-2", "2-3", ">=3"};
   const int kUpTo[] = {1, 2, 5, 10, 20, 30, 31};
@@ -291,6 +297,7 @@ int main(int argc, char** argv) {
   const uint64_t missed_before = session.host().ticks().missed();
   app.reset();
   const uint64_t redraws0 = plots ? session.main_form().tools().plots().redraws() : 0;
+  const double redraw_ms0 = plots ? session.main_form().tools().plots().redraw_ms_total() : 0;
   QElapsedTimer clock;
   clock.start();
   while (clock.elapsed() < seconds * 1000) {
@@ -331,9 +338,11 @@ int main(int argc, char** argv) {
       shorter, on_time, late, very_late, longest);
   std::printf("periods dropped (their timeout came a whole period late or more): %llu\n",
               static_cast<unsigned long long>(session.host().ticks().missed() - missed_before));
-  if (plots)
-    print_event_times(app,
-                      static_cast<long>(session.main_form().tools().plots().redraws() - redraws0));
+  if (plots) {
+    const rokan::LivePlotWindow& w = session.main_form().tools().plots();
+    print_event_times(app, static_cast<long>(w.redraws() - redraws0),
+                      w.redraw_ms_total() - redraw_ms0, w.redraw_ms_max());
+  }
   if (load == Load::kRix) std::printf("program runs started again: %ld\n", restarts);
   const bool emg = c.mode.mode == rokan::kEmg;
   if (emg) std::printf("stopped early in EMG\n");

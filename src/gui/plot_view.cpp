@@ -1,19 +1,48 @@
 #include "gui/plot_view.h"
 
 #include <QChart>
+#include <QGraphicsItem>
 #include <QGraphicsLineItem>
+#include <QGraphicsScene>
 #include <QLineSeries>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPolygonF>
 #include <QValueAxis>
 #include <QWheelEvent>
 #include <cmath>
 #include <limits>
+
+#include "plot/plot_columns.h"
 
 namespace rokan {
 
 namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 }
+
+// The curves, drawn as plain one-pixel polylines over the plot area. The chart's own line series
+// stroke an outline of each curve (for mouse hit tests) every time its points change, about half a
+// millisecond for four curves of a few hundred points, and draw with a two-pixel pen, which the
+// raster engine fills as a polygon (a zigzag curve of 560 points: 0.7 ms against 0.05 ms with one
+// pixel); a redraw has to stay well inside one sampling period. The series stay, without points,
+// for the legend and the colours.
+class PlotView::CurvesItem : public QGraphicsItem {
+ public:
+  explicit CurvesItem(PlotView& view) : view_(view) {}
+  QRectF boundingRect() const override { return area_; }
+  void set_area(const QRectF& area) {
+    prepareGeometryChange();
+    area_ = area;
+  }
+  void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override {
+    view_.paint_curves(*painter, area_);
+  }
+
+ private:
+  PlotView& view_;
+  QRectF area_;
+};
 
 PlotView::PlotView(QWidget* parent)
     : QChartView(new QChart, parent),
@@ -22,14 +51,25 @@ PlotView::PlotView(QWidget* parent)
       cursor_line_(new QGraphicsLineItem),
       cursor_t_(kNaN) {
   QChart* ch = chart();
+  curves_item_ = new CurvesItem(*this);
+  curves_item_->setParentItem(ch);  // chart coordinates, as the plot area's
+  curves_item_->setZValue(4.5);     // over the grid and axes, under the legend
+  curves_item_->set_area(ch->plotArea());
+  connect(ch, &QChart::plotAreaChanged, this, [this](const QRectF& area) {
+    curves_item_->set_area(area);
+    place_cursor();
+  });
   ch->addAxis(x_axis_, Qt::AlignBottom);
   ch->addAxis(y_axis_, Qt::AlignLeft);
   ch->legend()->setAlignment(Qt::AlignTop);
+  ch->legend()->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
   ch->setMargins(QMargins(4, 4, 4, 4));
   x_axis_->setTitleText(QStringLiteral("time [s]"));
   x_axis_->setLabelFormat(QStringLiteral("%.4g"));
   y_axis_->setLabelFormat(QStringLiteral("%.4g"));
   setRenderHint(QPainter::Antialiasing, false);
+  // The chart's items move at every redraw; a spatial index of them would be rebuilt each time.
+  scene()->setItemIndexMethod(QGraphicsScene::NoIndex);
   setMouseTracking(true);
   cursor_line_->setPen(QPen(QColor(200, 0, 0), 1, Qt::DashLine));
   cursor_line_->setZValue(100);
@@ -37,24 +77,69 @@ PlotView::PlotView(QWidget* parent)
   scene()->addItem(cursor_line_);
 }
 
-void PlotView::set_curves(const QStringList& names, const std::vector<QList<QPointF>>& curves) {
-  // Series are reused while the set of names stays, so a redraw does not rebuild the legend.
-  bool same = series_.size() == curves.size();
+void PlotView::ensure_series(const QStringList& names, std::size_t count) {
+  bool same = series_.size() == count;
   for (std::size_t k = 0; same && k < series_.size(); ++k)
     same = series_[k]->name() == names.value(static_cast<int>(k));
-  if (!same) {
-    chart()->removeAllSeries();
-    series_.clear();
-    for (std::size_t k = 0; k < curves.size(); ++k) {
-      auto* s = new QLineSeries;
-      s->setName(names.value(static_cast<int>(k)));
-      chart()->addSeries(s);
-      s->attachAxis(x_axis_);
-      s->attachAxis(y_axis_);
-      series_.push_back(s);
-    }
+  if (same) return;
+  chart()->removeAllSeries();
+  series_.clear();
+  for (std::size_t k = 0; k < count; ++k) {
+    auto* s = new QLineSeries;
+    s->setName(names.value(static_cast<int>(k)));
+    chart()->addSeries(s);
+    s->attachAxis(x_axis_);
+    s->attachAxis(y_axis_);
+    series_.push_back(s);
   }
-  for (std::size_t k = 0; k < curves.size(); ++k) series_[k]->replace(curves[k]);
+}
+
+void PlotView::set_curves(const QStringList& names, const std::vector<QList<QPointF>>& curves) {
+  ensure_series(names, curves.size());
+  curves_ = curves;
+  curves_item_->update();
+}
+
+void PlotView::show_curves(const QStringList& names, const std::vector<QList<QPointF>>& curves,
+                           double x0, double x1, bool fit) {
+  set_curves(names, curves);
+  set_x_range(x0, x1);
+  if (fit) auto_range_y();
+}
+
+const QList<QPointF>& PlotView::curve(int k) const {
+  static const QList<QPointF> kNone;
+  return k >= 0 && k < static_cast<int>(curves_.size()) ? curves_[static_cast<std::size_t>(k)]
+                                                        : kNone;
+}
+
+void PlotView::paint_curves(QPainter& painter, const QRectF& area) const {
+  const double y0 = y_axis_->min(), y1 = y_axis_->max();
+  if (area.isEmpty() || !(x1_ > x0_) || !(y1 > y0)) return;
+  const double sx = area.width() / (x1_ - x0_), sy = area.height() / (y1 - y0);
+  painter.save();
+  painter.setClipRect(area);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  QPolygonF line;
+  for (std::size_t k = 0; k < curves_.size() && k < series_.size(); ++k) {
+    const QList<QPointF>& pts = curves_[k];
+    line.resize(pts.size());
+    for (qsizetype i = 0; i < pts.size(); ++i)
+      line[i] =
+          QPointF(area.left() + (pts[i].x() - x0_) * sx, area.bottom() - (pts[i].y() - y0) * sy);
+    QPen pen(series_[k]->color(), 1);
+    pen.setCosmetic(true);
+    painter.setPen(pen);
+    if (line.size() == 1)
+      painter.drawPoint(line[0]);
+    else
+      painter.drawPolyline(line);
+  }
+  painter.restore();
+}
+
+int PlotView::plot_width() const {
+  return static_cast<int>(chart()->plotArea().width());
 }
 
 void PlotView::set_x_range(double x0, double x1) {
@@ -62,25 +147,28 @@ void PlotView::set_x_range(double x0, double x1) {
   x0_ = x0;
   x1_ = x1;
   x_axis_->setRange(x0, x1);
+  curves_item_->update();
   place_cursor();
 }
 
 void PlotView::auto_range_y() {
   double lo = std::numeric_limits<double>::infinity(), hi = -lo;
-  for (QLineSeries* s : series_) {
-    for (const QPointF& p : s->points()) {
+  for (const QList<QPointF>& curve : curves_) {
+    for (const QPointF& p : curve) {
       if (p.x() < x0_ || p.x() > x1_) continue;
       lo = std::min(lo, p.y());
       hi = std::max(hi, p.y());
     }
   }
-  if (!std::isfinite(lo)) {
-    lo = -1;
-    hi = 1;
-  }
-  const double span = hi - lo;
-  const double margin = span > 0 ? span * 0.05 : std::max(std::fabs(hi) * 0.05, 0.5);
-  y_axis_->setRange(lo - margin, hi + margin);
+  fit_y(lo, hi);
+}
+
+void PlotView::fit_y(double lo, double hi) {
+  double y0, y1;
+  plot_nice_range(lo, hi, y0, y1);
+  if (y0 == y_axis_->min() && y1 == y_axis_->max()) return;  // labels and grid stay as they are
+  y_axis_->setRange(y0, y1);
+  curves_item_->update();
   place_cursor();
 }
 
@@ -90,8 +178,7 @@ void PlotView::set_cursor_time(double t) {
 }
 
 double PlotView::value_at(int k, double t) const {
-  if (k < 0 || k >= static_cast<int>(series_.size())) return kNaN;
-  const QList<QPointF> pts = series_[static_cast<std::size_t>(k)]->points();
+  const QList<QPointF>& pts = curve(k);
   if (pts.isEmpty()) return kNaN;
   auto it = std::lower_bound(pts.begin(), pts.end(), t,
                              [](const QPointF& p, double v) { return p.x() < v; });
