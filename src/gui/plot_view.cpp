@@ -1,6 +1,7 @@
 #include "gui/plot_view.h"
 
 #include <QChart>
+#include <QFontMetricsF>
 #include <QGraphicsItem>
 #include <QGraphicsLineItem>
 #include <QGraphicsScene>
@@ -30,18 +31,23 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 class PlotView::CurvesItem : public QGraphicsItem {
  public:
   explicit CurvesItem(PlotView& view) : view_(view) {}
-  QRectF boundingRect() const override { return area_; }
-  void set_area(const QRectF& area) {
+  // The plot area, the band under it with the time axis, and room for a label either side.
+  QRectF boundingRect() const override { return area_.adjusted(-kLabelRoom, 0, kLabelRoom, band_); }
+  void set_area(const QRectF& area, double band) {
     prepareGeometryChange();
     area_ = area;
+    band_ = band;
   }
   void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override {
+    view_.paint_time_axis(*painter, area_);
     view_.paint_curves(*painter, area_);
   }
 
  private:
+  static constexpr double kLabelRoom = 40;
   PlotView& view_;
   QRectF area_;
+  double band_ = 0;
 };
 
 PlotView::PlotView(QWidget* parent)
@@ -54,19 +60,24 @@ PlotView::PlotView(QWidget* parent)
   curves_item_ = new CurvesItem(*this);
   curves_item_->setParentItem(ch);  // chart coordinates, as the plot area's
   curves_item_->setZValue(4.5);     // over the grid and axes, under the legend
-  curves_item_->set_area(ch->plotArea());
-  connect(ch, &QChart::plotAreaChanged, this, [this](const QRectF& area) {
-    curves_item_->set_area(area);
-    place_cursor();
-  });
   ch->addAxis(x_axis_, Qt::AlignBottom);
   ch->addAxis(y_axis_, Qt::AlignLeft);
   ch->legend()->setAlignment(Qt::AlignTop);
   ch->legend()->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
-  ch->setMargins(QMargins(4, 4, 4, 4));
-  x_axis_->setTitleText(QStringLiteral("time [s]"));
-  x_axis_->setLabelFormat(QStringLiteral("%.4g"));
+  // The time axis moves at every redraw of the live plot, and a Qt Charts axis lays out all its
+  // labels as rich text on every range change (about half a millisecond). So it stays hidden,
+  // giving the range, fonts and pens, and the curves' item draws grid, labels and title in a
+  // band kept free under the plot area.
+  x_axis_->setVisible(false);
+  const QFontMetricsF label(x_axis_->labelsFont()), title(x_axis_->titleFont());
+  time_band_ = std::ceil(label.height() + title.height() + 8);
+  ch->setMargins(QMargins(4, 4, 4, 4 + static_cast<int>(time_band_)));
   y_axis_->setLabelFormat(QStringLiteral("%.4g"));
+  curves_item_->set_area(ch->plotArea(), time_band_);
+  connect(ch, &QChart::plotAreaChanged, this, [this](const QRectF& area) {
+    curves_item_->set_area(area, time_band_);
+    place_cursor();
+  });
   setRenderHint(QPainter::Antialiasing, false);
   // The chart's items move at every redraw; a spatial index of them would be rebuilt each time.
   scene()->setItemIndexMethod(QGraphicsScene::NoIndex);
@@ -138,6 +149,36 @@ void PlotView::paint_curves(QPainter& painter, const QRectF& area) const {
   painter.restore();
 }
 
+void PlotView::paint_time_axis(QPainter& painter, const QRectF& area) const {
+  if (area.isEmpty() || !(x1_ > x0_)) return;
+  // A label about every 100 pixels, at multiples of a round step.
+  const double raw = (x1_ - x0_) / std::max(area.width() / 100, 1.0);
+  const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+  const double f = raw / magnitude;
+  const double step = (f <= 1 ? 1 : f <= 2 ? 2 : f <= 5 ? 5 : 10) * magnitude;
+  const int decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step) + 1e-9)));
+  const double sx = area.width() / (x1_ - x0_);
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  const QFontMetricsF metrics(x_axis_->labelsFont());
+  painter.setFont(x_axis_->labelsFont());
+  for (double t = std::ceil(x0_ / step) * step; t <= x1_ + step * 1e-9; t += step) {
+    const double x = std::round(area.left() + (t - x0_) * sx);
+    painter.setPen(y_axis_->gridLinePen());
+    painter.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
+    const QString text = QString::number(std::fabs(t) < step * 1e-6 ? 0.0 : t, 'f', decimals);
+    painter.setPen(QPen(y_axis_->labelsColor()));
+    painter.drawText(QRectF(x - 40, area.bottom() + 3, 80, metrics.height()), Qt::AlignHCenter,
+                     text);
+  }
+  painter.setFont(x_axis_->titleFont());
+  painter.setPen(QPen(x_axis_->titleBrush().color()));
+  painter.drawText(QRectF(area.left(), area.bottom() + 5 + metrics.height(), area.width(),
+                          QFontMetricsF(x_axis_->titleFont()).height()),
+                   Qt::AlignHCenter, QStringLiteral("time [s]"));
+  painter.restore();
+}
+
 int PlotView::plot_width() const {
   return static_cast<int>(chart()->plotArea().width());
 }
@@ -188,7 +229,9 @@ double PlotView::value_at(int k, double t) const {
 }
 
 double PlotView::time_at(const QPointF& view_pos) const {
-  return chart()->mapToValue(chart()->mapFromScene(mapToScene(view_pos.toPoint()))).x();
+  const QRectF area = chart()->plotArea();
+  const double x = chart()->mapFromScene(mapToScene(view_pos.toPoint())).x();
+  return x0_ + (x - area.left()) * (x1_ - x0_) / std::max(area.width(), 1.0);
 }
 
 void PlotView::place_cursor() {
@@ -197,7 +240,7 @@ void PlotView::place_cursor() {
     return;
   }
   const QRectF area = chart()->plotArea();
-  const double x = chart()->mapToPosition(QPointF(cursor_t_, 0)).x();
+  const double x = area.left() + (cursor_t_ - x0_) * area.width() / (x1_ - x0_);
   const QPointF top = chart()->mapToScene(QPointF(x, area.top()));
   const QPointF bottom = chart()->mapToScene(QPointF(x, area.bottom()));
   cursor_line_->setLine(QLineF(top, bottom));

@@ -118,12 +118,15 @@ class PlotView : public QChartView {
   class CurvesItem;
   friend class CurvesItem;
   void paint_curves(QPainter& painter, const QRectF& area) const;
+  // Grid lines, labels and title of the time axis for the plot area `area`.
+  void paint_time_axis(QPainter& painter, const QRectF& area) const;
 
   QValueAxis* x_axis_;
   QValueAxis* y_axis_;
   std::vector<QLineSeries*> series_;  // no points: the legend's entries and the curves' colours
   std::vector<QList<QPointF>> curves_;
   CurvesItem* curves_item_;
+  double time_band_ = 0;  // px under the plot area for the time axis' labels and title
   QGraphicsLineItem* cursor_line_;
   double x0_ = 0, x1_ = 1;
   double cursor_t_;

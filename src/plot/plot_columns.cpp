@@ -41,7 +41,10 @@ void fold(PlotColumns& pc, const PlotSampler& s, int i) {
 void plot_columns_update(PlotColumns& pc, const PlotSampler& s, double x0, double x1,
                          double width) {
   if (!(width > 0) || !(x1 > x0)) return;
-  const int kept = static_cast<int>(std::ceil((x1 - x0) / width)) + 3;
+  // A window of a whole number of columns comes out a hair above or below it as the window rolls
+  // on; the tolerance keeps `kept` from flipping (and the columns from being made again) with it.
+  // The columns drawn, floor(x1 / width) - floor(x0 / width) + 2, still fit.
+  const int kept = static_cast<int>(std::ceil((x1 - x0) / width - 1e-6)) + 3;
   uint64_t fresh = s.taken - pc.taken;
   if (pc.epoch != s.epoch || pc.width != width || pc.kept != kept ||
       pc.channel_count != s.channel_count || s.taken < pc.taken ||
@@ -50,6 +53,7 @@ void plot_columns_update(PlotColumns& pc, const PlotSampler& s, double x0, doubl
     pc.kept = kept;
     pc.channel_count = s.channel_count;
     pc.epoch = s.epoch;
+    ++pc.rebuilds;
     pc.columns.assign(static_cast<std::size_t>(kept) * static_cast<std::size_t>(s.channel_count),
                       PlotColumn{});
     // Only the samples from the column before the window's on are ever drawn.

@@ -33,6 +33,7 @@ struct PlotColumns {
   std::vector<PlotColumn> columns;  // `kept` per channel, channel after channel
   uint32_t epoch = 0;               // the sampler's epoch the columns were made from
   uint64_t taken = 0;               // the sampler's samples folded in
+  uint64_t rebuilds = 0;            // times the columns were made afresh from the ring
 };
 
 // Brings the columns of `width` s up to date with the sampler for a window of [x0, x1]: folds in

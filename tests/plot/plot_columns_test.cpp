@@ -93,6 +93,22 @@ TEST(PlotColumns, FoldingInNewSamplesMatchesStartingAfresh) {
   EXPECT_GT(i, 3000);  // the ring wrapped
 }
 
+// A rolling window of a whole number of columns, as the live plot's: the columns are made once
+// and then only fed, so a redraw costs the new samples, not the window.
+TEST(PlotColumns, ARollingWindowIsFedWithoutBeingMadeAgain) {
+  PlotSampler s = sampler(1, 20001);
+  PlotColumns pc;
+  const double window = 10.0, width = window / 283;
+  for (int i = 1; i <= 20000; ++i) {
+    push(s, i * 0.001, {std::sin(i * 0.002)});
+    if (i % 100 != 0) continue;
+    const double x1 = std::max(s.clock, window), x0 = x1 - window;
+    plot_columns_update(pc, s, x0, x1, width);
+  }
+  EXPECT_EQ(pc.rebuilds, 1u);
+  EXPECT_EQ(pc.taken, 20000u);
+}
+
 // After the sampler starts again (new channels), the columns of the old samples are gone; samples
 // without a value (NaN) give no points.
 TEST(PlotColumns, StartsAgainWithTheSamplerAndLeavesOutSamplesWithoutValue) {
