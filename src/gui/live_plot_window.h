@@ -2,12 +2,12 @@
 // rolling time window. While the window is shown it lends the controller a PlotSampler whose
 // ring the sampling cycle fills; the chart is redrawn from that ring ten times a second, never
 // inside the cycle's control work. The redraws follow the program's sampling timer: each comes
-// right after a tick has returned, so that the redraw and the paint it causes (well under a
-// period together) have the rest of that period and the next one before a tick would be held
-// back a whole period and dropped. A timer of the window's own redraws, more slowly, while no
-// tick comes (the cycle stopped, or blocked in a dialog). Each redraw also follows the RIX
-// program: the tree lists the variables of the program in the image, refreshed as runs start
-// and end.
+// right after a tick has returned, so that the redraw and the paint it causes have the rest of
+// that period and the whole next one before a tick is held back so long that a period is dropped
+// (a timeout landing in the middle of them would have less). While no tick comes (the cycle
+// stopped, or blocked in a dialog) a timer of the window's own redraws five times a second.
+// Each redraw also follows the RIX program: the tree lists the variables of the program in the
+// image, refreshed as runs start and end.
 #pragma once
 
 #include <QElapsedTimer>
