@@ -14,10 +14,18 @@
 // default RIX program (ROKAN.RIX), started again each time it ends. info: the information
 // display on (key T). The operator's keys are typed into the main window through the window
 // system, as an operator types them.
-// --plots measures with the live plots window open, showing four channels.
+// --plots measures with the live plots window open, showing four channels: how long its redraws
+// took (the window's own count), and every event the event loop hands to that window, its chart
+// or their parts (its own timer, layout, paint and flush to the window system): how long each held
+// the thread (wall and thread CPU time), as a spread, by kind and per redraw. Work that holds the
+// thread past the next timeout but one drops a sampling period.
+#include <time.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QGraphicsObject>
+#include <QGraphicsScene>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
@@ -28,6 +36,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 
 #include "console/console.h"
@@ -46,6 +55,112 @@ namespace {
 using rokan::Controller;
 
 enum class Load { kIdle, kGait5, kRix };
+
+double thread_cpu_ms() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return ts.tv_sec * 1e3 + ts.tv_nsec * 1e-6;
+}
+
+// How long the events of one kind held the thread, ms.
+struct EventTimes {
+  long count = 0;
+  double wall = 0, cpu = 0;  // sums
+  double wall_max = 0, cpu_max = 0;
+  long wall_over_period = 0;  // events that held the thread a whole sampling period or more
+  void add(double wall_ms, double cpu_ms, double period_ms) {
+    ++count;
+    wall += wall_ms;
+    cpu += cpu_ms;
+    wall_max = std::max(wall_max, wall_ms);
+    cpu_max = std::max(cpu_max, cpu_ms);
+    if (wall_ms >= period_ms) ++wall_over_period;
+  }
+};
+
+// The application with every event for the watched window timed (events nested inside a timed
+// one count towards it).
+class TimingApp : public QApplication {
+ public:
+  using QApplication::QApplication;
+
+  QWidget* watched = nullptr;
+  double period_ms = 1;
+  EventTimes all;
+  std::map<int, EventTimes> by_type;  // QEvent::Type
+  // Wall time of every event in 0.1 ms steps (the last bucket holds 3 ms and more).
+  long spread[31] = {};
+
+  void reset() {
+    all = {};
+    by_type.clear();
+    std::fill(std::begin(spread), std::end(spread), 0);
+  }
+
+  bool notify(QObject* receiver, QEvent* e) override {
+    if (timing_ || !watched || !belongs(receiver)) return QApplication::notify(receiver, e);
+    timing_ = true;
+    const double cpu0 = thread_cpu_ms();
+    QElapsedTimer wall;
+    wall.start();
+    const bool done = QApplication::notify(receiver, e);
+    const double wall_ms = wall.nsecsElapsed() * 1e-6, cpu_ms = thread_cpu_ms() - cpu0;
+    timing_ = false;
+    all.add(wall_ms, cpu_ms, period_ms);
+    by_type[e->type()].add(wall_ms, cpu_ms, period_ms);
+    ++spread[std::min(30, static_cast<int>(wall_ms * 10))];
+    return done;
+  }
+
+ private:
+  // The watched window, its widgets and their objects, the chart's scene and its items, and the
+  // window-system window under it.
+  bool belongs(QObject* o) const {
+    if (auto* w = qobject_cast<QWindow*>(o)) return w == watched->windowHandle();
+    while (o) {
+      if (o == watched) return true;
+      if (auto* item = qobject_cast<QGraphicsObject*>(o); item && !o->parent())
+        o = item->scene();
+      else
+        o = o->parent();
+    }
+    return false;
+  }
+
+  bool timing_ = false;
+};
+
+void print_event_times(const TimingApp& app, long redraws, double redraw_ms, double redraw_max) {
+  if (redraws > 0)
+    std::printf(
+        "redraws: %ld, handing the curves to the chart took %.3f ms wall mean, %.3f max (since the "
+        "window opened)\n",
+        redraws, redraw_ms / redraws, redraw_max);
+  const EventTimes& a = app.all;
+  if (a.count == 0) return;
+  std::printf(
+      "plot window events: %ld, wall mean %.3f ms, max %.3f ms, %ld of a whole period or more; "
+      "thread CPU mean %.3f ms, max %.3f ms\n",
+      a.count, a.wall / a.count, a.wall_max, a.wall_over_period, a.cpu / a.count, a.cpu_max);
+  if (redraws > 0)
+    std::printf("plot window events per redraw (%ld): wall %.3f ms, thread CPU %.3f ms\n", redraws,
+                a.wall / redraws, a.cpu / redraws);
+  std::printf("  wall time of each event:");
+  const char* const kSteps[] = {"<0.1", "0.1-0.2", "0.2-0.5", "0.5-1", "1-2", "2-3", ">=3"};
+  const int kUpTo[] = {1, 2, 5, 10, 20, 30, 31};
+  for (int k = 0, b = 0; k < 7; ++k) {
+    long n = 0;
+    for (; b < kUpTo[k]; ++b) n += app.spread[b];
+    std::printf(" %s ms %ld%s", kSteps[k], n, k < 6 ? "," : "\n");
+  }
+  for (const auto& [type, t] : app.by_type) {
+    if (t.wall < 0.01 * a.wall) continue;  // the kinds that matter
+    std::printf(
+        "  event type %d: %ld, wall mean %.3f ms, max %.3f ms, %ld of a period or more; "
+        "CPU mean %.3f ms\n",
+        type, t.count, t.wall / t.count, t.wall_max, t.wall_over_period, t.cpu / t.count);
+  }
+}
 
 // Runs the event loop, as the program's own does, until `condition` holds or `ms` have passed.
 // (QTest's waits sleep 10 ms whenever no event is pending, which would hold the ticks back.)
@@ -111,7 +226,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  QApplication app(argc, argv);
+  TimingApp app(argc, argv);
   rokan::GuiSession session(argv[1]);
   Controller& c = session.controller();
   long over_runs = 0;
@@ -170,6 +285,8 @@ int main(int argc, char** argv) {
                                                       {PlotQuantity::kFootActual, 0, 2},
                                                       {PlotQuantity::kJointActual, 1, 1},
                                                       {PlotQuantity::kOrder, 2, 2}});
+    app.watched = &session.main_form().tools().plots();
+    app.period_ms = c.params.sampling_time * 1e3;
   }
 
   over_runs = 0;
@@ -178,6 +295,9 @@ int main(int argc, char** argv) {
   long restarts = 0;
   const uint64_t first = c.cycle.tick_count;
   const uint64_t missed_before = session.host().ticks().missed();
+  app.reset();
+  const uint64_t redraws0 = plots ? session.main_form().tools().plots().redraws() : 0;
+  const double redraw_ms0 = plots ? session.main_form().tools().plots().redraw_ms_total() : 0;
   QElapsedTimer clock;
   clock.start();
   while (clock.elapsed() < seconds * 1000) {
@@ -218,6 +338,11 @@ int main(int argc, char** argv) {
       shorter, on_time, late, very_late, longest);
   std::printf("periods dropped (their timeout came a whole period late or more): %llu\n",
               static_cast<unsigned long long>(session.host().ticks().missed() - missed_before));
+  if (plots) {
+    const rokan::LivePlotWindow& w = session.main_form().tools().plots();
+    print_event_times(app, static_cast<long>(w.redraws() - redraws0),
+                      w.redraw_ms_total() - redraw_ms0, w.redraw_ms_max());
+  }
   if (load == Load::kRix) std::printf("program runs started again: %ld\n", restarts);
   const bool emg = c.mode.mode == rokan::kEmg;
   if (emg) std::printf("stopped early in EMG\n");

@@ -14,13 +14,13 @@
 #include <cmath>
 
 #include "core/controller.h"
+#include "gui/period_timer.h"
 #include "gui/plot_view.h"
 #include "gui/qt_text.h"
 
 namespace rokan {
 namespace {
 
-constexpr int kRedrawMs = 100;           // 10 redraws a second is smooth enough to read
 constexpr int kMaxRingSamples = 200000;  // 60 s at 0.3 ms; the ring is ~27 MB at most
 constexpr int kChannelRole = Qt::UserRole;
 
@@ -53,7 +53,7 @@ const char* group_name(PlotQuantity q) {
 
 }  // namespace
 
-LivePlotWindow::LivePlotWindow(Controller& c, QWidget* parent)
+LivePlotWindow::LivePlotWindow(Controller& c, PeriodTimer* sampling_timer, QWidget* parent)
     : QWidget(parent, Qt::Window), c_(c) {
   setObjectName(QStringLiteral("LivePlotWindow"));
   setWindowTitle(QStringLiteral("Live Plots"));
@@ -98,10 +98,14 @@ LivePlotWindow::LivePlotWindow(Controller& c, QWidget* parent)
 
   build_tree();
   redraw_ = new QTimer(this);
-  connect(redraw_, &QTimer::timeout, this, [this] {
-    follow_program();
-    refresh();
-  });
+  connect(redraw_, &QTimer::timeout, this, [this] { redraw_after(fallback_ms_); });
+  if (sampling_timer) {
+    // Connected after the tick driver, so this runs once the tick has returned.
+    connect(sampling_timer, &PeriodTimer::timeout, this, [this] {
+      if (redraw_->isActive()) redraw_after(kRedrawMs);
+    });
+    fallback_ms_ = 2 * kRedrawMs;
+  }
   connect(tree_, &QTreeWidget::itemChanged, this, &LivePlotWindow::tree_changed);
   connect(window_s_, &QSpinBox::valueChanged, this, [this] { refresh(); });
   connect(pause_, &QPushButton::toggled, this, &LivePlotWindow::set_paused);
@@ -254,25 +258,40 @@ int LivePlotWindow::ring_capacity() const {
   return std::clamp(static_cast<int>(std::ceil(60.0 / dt)) + 1, 100, kMaxRingSamples);
 }
 
+void LivePlotWindow::redraw_after(int after_ms) {
+  if (since_redraw_.isValid() && since_redraw_.elapsed() < after_ms) return;
+  since_redraw_.start();
+  follow_program();
+  refresh();
+}
+
 void LivePlotWindow::refresh() {
   if (paused_) return;
+  QElapsedTimer took;
+  took.start();
   const PlotSampler& s = sampler_;
   const double now = s.size > 0 ? plot_time(s, s.size - 1) : 0.0;
   const double x1 = std::max(now, static_cast<double>(window_s_->value()));
   const double x0 = x1 - window_s_->value();
-  const int buckets = std::max(view_->width() / 2, 50);
+  // A column of min and max per two pixels: at most about one point per pixel.
+  const double column_s =
+      static_cast<double>(window_s_->value()) / std::max(view_->plot_width() / 2, 50);
+  plot_columns_update(columns_, s, x0, x1, column_s);
   QStringList names;
-  std::vector<QList<QPointF>> curves;
+  std::vector<QList<QPointF>> curves(static_cast<std::size_t>(s.channel_count));
   for (int k = 0; k < s.channel_count; ++k) {
     names << QString::fromStdString(plot_channel_name(s.channels[k]));
-    curves.push_back(thin_curve(
-        s.size, [&](int i) { return plot_time(s, i); }, [&](int i) { return plot_value(s, i, k); },
-        x0, x1, buckets));
+    plot_column_points(columns_, k, x0, x1, points_);
+    QList<QPointF>& curve = curves[static_cast<std::size_t>(k)];
+    curve.reserve(static_cast<qsizetype>(points_.size()));
+    for (const PlotPoint& p : points_) curve.append(QPointF(p.t, p.v));
   }
-  view_->set_curves(names, curves);
-  view_->set_x_range(x0, x1);
-  if (auto_range_->isChecked()) view_->auto_range_y();
+  view_->show_curves(names, curves, x0, x1, auto_range_->isChecked());
   update_readout();
+  const double ms = static_cast<double>(took.nsecsElapsed()) * 1e-6;
+  ++redraws_;
+  redraw_ms_total_ += ms;
+  redraw_ms_max_ = std::max(redraw_ms_max_, ms);
 }
 
 QString LivePlotWindow::cursor_text() const {

@@ -1,16 +1,23 @@
 // The live plots window: channels of the running controller chosen from a tree, drawn over a
 // rolling time window. While the window is shown it lends the controller a PlotSampler whose
-// ring the sampling cycle fills; the chart is redrawn from that ring by a timer of its own, so no
-// drawing happens inside the cycle's control work. The same timer follows the RIX program: the
-// tree lists the variables of the program in the image, refreshed as runs start and end.
+// ring the sampling cycle fills; the chart is redrawn from that ring ten times a second, never
+// inside the cycle's control work. The redraws follow the program's sampling timer: each comes
+// right after a tick has returned, so that the redraw and the paint it causes have the rest of
+// that period and the whole next one before a tick is held back so long that a period is dropped
+// (a timeout landing in the middle of them would have less). While no tick comes (the cycle
+// stopped, or blocked in a dialog) a timer of the window's own redraws five times a second.
+// Each redraw also follows the RIX program: the tree lists the variables of the program in the
+// image, refreshed as runs start and end.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "plot/plot_columns.h"
 #include "plot/plot_sampler.h"
 
 class QCheckBox;
@@ -24,13 +31,18 @@ class QTreeWidgetItem;
 namespace rokan {
 
 struct Controller;
+class PeriodTimer;
 class PlotView;
 
 class LivePlotWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit LivePlotWindow(Controller& c, QWidget* parent = nullptr);
+  static constexpr int kRedrawMs = 100;  // 10 redraws a second is smooth enough to read
+
+  // `sampling_timer`, when given, is the timer whose timeouts run the sampling ticks.
+  explicit LivePlotWindow(Controller& c, PeriodTimer* sampling_timer = nullptr,
+                          QWidget* parent = nullptr);
   ~LivePlotWindow() override;
 
   // Chooses the shown channels as the tree does (at most kMaxPlotChannels).
@@ -38,6 +50,11 @@ class LivePlotWindow : public QWidget {
   void set_window_seconds(int seconds);
   void set_paused(bool paused);
   bool paused() const { return paused_; }
+  // Times the chart was given new curves since the window was made, and the wall time that took
+  // (from the ring to the chart's items, without the paint that follows), ms.
+  uint64_t redraws() const { return redraws_; }
+  double redraw_ms_total() const { return redraw_ms_total_; }
+  double redraw_ms_max() const { return redraw_ms_max_; }
   // Draws the ring's newest window now (the timer calls this).
   void refresh();
 
@@ -58,9 +75,13 @@ class LivePlotWindow : public QWidget {
   void tree_changed(QTreeWidgetItem* item);
   void update_readout();
   int ring_capacity() const;
+  // Follows the program and redraws when `after_ms` have passed since the last redraw.
+  void redraw_after(int after_ms);
 
   Controller& c_;
   PlotSampler sampler_;
+  PlotColumns columns_;  // the ring thinned for drawing, kept up to date by each redraw
+  std::vector<PlotPoint> points_;
   std::vector<PlotChannel> shown_;
   // The channel of each checkable tree entry (its kChannelRole data is the index): the robot's
   // first, then the RIX program's.
@@ -78,7 +99,12 @@ class LivePlotWindow : public QWidget {
   QLabel* readout_;
   QLabel* note_;
   QTimer* redraw_;
+  QElapsedTimer since_redraw_;
+  int fallback_ms_ = kRedrawMs;  // the own timer's redraw spacing
   bool paused_ = false;
+  uint64_t redraws_ = 0;
+  double redraw_ms_total_ = 0;
+  double redraw_ms_max_ = 0;
   bool updating_tree_ = false;
 };
 

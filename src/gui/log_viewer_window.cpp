@@ -158,7 +158,7 @@ void LogViewerWindow::redraw() {
   const std::vector<int> cols = chosen();
   const int n = static_cast<int>(log_.rows);
   const int tc = log_.time_column;
-  const int buckets = std::max(view_->width() / 2, 50);
+  const int buckets = std::max(view_->plot_width() / 2, 50);
   QStringList names;
   std::vector<QList<QPointF>> curves;
   for (int col : cols) {

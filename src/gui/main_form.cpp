@@ -260,7 +260,7 @@ void TmainForm::build_menus() {
           &TmainForm::show_text_window);
   connect(window->addAction(QStringLiteral("ManualControl(&M)")), &QAction::triggered, this,
           &TmainForm::show_manual_box);
-  tools_ = std::make_unique<ToolWindows>(c_);
+  tools_ = std::make_unique<ToolWindows>(c_, sampling_timer_);
   tools_->add_to_menus(*file, *window);
   QAction* program = window->addAction(QStringLiteral("RixProgram(&R)"));
   program->setObjectName(QStringLiteral("WindowRixProgram"));

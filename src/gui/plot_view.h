@@ -1,7 +1,8 @@
 // A chart of a few curves against time, shared by the live plots and the log viewer: Qt Charts
-// line series, a vertical time cursor set by clicking or moving the mouse, and (when enabled)
-// zoom with the wheel and pan by dragging. Curves are handed in already thinned to about one
-// point pair per pixel column, so a redraw costs the same however long the data are.
+// axes, grid and legend, the curves drawn as polylines over its plot area, a vertical time cursor
+// set by clicking or moving the mouse, and (when enabled) zoom with the wheel and pan by dragging.
+// Curves are handed in already thinned to about one point pair per pixel column, so a redraw costs
+// the same however long the data are.
 #pragma once
 
 #include <QChartView>
@@ -70,18 +71,26 @@ class PlotView : public QChartView {
  public:
   explicit PlotView(QWidget* parent = nullptr);
 
-  // Replaces the curves (names for the legend, one point list each).
+  // Replaces the curves (names for the legend, one point list each, times ascending).
   void set_curves(const QStringList& names, const std::vector<QList<QPointF>>& curves);
+  // Replaces the curves and shows them over [x0, x1], the y axis fitted to them when `fit_y`.
+  void show_curves(const QStringList& names, const std::vector<QList<QPointF>>& curves, double x0,
+                   double x1, bool fit_y);
   void set_x_range(double x0, double x1);
+  // Pixels across the plot area (0 before the chart was laid out).
+  int plot_width() const;
   double x_min() const { return x0_; }
   double x_max() const { return x1_; }
-  // Fits the y axis to the curves' values inside the x range (a small margin added).
+  // Fits the y axis to the curves' values inside the x range (see plot_nice_range); an unchanged
+  // fit leaves the axis alone, so its labels are not laid out again.
   void auto_range_y();
   // Wheel zoom and drag pan of the time axis (the log viewer); off for the live plot.
   void set_navigable(bool on) { navigable_ = on; }
   // The time cursor; NaN hides it.
   void set_cursor_time(double t);
   double cursor_time() const { return cursor_t_; }
+  // The points of curve k as drawn (empty when there is no curve k).
+  const QList<QPointF>& curve(int k) const;
   // The value of curve k at time t, from the nearest drawn point; NaN when there is none.
   double value_at(int k, double t) const;
 
@@ -100,10 +109,24 @@ class PlotView : public QChartView {
  private:
   double time_at(const QPointF& view_pos) const;
   void place_cursor();
+  // Makes one series per name (kept while the names stay, so the legend is not rebuilt).
+  void ensure_series(const QStringList& names, std::size_t count);
+  // Sets the y axis to span [lo, hi] (not finite: -1..1), widened to whole steps of a round
+  // size so that it changes only when the curves leave it or shrink well inside it.
+  void fit_y(double lo, double hi);
+
+  class CurvesItem;
+  friend class CurvesItem;
+  void paint_curves(QPainter& painter, const QRectF& area) const;
+  // Grid lines, labels and title of the time axis for the plot area `area`.
+  void paint_time_axis(QPainter& painter, const QRectF& area) const;
 
   QValueAxis* x_axis_;
   QValueAxis* y_axis_;
-  std::vector<QLineSeries*> series_;
+  std::vector<QLineSeries*> series_;  // no points: the legend's entries and the curves' colours
+  std::vector<QList<QPointF>> curves_;
+  CurvesItem* curves_item_;
+  double time_band_ = 0;  // px under the plot area for the time axis' labels and title
   QGraphicsLineItem* cursor_line_;
   double x0_ = 0, x1_ = 1;
   double cursor_t_;

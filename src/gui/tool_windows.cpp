@@ -15,7 +15,8 @@ void bring_up(QWidget& w) {
 }
 }  // namespace
 
-ToolWindows::ToolWindows(Controller& c) : c_(c) {}
+ToolWindows::ToolWindows(Controller& c, PeriodTimer* sampling_timer)
+    : c_(c), sampling_timer_(sampling_timer) {}
 ToolWindows::~ToolWindows() = default;
 
 void ToolWindows::add_to_menus(QMenu& file, QMenu& window) {
@@ -34,7 +35,7 @@ void ToolWindows::add_to_menus(QMenu& file, QMenu& window) {
 }
 
 LivePlotWindow& ToolWindows::plots() {
-  if (!plots_) plots_ = std::make_unique<LivePlotWindow>(c_);
+  if (!plots_) plots_ = std::make_unique<LivePlotWindow>(c_, sampling_timer_);
   return *plots_;
 }
 

@@ -13,10 +13,12 @@ namespace rokan {
 struct Controller;
 class LivePlotWindow;
 class LogViewerWindow;
+class PeriodTimer;
 
 class ToolWindows {
  public:
-  explicit ToolWindows(Controller& c);
+  // `sampling_timer`: the timer of the sampling ticks, which the live plots' redraws follow.
+  explicit ToolWindows(Controller& c, PeriodTimer* sampling_timer = nullptr);
   ~ToolWindows();
 
   // File > Open Sampling Log... (before the menu's first item) and Window > Plots.
@@ -31,6 +33,7 @@ class ToolWindows {
 
  private:
   Controller& c_;
+  PeriodTimer* sampling_timer_;
   std::unique_ptr<LivePlotWindow> plots_;
   std::unique_ptr<LogViewerWindow> log_viewer_;
 };

@@ -176,6 +176,7 @@ void plot_clear(PlotSampler& s) {
   s.size = 0;
   s.taken = 0;
   s.clock = 0;
+  ++s.epoch;
 }
 
 void plot_sample(PlotSampler& s, const Controller& c) {

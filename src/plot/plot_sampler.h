@@ -75,6 +75,7 @@ struct PlotSampler {
   int head = 0;                 // where the next sample goes
   int size = 0;                 // samples held, <= capacity
   uint64_t taken = 0;           // samples taken since the last reset
+  uint32_t epoch = 0;           // counts the resets, so a reader knows its copy is stale
   double clock = 0;             // s of sampling time since the last reset
   // RIX channels: where the variable stood in its table when last read, -1 not yet found.
   int32_t rix_index[kMaxPlotChannels]{};

@@ -3,7 +3,6 @@
 // files that are no logs at all.
 #include <QChart>
 #include <QFile>
-#include <QLineSeries>
 #include <QSlider>
 #include <QTreeWidget>
 #include <algorithm>
@@ -65,9 +64,7 @@ TEST_F(GuiTest, PlotWindowPausesTheDisplayButKeepsSampling) {
   QTest::qWait(150);
   w.refresh();
   w.set_paused(true);
-  auto vr1_curve = [&] {
-    return static_cast<QLineSeries*>(w.view().chart()->series().at(3))->points();
-  };
+  auto vr1_curve = [&] { return w.view().curve(3); };
   const QList<QPointF> frozen = vr1_curve();
   ASSERT_FALSE(frozen.isEmpty());
   const uint64_t taken = w.sampler().taken;
@@ -79,6 +76,18 @@ TEST_F(GuiTest, PlotWindowPausesTheDisplayButKeepsSampling) {
   w.set_paused(false);
   ASSERT_FALSE(vr1_curve().isEmpty());
   EXPECT_DOUBLE_EQ(vr1_curve().back().y(), 3.0);
+}
+
+// The log viewer's thinning: a one-sample spike in a long log is still among the drawn points, and
+// the points stay within two per column.
+TEST(PlotThinning, KeepsASpikeWithinTwoPointsPerColumn) {
+  const int n = 100000, spike = 61237;
+  auto time = [](int i) { return i * 0.001; };
+  auto value = [&](int i) { return i == spike ? 9.0 : std::cos(i * 0.003); };
+  const QList<QPointF> pts = thin_curve(n, time, value, 10.0, 90.0, 250);
+  EXPECT_TRUE(pts.contains(QPointF(time(spike), 9.0)));
+  EXPECT_LE(pts.size(), 2 * 250 + 2);
+  EXPECT_GE(pts.size(), 2 * 240);
 }
 
 // The live plot of gait 5 walking: VR1 10 V above what the gait captured when it started.
@@ -115,6 +124,14 @@ TEST_F(GuiTest, PlotWindowShowsGaitFiveWalking) {
   w.view().set_cursor_time((plot_time(s, 0) + plot_time(s, s.size - 1)) / 2);
   w.refresh();
   EXPECT_FALSE(w.cursor_text().isEmpty());
+  // More samples per curve than the chart has pixels across, drawn with at most about one point
+  // per pixel.
+  ASSERT_GT(w.view().plot_width(), 100);
+  ASSERT_GT(s.size, 2 * w.view().plot_width());
+  for (int k = 0; k < 4; ++k) {
+    EXPECT_GT(w.view().curve(k).size(), 20) << k;
+    EXPECT_LE(w.view().curve(k).size(), w.view().plot_width() + 6) << k;
+  }
   save_screenshot(desktop({&w}), "screenshot-plots.png");
 }
 
@@ -245,8 +262,7 @@ TEST_F(LogViewerTest, ReadsTheDebugProgramsLogAndShowsValuesAtTheCursor) {
   // Zoom to the middle second; the curves keep only that stretch (plus one point each side).
   const double mid = l.at(row, l.time_column);
   w.set_time_range(mid - 0.5, mid + 0.5);
-  const QList<QPointF> zoomed =
-      static_cast<QLineSeries*>(w.view().chart()->series().at(0))->points();
+  const QList<QPointF> zoomed = w.view().curve(0);
   ASSERT_GT(zoomed.size(), 2);
   for (qsizetype i = 1; i + 1 < zoomed.size(); ++i) {
     EXPECT_GE(zoomed[i].x(), mid - 0.5);
