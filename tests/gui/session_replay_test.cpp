@@ -93,12 +93,34 @@ class SessionReplay : public GuiTest {
         << "keys " << text;
   }
 
+  fs::path replay_workspace() const { return workspace_.string() + "_replay"; }
+
+  // The workspace as the session finds it, copied for the replay (removed by TearDown).
+  fs::path copy_start() {
+    const fs::path copy = replay_workspace();
+    fs::remove_all(copy);
+    fs::copy(workspace_, copy, fs::copy_options::recursive);
+    return copy;
+  }
+
+  // ORIGIN, the initial posture, AUTO, program 0 (ROKAN.RIX) and S.
+  void start_rix_program() {
+    ASSERT_NO_FATAL_FAILURE(keys("OI"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return c().mode.initial_reached != 0; }, 30000));
+    ASSERT_NO_FATAL_FAILURE(keys("A0S"));
+    ASSERT_NO_FATAL_FAILURE(wait_ticks(3));
+    if (!c().mode.auto_running && c().mode.auto_step == kRixWarningsAcknowledged) {
+      ASSERT_NO_FATAL_FAILURE(keys("S"));
+    }
+  }
+
   // Saves the session with File > Save Session As...'s writer, ends the GUI session as a quit
-  // does, replays the script headless on `copy` (the workspace as the session found it) with
-  // dumps added at its end, and compares them and the sampling logs with the GUI's. `gui_rix`:
-  // the debugger's view at the end, compared with the replay's `dump rix` (empty: not compared).
-  void save_end_and_replay(const fs::path& start, const fs::path& copy, std::string& text,
-                           const std::string& gui_rix = {}) {
+  // does, replays the script (dumps added at its end) headless on the copy made by copy_start(),
+  // and compares the dumps and the sampling logs with the GUI's. `text`: the saved script.
+  // `gui_rix`: the debugger's view at the end, compared with the replay's `dump rix` (empty: not
+  // compared).
+  void save_end_and_replay(std::string& text, const std::string& gui_rix = {}) {
+    const fs::path start = workspace_, copy = replay_workspace();
     const fs::path script = copy.string() + ".txt";
     QString error;
     ASSERT_TRUE(main_form().save_session(QString::fromStdString(script.string()), error))
@@ -140,17 +162,13 @@ class SessionReplay : public GuiTest {
   }
 
   void TearDown() override {
-    fs::remove_all(workspace_.string() + "_replay");
+    fs::remove_all(replay_workspace());
     GuiTest::TearDown();
   }
 };
 
 TEST_F(SessionReplay, ASavedGuiSessionReplaysHeadlessToTheSameStateStripAndLog) {
-  // The workspace as the session finds it, for the replay.
-  const fs::path start = workspace_;
-  const fs::path copy = start.string() + "_replay";
-  fs::remove_all(copy);
-  fs::copy(start, copy, fs::copy_options::recursive);
+  copy_start();
 
   SlowReadOnce robot;
   c().plant_faults = &robot;
@@ -189,20 +207,14 @@ TEST_F(SessionReplay, ASavedGuiSessionReplaysHeadlessToTheSameStateStripAndLog) 
   child<QCheckBox>(main_form().manual_box(), "CBox_PAW2").setChecked(true);
   ASSERT_NO_FATAL_FAILURE(keys("0"));
 
-  // A RIX program start: ORIGIN, the initial posture, AUTO, program 0, start.
-  ASSERT_NO_FATAL_FAILURE(keys("OI"));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return c().mode.initial_reached != 0; }, 30000));
-  ASSERT_NO_FATAL_FAILURE(keys("A0S"));
-  ASSERT_NO_FATAL_FAILURE(wait_ticks(3));
-  if (!c().mode.auto_running && c().mode.auto_step == kRixWarningsAcknowledged) {
-    ASSERT_NO_FATAL_FAILURE(keys("S"));
-  }
+  // A RIX program start.
+  ASSERT_NO_FATAL_FAILURE(start_rix_program());
   ASSERT_NO_FATAL_FAILURE(wait_ticks(300));
   EXPECT_TRUE(c().mode.auto_running);
 
   stop_ticks();
   std::string text;
-  ASSERT_NO_FATAL_FAILURE(save_end_and_replay(start, copy, text));
+  ASSERT_NO_FATAL_FAILURE(save_end_and_replay(text));
   c().plant_faults = nullptr;
 
   EXPECT_EQ(text.rfind("# Rokan session recorded ", 0), 0u) << text.substr(0, 200);
@@ -244,17 +256,6 @@ class ProgramWindowSession : public SessionReplay {
         << utf8_to_cp932(kProgram);
   }
 
-  // ORIGIN, the initial posture, AUTO, program 0 (ROKAN.RIX) and S.
-  void start_rix_program() {
-    ASSERT_NO_FATAL_FAILURE(keys("OI"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return c().mode.initial_reached != 0; }, 30000));
-    ASSERT_NO_FATAL_FAILURE(keys("A0S"));
-    ASSERT_NO_FATAL_FAILURE(wait_ticks(3));
-    if (!c().mode.auto_running && c().mode.auto_step == kRixWarningsAcknowledged) {
-      ASSERT_NO_FATAL_FAILURE(keys("S"));
-    }
-  }
-
   // Waits for a new stop of the debugger; its line.
   int next_stop(uint32_t after) {
     if (!QTest::qWaitFor(
@@ -278,10 +279,7 @@ class ProgramWindowSession : public SessionReplay {
 };
 
 TEST_F(ProgramWindowSession, BreakpointsStepsRunToCursorAndAVariableSetReplayTheSame) {
-  const fs::path start = workspace_;
-  const fs::path copy = start.string() + "_replay";
-  fs::remove_all(copy);
-  fs::copy(start, copy, fs::copy_options::recursive);
+  copy_start();
 
   ASSERT_NO_FATAL_FAILURE(start_past_startup());
   ASSERT_NO_FATAL_FAILURE(keys("L"));  // continuous sampling log
@@ -335,7 +333,7 @@ TEST_F(ProgramWindowSession, BreakpointsStepsRunToCursorAndAVariableSetReplayThe
   stop_ticks();
   const std::string gui_rix = rix_debug_json_line(d(), c());
   std::string text;
-  ASSERT_NO_FATAL_FAILURE(save_end_and_replay(start, copy, text, gui_rix));
+  ASSERT_NO_FATAL_FAILURE(save_end_and_replay(text, gui_rix));
   for (const char* line :
        {"\ndebugger window\n", "\nbreak 9\n", "\nclear 9\n", "\ncompile ROKAN.RIX\n",
         "\nbreak 12 hits >= 1 if I >= 2\n", "\nbreak 30\n", "\nset S 20.5\n", "\nnext\n", "\nout\n",
@@ -346,9 +344,7 @@ TEST_F(ProgramWindowSession, BreakpointsStepsRunToCursorAndAVariableSetReplayThe
 
 TEST_F(ProgramWindowSession, AProgramEditedSavedAndCompiledInTheWindowReplaysTheSame) {
   const fs::path start = workspace_;
-  const fs::path copy = start.string() + "_replay";
-  fs::remove_all(copy);
-  fs::copy(start, copy, fs::copy_options::recursive);
+  const fs::path copy = copy_start();
 
   ASSERT_NO_FATAL_FAILURE(start_past_startup());
   ASSERT_NO_FATAL_FAILURE(keys("L"));
@@ -371,7 +367,7 @@ TEST_F(ProgramWindowSession, AProgramEditedSavedAndCompiledInTheWindowReplaysThe
 
   stop_ticks();
   std::string text;
-  ASSERT_NO_FATAL_FAILURE(save_end_and_replay(start, copy, text, rix_debug_json_line(d(), c())));
+  ASSERT_NO_FATAL_FAILURE(save_end_and_replay(text, rix_debug_json_line(d(), c())));
   const fs::path rixs = fs::path("DEFAULT") / "rixs";
   EXPECT_EQ(slurp(copy / rixs / "ROKAN.RIX"), slurp(start / rixs / "ROKAN.RIX"));
   EXPECT_EQ(slurp(start / rixs / "ROKAN.RIX"), utf8_to_cp932(edited.toStdString()));
